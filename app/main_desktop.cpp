@@ -1,0 +1,48 @@
+// numbelle: the desktop program.
+
+#include "platform/desktop/desktopplatform.h"
+#include "shell/folders.h"
+#include "shell/program.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QIcon>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("numbelle"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Numbelle"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/numbelle/numbelle.png")));
+    numbelle::ui::applyChineseFont(app);
+
+    const QString folder = numbelle::ui::programFolder();
+    if (folder.isEmpty()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Numbelle"), QStringLiteral("无法准备程序文件夹。"));
+        return 1;
+    }
+
+    numbelle::ui::Program *programPtr = nullptr;
+    numbelle::platform::DesktopPlatform desktop([&programPtr](const QString &name) -> QWidget * {
+        return programPtr ? programPtr->window(name) : nullptr;
+    });
+    numbelle::ui::Program program(desktop.platform(), folder);
+    programPtr = &program;
+    QObject::connect(desktop.trayIcon(), &QSystemTrayIcon::activated, &program,
+                     [&program](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::Trigger)
+                             program.trayEvent(numbelle::ui::Program::TrayLeftRelease);
+                         else if (reason == QSystemTrayIcon::DoubleClick)
+                             program.trayEvent(numbelle::ui::Program::TrayDoubleClick);
+                     });
+    QObject::connect(&program, &numbelle::ui::Program::ended, &app, [] {
+        // Ending the program means ending it at once: no window's closing steps.
+        std::fflush(nullptr);
+        std::_Exit(0);
+    });
+    program.start();
+    return app.exec();
+}

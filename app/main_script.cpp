@@ -1,0 +1,102 @@
+// numbelle-script: runs the whole program on the offscreen platform, driven by
+// commands from a file or standard input (see the scripting guide in the README).
+
+#include "app/scriptrunner.h"
+#include "platform/recording/recordingplatform.h"
+#include "shell/program.h"
+#include "shell/widgets.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: numbelle-script [--dir DIR] [FILE]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QString dir = QDir::currentPath();
+    QString scriptPath;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--dir") && i + 1 < argc)
+            dir = QString::fromLocal8Bit(argv[++i]);
+        else if (arg.startsWith(u'-') && arg != u"-")
+            return usage();
+        else if (scriptPath.isEmpty())
+            scriptPath = arg;
+        else
+            return usage();
+    }
+    // Resolve paths before the program changes the current directory.
+    dir = QFileInfo(dir).absoluteFilePath();
+    if (!scriptPath.isEmpty() && scriptPath != u"-")
+        scriptPath = QFileInfo(scriptPath).absoluteFilePath();
+    if (!QFileInfo(dir).isDir()) {
+        std::fprintf(stderr, "numbelle-script: no folder %s\n", qPrintable(dir));
+        return 2;
+    }
+
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    numbelle::ui::WindowTimer::setManual(true);
+
+    QFile input;
+    if (scriptPath.isEmpty() || scriptPath == u"-") {
+        if (!input.open(stdin, QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "numbelle-script: cannot read standard input\n");
+            return 2;
+        }
+    } else {
+        input.setFileName(scriptPath);
+        if (!input.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "numbelle-script: cannot open %s\n", qPrintable(scriptPath));
+            return 2;
+        }
+    }
+
+    numbelle::platform::RecordingPlatform recording;
+    numbelle::ui::Program program(recording.platform(), dir);
+    program.start();
+    QCoreApplication::processEvents();
+    numbelle::ScriptRunner runner(program, recording, stdout);
+
+    int lineNumber = 0;
+    while (!program.hasEnded()) {
+        const QByteArray raw = input.readLine();
+        if (raw.isEmpty() && input.atEnd())
+            break;
+        ++lineNumber;
+        QString line = QString::fromUtf8(raw);
+        while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+            line.chop(1);
+        try {
+            runner.run(line);
+        } catch (const numbelle::ScriptError &e) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "numbelle-script: line %d: %s\n", lineNumber, e.what());
+            std::_Exit(2);
+        }
+    }
+    if (program.hasEnded())
+        std::fputs("ended\n", stdout);
+    std::fflush(stdout);
+    // The process ends the way Esc ends the program: no unload steps run, and
+    // what was handed to the operating system stays on disk.
+    std::_Exit(0);
+}

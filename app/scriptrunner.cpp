@@ -1,0 +1,529 @@
+#include "scriptrunner.h"
+
+#include "common/textfile.h"
+#include "platform/recording/recordingplatform.h"
+#include "shell/countform.h"
+#include "shell/program.h"
+#include "shell/widgets.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <charconv>
+
+namespace numbelle {
+
+namespace {
+
+QString yesNo(bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); }
+
+QString colourText(const QColor &c) { return c.name(QColor::HexRgb).toUpper(); }
+
+QString shortestNumber(double v)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return QString::fromLatin1(buf, r.ptr - buf);
+}
+
+bool parseCount(const QString &text, int &out)
+{
+    bool ok = false;
+    out = text.toInt(&ok);
+    return ok && out >= 0;
+}
+
+void sendKey(QWidget *target, int key, Qt::KeyboardModifiers modifiers, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+// The key code a keyboard would report for a typed character.
+int keyForCharacter(QChar c)
+{
+    switch (c.unicode()) {
+    case u'\r':
+    case u'\n': return Qt::Key_Return;
+    case u'\t': return Qt::Key_Tab;
+    case u'\b': return Qt::Key_Backspace;
+    case 27: return Qt::Key_Escape;
+    }
+    if (c.isLetter() && c.unicode() < 128)
+        return c.toUpper().unicode();
+    if (c.unicode() >= 32 && c.unicode() < 127)
+        return c.unicode(); // '*' is Qt::Key_Asterisk (42), never the Print key
+    return Qt::Key_unknown;
+}
+
+} // namespace
+
+QList<Word> splitCommand(const QString &line)
+{
+    QList<Word> words;
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    while (i < n) {
+        while (i < n && (line[i] == u' ' || line[i] == u'\t'))
+            ++i;
+        if (i >= n)
+            break;
+        Word w;
+        if (line[i] == u'"') {
+            w.quoted = true;
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                const QChar c = line[i];
+                if (c == u'"') {
+                    closed = true;
+                    ++i;
+                    break;
+                }
+                if (c == u'\\' && i + 1 < n) {
+                    const QChar e = line[i + 1];
+                    i += 2;
+                    switch (e.unicode()) {
+                    case u'\\': w.text += u'\\'; break;
+                    case u'"': w.text += u'"'; break;
+                    case u'r': w.text += u'\r'; break;
+                    case u'n': w.text += u'\n'; break;
+                    case u't': w.text += u'\t'; break;
+                    case u'b': w.text += u'\b'; break;
+                    case u'e': w.text += QChar(27); break;
+                    default: throw ScriptError("unknown escape \\" + QString(e).toStdString());
+                    }
+                    continue;
+                }
+                w.text += c;
+                ++i;
+            }
+            if (!closed)
+                throw ScriptError("unterminated string");
+        } else {
+            while (i < n && line[i] != u' ' && line[i] != u'\t')
+                w.text += line[i++];
+        }
+        words.append(w);
+    }
+    return words;
+}
+
+QString escapeValue(const QString &value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (QChar c : value) {
+        switch (c.unicode()) {
+        case u'\r': out += QStringLiteral("\\r"); break;
+        case u'\n': out += QStringLiteral("\\n"); break;
+        case u'\t': out += QStringLiteral("\\t"); break;
+        case u'\\': out += QStringLiteral("\\\\"); break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+ScriptRunner::ScriptRunner(ui::Program &program, platform::RecordingPlatform &platform, std::FILE *out)
+    : m_program(program), m_platform(platform), m_out(out)
+{
+}
+
+QWidget *ScriptRunner::windowNamed(const QString &name) const
+{
+    QWidget *w = m_program.window(name);
+    if (!w)
+        throw ScriptError("no window " + name.toStdString());
+    return w;
+}
+
+QObject *ScriptRunner::element(const QString &target, QWidget **windowOut) const
+{
+    const qsizetype dot = target.indexOf(u'.');
+    if (dot <= 0)
+        throw ScriptError("expected WINDOW.ELEMENT, got " + target.toStdString());
+    QWidget *window = windowNamed(target.left(dot));
+    if (windowOut)
+        *windowOut = window;
+    const QString name = target.mid(dot + 1);
+    if (name == u"Form")
+        return window;
+    QObject *found = window->findChild<QObject *>(name);
+    if (!found)
+        throw ScriptError("no element " + target.toStdString());
+    return found;
+}
+
+QWidget *ScriptRunner::keyTarget() const
+{
+    if (QWidget *focus = QApplication::focusWidget())
+        return focus;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    const QList<QWidget *> windows = m_program.windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (!(*it)->isHidden())
+            return *it;
+    }
+    return windows.isEmpty() ? nullptr : windows.first();
+}
+
+void ScriptRunner::printLine(const QString &name, const QString &value)
+{
+    const QByteArray line = (name + u'=' + value + u'\n').toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), m_out);
+}
+
+void ScriptRunner::run(const QString &rawLine)
+{
+    QString line = rawLine;
+    if (line.endsWith(u'\r'))
+        line.chop(1);
+    if (line.trimmed().isEmpty() || line.trimmed().startsWith(u'#'))
+        return;
+    const QList<Word> words = splitCommand(line);
+    const QString command = words.first().text;
+    const QList<Word> args = words.mid(1);
+    auto needArgs = [&](qsizetype count) {
+        if (args.size() != count)
+            throw ScriptError(command.toStdString() + ": wrong number of arguments");
+    };
+
+    if (command == u"print") {
+        print(args);
+    } else if (command == u"type") {
+        needArgs(1);
+        if (!args[0].quoted)
+            throw ScriptError("type needs a quoted text");
+        type(args[0].text);
+    } else if (command == u"key") {
+        needArgs(1);
+        key(args[0].text);
+    } else if (command == u"click") {
+        needArgs(1);
+        click(args[0].text);
+    } else if (command == u"tick") {
+        tick(args);
+    } else if (command == u"set") {
+        needArgs(2);
+        QObject *o = element(args[0].text);
+        if (auto *edit = qobject_cast<QLineEdit *>(o))
+            edit->setText(args[1].text);
+        else if (auto *text = qobject_cast<QTextEdit *>(o))
+            text->setPlainText(args[1].text);
+        else if (auto *plain = qobject_cast<QPlainTextEdit *>(o))
+            plain->setPlainText(args[1].text);
+        else
+            throw ScriptError("set: not a text box: " + args[0].text.toStdString());
+    } else if (command == u"focus") {
+        needArgs(1);
+        QWidget *window = nullptr;
+        auto *w = qobject_cast<QWidget *>(element(args[0].text, &window));
+        if (!w)
+            throw ScriptError("focus: not a control");
+        window->activateWindow();
+        w->setFocus(Qt::OtherFocusReason);
+    } else if (command == u"select" || command == u"slide") {
+        needArgs(2);
+        int n = 0;
+        if (!parseCount(args[1].text, n))
+            throw ScriptError(command.toStdString() + ": bad number");
+        QObject *o = element(args[0].text);
+        if (auto *combo = qobject_cast<QComboBox *>(o); combo && command == u"select")
+            combo->setCurrentIndex(n);
+        else if (auto *slider = qobject_cast<QAbstractSlider *>(o); slider && command == u"slide")
+            slider->setValue(n);
+        else
+            throw ScriptError(command.toStdString() + ": wrong kind of element");
+    } else if (command == u"clock") {
+        needArgs(1);
+        const QDateTime t = QDateTime::fromString(args[0].text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!t.isValid())
+            throw ScriptError("clock: expected \"YYYY-MM-DD HH:MM:SS\"");
+        m_platform.setClock(t);
+    } else if (command == u"close") {
+        needArgs(1);
+        windowNamed(args[0].text)->close();
+    } else if (command == u"tray") {
+        needArgs(1);
+        const QString kind = args[0].text;
+        if (kind != u"left" && kind != u"right" && kind != u"double")
+            throw ScriptError("tray: left, right or double");
+        m_program.trayEvent(kind == u"left" ? ui::Program::TrayLeftRelease
+                            : kind == u"right" ? ui::Program::TrayRightRelease
+                                               : ui::Program::TrayDoubleClick);
+    } else if (command == u"discard") {
+        needArgs(1);
+        if (args[0].text == u"spoken")
+            m_platform.discardSpoken();
+        else if (args[0].text == u"messages")
+            m_platform.discardMessages();
+        else if (args[0].text == u"events")
+            m_platform.discardEvents();
+        else
+            throw ScriptError("discard: spoken, messages or events");
+    } else if (command == u"fail") {
+        needArgs(2);
+        if (!platform::RecordingPlatform::isFailureName(args[0].text))
+            throw ScriptError("fail: unknown facility " + args[0].text.toStdString());
+        if (args[1].text != u"on" && args[1].text != u"off")
+            throw ScriptError("fail: on or off");
+        m_platform.setFailing(args[0].text, args[1].text == u"on");
+    } else if (command == u"answer") {
+        if (args.size() != 2 || args[0].text != u"open")
+            throw ScriptError("answer open \"PATH\" or answer open cancel");
+        if (args[1].quoted)
+            m_platform.setOpenAnswer(args[1].text);
+        else if (args[1].text == u"cancel")
+            m_platform.setOpenAnswer(std::nullopt);
+        else
+            throw ScriptError("answer open \"PATH\" or answer open cancel");
+    } else {
+        throw ScriptError("unknown command " + command.toStdString());
+    }
+    QCoreApplication::processEvents();
+}
+
+void ScriptRunner::type(const QString &text)
+{
+    for (QChar c : text) {
+        if (m_program.hasEnded())
+            return;
+        QWidget *target = keyTarget();
+        if (!target)
+            return;
+        sendKey(target, keyForCharacter(c), Qt::NoModifier, QString(c));
+    }
+}
+
+void ScriptRunner::key(const QString &name)
+{
+    static const QList<QPair<QString, int>> keys = {
+        {QStringLiteral("F1"), Qt::Key_F1},         {QStringLiteral("F2"), Qt::Key_F2},
+        {QStringLiteral("F3"), Qt::Key_F3},         {QStringLiteral("Enter"), Qt::Key_Return},
+        {QStringLiteral("Esc"), Qt::Key_Escape},    {QStringLiteral("Backspace"), Qt::Key_Backspace},
+        {QStringLiteral("Tab"), Qt::Key_Tab},       {QStringLiteral("Print"), Qt::Key_Print},
+        {QStringLiteral("Left"), Qt::Key_Left},     {QStringLiteral("Right"), Qt::Key_Right},
+        {QStringLiteral("Up"), Qt::Key_Up},         {QStringLiteral("Down"), Qt::Key_Down},
+    };
+    QWidget *target = keyTarget();
+    if (!target)
+        return;
+    if (name.startsWith(QStringLiteral("Alt+")) && name.size() == 5) {
+        // An access key: the button of the active window whose caption marks
+        // that letter with "&".
+        const QChar letter = name[4].toUpper();
+        QWidget *window = target->window();
+        for (QAbstractButton *b : window->findChildren<QAbstractButton *>()) {
+            const QString caption = b->text();
+            const qsizetype amp = caption.indexOf(u'&');
+            if (amp >= 0 && amp + 1 < caption.size() && caption[amp + 1].toUpper() == letter && b->isVisible() &&
+                b->isEnabled()) {
+                b->click();
+                return;
+            }
+        }
+        return;
+    }
+    for (const auto &[keyName, code] : keys) {
+        if (keyName == name) {
+            QString text;
+            if (code == Qt::Key_Return)
+                text = QStringLiteral("\r");
+            else if (code == Qt::Key_Escape)
+                text = QString(QChar(27));
+            else if (code == Qt::Key_Backspace)
+                text = QStringLiteral("\b");
+            else if (code == Qt::Key_Tab)
+                text = QStringLiteral("\t");
+            sendKey(target, code, Qt::NoModifier, text);
+            return;
+        }
+    }
+    throw ScriptError("unknown key " + name.toStdString());
+}
+
+void ScriptRunner::click(const QString &target)
+{
+    QWidget *window = nullptr;
+    auto *w = qobject_cast<QWidget *>(element(target, &window));
+    if (!w)
+        throw ScriptError("click: not a control: " + target.toStdString());
+    if (w != window && (!w->isVisibleTo(window) || !w->isEnabled()))
+        return;
+    if (!w->isEnabled())
+        return;
+    const QPointF centre = QRectF(w->rect()).center();
+    const QPointF global = w->mapToGlobal(centre);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &release);
+}
+
+void ScriptRunner::tick(const QList<Word> &args)
+{
+    if (args.isEmpty() || args.size() > 2)
+        throw ScriptError("tick WIN.TIMER [N]");
+    int count = 1;
+    if (args.size() == 2 && !parseCount(args[1].text, count))
+        throw ScriptError("tick: bad count");
+    auto *timer = qobject_cast<ui::WindowTimer *>(element(args[0].text));
+    if (!timer)
+        throw ScriptError("tick: not a timer: " + args[0].text.toStdString());
+    for (int i = 0; i < count && !m_program.hasEnded(); ++i) {
+        if (!timer->isEnabled())
+            break;
+        timer->fire();
+        QCoreApplication::processEvents();
+    }
+}
+
+QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
+{
+    if (auto *timer = qobject_cast<ui::WindowTimer *>(object)) {
+        if (p == u"enabled")
+            return yesNo(timer->isEnabled());
+        if (p == u"interval")
+            return QString::number(timer->interval());
+        throw ScriptError("no property " + p.toStdString() + " of a timer");
+    }
+    auto *w = qobject_cast<QWidget *>(object);
+    if (!w)
+        throw ScriptError("not a control");
+    if (auto *line = qobject_cast<ui::LineElement *>(w)) {
+        if (p == u"x1") return QString::number(line->x1());
+        if (p == u"y1") return QString::number(line->y1());
+        if (p == u"x2") return QString::number(line->x2());
+        if (p == u"y2") return QString::number(line->y2());
+        if (p == u"forecolor") return colourText(line->color());
+        if (p == u"visible") return yesNo(!line->isHidden());
+        throw ScriptError("no property " + p.toStdString() + " of a line");
+    }
+    if (p == u"tooltip")
+        return w->toolTip();
+    if (p == u"visible")
+        return yesNo(!w->isHidden());
+    if (p == u"enabled")
+        return yesNo(w->isEnabled());
+    if (p == u"checked") {
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            return yesNo(b->isChecked());
+        throw ScriptError("checked: not a check box or option button");
+    }
+    if (p == u"value") {
+        if (auto *s = qobject_cast<QAbstractSlider *>(w))
+            return QString::number(s->value());
+        if (auto *c = qobject_cast<QComboBox *>(w))
+            return QString::number(c->currentIndex());
+        throw ScriptError("value: not a slider or combo box");
+    }
+    if (p == u"forecolor" || p == u"backcolor") {
+        const bool fore = p == u"forecolor";
+        const bool button = qobject_cast<QAbstractButton *>(w) != nullptr;
+        const QPalette::ColorRole role = fore ? (button ? QPalette::ButtonText : QPalette::WindowText)
+                                              : (button ? QPalette::Button : QPalette::Window);
+        return colourText(w->palette().color(role));
+    }
+    if (p == u"fontsize")
+        return shortestNumber(w->font().pointSizeF());
+    if (p == u"selection") {
+        if (auto *e = qobject_cast<QLineEdit *>(w))
+            return e->selectedText();
+        if (auto *t = qobject_cast<QTextEdit *>(w))
+            return t->textCursor().selectedText().replace(QChar(0x2029), QStringLiteral("\r\n"));
+        throw ScriptError("selection: not a text box");
+    }
+    if (p == u"left" || p == u"top" || p == u"width" || p == u"height")
+        return QString::number(ui::twipsProperty(w, p.toLatin1().constData()));
+    throw ScriptError("unknown property " + p.toStdString());
+}
+
+void ScriptRunner::print(const QList<Word> &args)
+{
+    if (args.isEmpty())
+        throw ScriptError("print what?");
+    const QString what = args[0].text;
+    if (what == u"spoken" && args.size() == 1) {
+        printLine(QStringLiteral("spoken"), m_platform.takeSpoken().join(u' '));
+    } else if (what == u"messages" && args.size() == 1) {
+        const QStringList messages = m_platform.takeMessages();
+        if (messages.isEmpty())
+            printLine(QStringLiteral("messages"), QString());
+        for (const QString &m : messages)
+            printLine(QStringLiteral("message"), escapeValue(m));
+    } else if (what == u"events" && args.size() == 1) {
+        const QStringList events = m_platform.takeEvents();
+        if (events.isEmpty())
+            printLine(QStringLiteral("events"), QString());
+        for (const QString &e : events)
+            printLine(QStringLiteral("event"), escapeValue(e));
+    } else if (what == u"clipboard" && args.size() == 1) {
+        printLine(QStringLiteral("clipboard"), escapeValue(m_platform.clipboardText()));
+    } else if (what == u"focus" && args.size() == 1) {
+        QWidget *f = QApplication::focusWidget();
+        QString value;
+        if (f)
+            value = (f->window() == f ? f->objectName() + QStringLiteral(".Form") : f->window()->objectName() + u'.' + f->objectName());
+        printLine(QStringLiteral("focus"), value);
+    } else if (what == u"windows" && args.size() == 1) {
+        QStringList parts;
+        for (QWidget *w : m_program.windows())
+            parts.append(w->objectName() + (w->isHidden() ? QStringLiteral(":hidden") : QStringLiteral(":shown")));
+        printLine(QStringLiteral("windows"), parts.join(u' '));
+    } else if (what == u"file" && args.size() == 2 && args[1].quoted) {
+        QFile file(args[1].text);
+        const QString name = QStringLiteral("file ") + args[1].text;
+        if (!file.open(QIODevice::ReadOnly))
+            printLine(name, QStringLiteral("<missing>"));
+        else
+            printLine(name, fromGbkEscaped(file.readAll()));
+    } else if (what == u"var" && args.size() == 2) {
+        const auto value = m_program.variable(args[1].text);
+        if (!value)
+            throw ScriptError("no variable " + args[1].text.toStdString());
+        printLine(args[1].text, escapeValue(*value));
+    } else if (args.size() == 1 && what.count(u'.') == 1) {
+        QWidget *window = nullptr;
+        QObject *o = element(what, &window);
+        QString text;
+        if (o == window)
+            text = window->windowTitle();
+        else if (auto *label = qobject_cast<QLabel *>(o))
+            text = label->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(o))
+            text = button->text();
+        else if (auto *edit = qobject_cast<QLineEdit *>(o))
+            text = edit->text();
+        else if (auto *rich = qobject_cast<QTextEdit *>(o))
+            text = rich->toPlainText();
+        else if (auto *plain = qobject_cast<QPlainTextEdit *>(o))
+            text = plain->toPlainText();
+        else if (auto *combo = qobject_cast<QComboBox *>(o))
+            text = combo->currentText();
+        else
+            throw ScriptError("no text in " + what.toStdString());
+        printLine(what, escapeValue(text));
+    } else if (args.size() == 1 && what.count(u'.') == 2) {
+        const qsizetype last = what.lastIndexOf(u'.');
+        QObject *o = element(what.left(last));
+        printLine(what, escapeValue(propertyValue(o, what.mid(last + 1))));
+    } else {
+        throw ScriptError("print: bad arguments");
+    }
+    std::fflush(m_out);
+}
+
+} // namespace numbelle

@@ -1,0 +1,173 @@
+#pragma once
+// The keypad calculator of the main window as plain logic: its state, the
+// central key handler numsound, number entry, chained arithmetic, the unary
+// keys, memory, expression mode, rounding, identity numbers and the capitals
+// key. It owns the texts of the main window's display labels (the window only
+// shows them) and reaches everything else through CalculatorHost, the Speaker
+// and the RecordStore. No widget code lives here.
+
+#include "common/programstate.h"
+#include "engine/keys.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace numbelle {
+
+class Speaker;
+class RecordStore;
+
+// What the main window shows; the window renders it after every event.
+struct CountformView {
+    QString label1;  // main display
+    QString label4;  // mode button
+    QString label5;  // "当前记录数" in entry mode
+    QString label6;  // message line
+    QString label7;  // memory indicator
+    QString label9;  // pending operator
+    QString label11; // decimal places button
+    double label1FontSize = 16;
+    bool timer1Enabled = false; // result read-out running
+};
+
+// Requests the calculator makes of the window around it.
+class CalculatorHost {
+public:
+    enum class Action {
+        MinimizeWindow, // key a
+        SizeMode,       // key o, click on the display
+        EndProgram,     // Esc: ends at once, no unload steps
+        OpenLoan,       // key d
+        Securities,     // key k
+        IncomeTax,      // key t
+        OpenManual,     // F1, the manual button
+        OpenShutdown,   // F3, the clock picture
+        ViewRecords,    // Command29
+        ClearRecords,   // Command31
+        OpenSettings,   // Command34
+        Exit,           // Command27: unload, then end
+    };
+    virtual ~CalculatorHost() = default;
+    virtual void perform(Action action) = 0;
+    // Puts the input focus on the equals button, so that Enter means equals.
+    virtual void focusEquals() = 0;
+    // Rewrites the settings file from the program-wide values.
+    virtual void saveSettings() = 0;
+    virtual void messageBox(const QString &title, const QString &text) = 0;
+    // The speech switch changed: show the speaker picture for on or off.
+    virtual void speakerChanged(bool on) = 0;
+};
+
+// Keys seen before the character stage.
+enum class SpecialKey { F1, F2, F3, Print };
+
+inline constexpr char16_t kDivideByZeroText[] = u"ERR0R除数为零!";
+inline constexpr char16_t kIrrationalText[] = u"ERR0R无理数!";
+inline constexpr char16_t kOverflowText[] = u"ERR0R数值溢出!";
+inline constexpr char16_t kExpressionErrorText[] = u"表达式错误！";
+
+class Calculator {
+public:
+    Calculator(ProgramState &state, Speaker &speaker, RecordStore &records, CalculatorHost &host);
+
+    CountformView &view() { return m_view; }
+    const CountformView &view() const { return m_view; }
+
+    // The main window's start-up steps for the calculator: expression mode with
+    // an empty display, the memory indicator and the decimal-places caption.
+    void startUp();
+
+    // The central key handler: one key index.
+    void numsound(int keyIndex);
+
+    // A click on keypad button CommandN, through its guards.
+    void clickButton(int number);
+    void clickLabel1();  // size mode
+    void clickLabel4();  // mode cycle
+    void clickLabel11(); // decimal places
+
+    // Keyboard: the key-down stage (F1, F2, F3, Print) and the character stage.
+    // keyDown returns true when the key was consumed.
+    bool keyDown(SpecialKey key);
+    void keyPress(char16_t ch);
+
+    // One tick of the result read-out timer.
+    void timer1Tick();
+
+    // Unary keys and the capitals key.
+    void signChange();
+    void timesHundred();
+    void reciprocal();
+    void squareRoot();
+    void capitals();
+    void identityNumber();
+
+    // Entry-mode record actions that the main window's buttons trigger.
+    void saveRecordsButton();
+
+    // Window state, readable by name for scripts and tests.
+    std::int16_t startNewNumber() const { return m_startNewNumber; }
+    std::int16_t pointEntered() const { return m_pointEntered; }
+    std::int16_t pendingOperator() const { return m_pendingOperator; }
+    double accumulator() const { return m_accumulator; }
+    double operand() const { return m_operand; }
+    std::int16_t readOutPosition() const { return m_readOutPosition; }
+    std::int16_t errorLock() const { return m_errorLock; }
+
+private:
+    bool runKey(int keyIndex); // returns whether the focus goes back to equals
+    void digit(int d);
+    void point();
+    bool backspace();
+    void clearEntry();
+    void clearAll();
+    void operatorKey(int k);
+    void expressionOperator(int k, bool fromButton);
+    bool equals();
+    bool equalsCalculate();
+    void equalsEntry();
+    bool equalsExpression();
+    bool memoryClear();
+    bool memoryRecall();
+    void memoryStore();
+    void memoryAdd();
+    void cycleMode();
+    void speechSwitch();
+    void expressionCharacter(char16_t ch);
+
+    void speak(int code);
+    void stopTimer1() { m_view.timer1Enabled = false; }
+    void startReadOut() { m_view.timer1Enabled = true; }
+    double displayValue() const;
+    void showError(const char16_t *text);
+    double roundResult(double value) const;
+    std::optional<double> evaluate(const QString &text);
+    QString expressionValueText() const;
+    void showUnaryResult(double value);
+    void setDecimalsCaption();
+
+    ProgramState &m_state;
+    Speaker &m_speaker;
+    RecordStore &m_records;
+    CalculatorHost &m_host;
+    CountformView m_view;
+
+    std::int16_t m_startNewNumber = kFalse;
+    std::int16_t m_pointEntered = kFalse;
+    std::int16_t m_pendingOperator = 0;
+    double m_accumulator = 0;
+    double m_operand = 0;
+    std::int16_t m_readOutPosition = 0;
+    std::int16_t m_errorLock = kFalse;
+};
+
+// Evaluation text of an expression display: line breaks dropped, "×" as "*" and
+// "÷" as "/".
+QString evaluationText(QStringView expression);
+
+// The 18-character identity number for a 15-character old one: "19" put before
+// the two-digit birth year, and the ISO 7064 MOD 11-2 check character appended.
+QString IDCode(const QString &sCode15);
+
+} // namespace numbelle

@@ -1,0 +1,209 @@
+#include "desktopplatform.h"
+
+#include <QApplication>
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFile>
+#include <QMediaDevices>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSystemTrayIcon>
+#include <QUrl>
+#include <QWidget>
+#include <QtEndian>
+
+namespace numbelle::platform {
+
+// ---------------------------------------------------------------------------
+// Sound: the whole wave file is held in memory and a clip is a slice of it,
+// played through one audio sink; a new clip stops the one sounding.
+
+DesktopSound::DesktopSound() = default;
+DesktopSound::~DesktopSound() { close(); }
+
+bool DesktopSound::loadWave(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return false;
+    qsizetype pos = 12;
+    bool haveFormat = false;
+    while (pos + 8 <= bytes.size()) {
+        const QByteArray id = bytes.mid(pos, 4);
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + pos + 4);
+        const qsizetype body = pos + 8;
+        if (body + qsizetype(size) > bytes.size() && id != "data")
+            return false;
+        if (id == "fmt " && size >= 16) {
+            const auto *p = reinterpret_cast<const uchar *>(bytes.constData() + body);
+            const quint16 format = qFromLittleEndian<quint16>(p);
+            m_channels = qFromLittleEndian<quint16>(p + 2);
+            m_sampleRate = int(qFromLittleEndian<quint32>(p + 4));
+            const quint16 bits = qFromLittleEndian<quint16>(p + 14);
+            if (format != 1 || bits != 16 || m_channels < 1 || m_sampleRate <= 0)
+                return false;
+            m_bytesPerSample = 2;
+            haveFormat = true;
+        } else if (id == "data" && haveFormat) {
+            m_pcm = bytes.mid(body, qMin<qsizetype>(size, bytes.size() - body));
+            m_path = path;
+            m_position = 0;
+            return true;
+        }
+        pos = body + size + (size & 1);
+    }
+    return false;
+}
+
+bool DesktopSound::open(const QString &wavePath)
+{
+    if (m_path == wavePath && !m_pcm.isEmpty())
+        return true;
+    return loadWave(wavePath);
+}
+
+bool DesktopSound::play(const Clip &clip)
+{
+    if (m_pcm.isEmpty())
+        return false;
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull())
+        return false;
+    const qint64 frameBytes = qint64(m_channels) * m_bytesPerSample;
+    auto toByte = [&](int ms) {
+        const qint64 frame = qint64(ms) * m_sampleRate / 1000;
+        return qBound<qint64>(0, frame * frameBytes, m_pcm.size());
+    };
+    const qint64 from = clip.hasRange ? toByte(clip.fromMs) : m_position;
+    const qint64 to = clip.hasRange ? toByte(clip.toMs) : m_pcm.size();
+    if (to < from)
+        return false;
+
+    if (!m_sink) {
+        QAudioFormat format;
+        format.setSampleRate(m_sampleRate);
+        format.setChannelCount(m_channels);
+        format.setSampleFormat(QAudioFormat::Int16);
+        if (!device.isFormatSupported(format))
+            return false;
+        m_sink = std::make_unique<QAudioSink>(device, format);
+    }
+    m_sink->stop();
+    m_buffer.reset();
+    m_clip = m_pcm.mid(from, to - from);
+    m_buffer = std::make_unique<QBuffer>(&m_clip);
+    m_buffer->open(QIODevice::ReadOnly);
+    m_sink->start(m_buffer.get());
+    m_position = to;
+    return m_sink->error() == QAudio::NoError;
+}
+
+void DesktopSound::close()
+{
+    if (m_sink)
+        m_sink->stop();
+    m_sink.reset();
+    m_buffer.reset();
+}
+
+// ---------------------------------------------------------------------------
+
+DesktopPlatform::DesktopPlatform(std::function<QWidget *(const QString &)> windowByName)
+    : m_windowByName(std::move(windowByName))
+{
+}
+
+DesktopPlatform::~DesktopPlatform() = default;
+
+Platform DesktopPlatform::platform()
+{
+    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this};
+}
+
+QSystemTrayIcon *DesktopPlatform::trayIcon()
+{
+    if (!m_tray) {
+        m_tray = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
+        m_tray->setToolTip(QApplication::applicationDisplayName());
+    }
+    return m_tray.get();
+}
+
+void DesktopPlatform::show(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+bool DesktopPlatform::setText(const QString &text)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setText(text);
+    return true;
+}
+
+bool DesktopPlatform::openFile(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool DesktopPlatform::add()
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return false;
+    trayIcon()->show();
+    return true;
+}
+
+void DesktopPlatform::remove()
+{
+    if (m_tray)
+        m_tray->hide();
+}
+
+void DesktopPlatform::minimized(const QString &window)
+{
+    if (QWidget *w = m_windowByName(window))
+        w->showMinimized();
+}
+
+void DesktopPlatform::restored(const QString &window)
+{
+    if (QWidget *w = m_windowByName(window)) {
+        w->showNormal();
+        w->raise();
+        w->activateWindow();
+    }
+}
+
+bool DesktopPlatform::setOpacity(const QString &window, int alpha)
+{
+    QWidget *w = m_windowByName(window);
+    if (!w)
+        return false;
+    w->setWindowOpacity(qBound(0, alpha, 255) / 255.0);
+    return true;
+}
+
+QDateTime DesktopPlatform::now() { return QDateTime::currentDateTime(); }
+
+bool DesktopPlatform::run()
+{
+    // Reached only from an armed shutdown schedule in the desktop program.
+#ifdef Q_OS_WIN
+    return QProcess::startDetached(QStringLiteral("shutdown"), {QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("0")});
+#else
+    return QProcess::startDetached(QStringLiteral("systemctl"), {QStringLiteral("poweroff")});
+#endif
+}
+
+} // namespace numbelle::platform

@@ -1,0 +1,70 @@
+#pragma once
+// The desktop platform: real sound through Qt Multimedia, real message boxes,
+// the system clipboard, the desktop's file opener, the tray icon and window
+// opacity. Only this platform may start the system's shutdown command.
+
+#include "platform/platform.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QAudioSink;
+class QBuffer;
+class QSystemTrayIcon;
+class QWidget;
+
+namespace numbelle::platform {
+
+class DesktopSound final : public Sound {
+public:
+    DesktopSound();
+    ~DesktopSound() override;
+    bool open(const QString &wavePath) override;
+    bool play(const Clip &clip) override;
+    void close() override;
+
+private:
+    bool loadWave(const QString &path);
+
+    QString m_path;
+    QByteArray m_pcm;      // sample data of the whole file
+    int m_sampleRate = 0;
+    int m_channels = 0;
+    int m_bytesPerSample = 0;
+    qint64 m_position = 0; // byte position where the last clip ended
+    std::unique_ptr<QAudioSink> m_sink;
+    std::unique_ptr<QBuffer> m_buffer;
+    QByteArray m_clip;
+};
+
+class DesktopPlatform final : MessageBoxes, Clipboard, Desktop, Tray, WindowEffects, Clock, Shutdown {
+public:
+    // windowByName finds a loaded window of the program by its name.
+    explicit DesktopPlatform(std::function<QWidget *(const QString &)> windowByName);
+    ~DesktopPlatform();
+
+    Platform platform();
+    // The tray icon, so the window can listen to its clicks.
+    QSystemTrayIcon *trayIcon();
+
+private:
+    void show(const QString &title, const QString &text) override;
+    bool setText(const QString &text) override;
+    bool openFile(const QString &path) override;
+    bool add() override;
+    void remove() override;
+    void minimized(const QString &window) override;
+    void restored(const QString &window) override;
+    bool setOpacity(const QString &window, int alpha) override;
+    QDateTime now() override;
+    bool run() override;
+
+    std::function<QWidget *(const QString &)> m_windowByName;
+    DesktopSound m_sound;
+    std::unique_ptr<QSystemTrayIcon> m_tray;
+};
+
+} // namespace numbelle::platform

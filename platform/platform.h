@@ -1,0 +1,104 @@
+#pragma once
+// Everything the program asks of the world outside its own process goes through
+// these interfaces: sound, message boxes, the clipboard, handing a file to the
+// desktop, the tray icon, window-level effects, the clock and the shutdown
+// command. Two implementations exist: the desktop one (real devices) and the
+// recording one used by numbelle-script and the tests, which records each request
+// and can be told to fail. Logic code holds a Platform& and never calls a device.
+
+#include <QDateTime>
+#include <QString>
+
+namespace numbelle::platform {
+
+// One clip of the sound file, named by its speech code and voice ('f' or 'm').
+// Without a range the device plays on from where it stands to the file's end.
+struct Clip {
+    int code = 0;
+    char voice = 'f';
+    bool hasRange = false;
+    int fromMs = 0;
+    int toMs = 0;
+};
+
+class Sound {
+public:
+    virtual ~Sound() = default;
+    // Opens the wave file for playing; opening the file that is already open keeps
+    // the device open and usable. Returns false when the device cannot be opened
+    // (callers ignore this: only play reports failures).
+    virtual bool open(const QString &wavePath) = 0;
+    // Starts the clip and returns at once; a clip still sounding stops. Returns
+    // false when the play request fails (no device, unreadable file, bad range).
+    virtual bool play(const Clip &clip) = 0;
+    // Closes the device (a no-op when it is not open).
+    virtual void close() = 0;
+};
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Shows a modal box with an OK button and returns when it is closed.
+    virtual void show(const QString &title, const QString &text) = 0;
+};
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // Puts text on the system clipboard; false when that fails.
+    virtual bool setText(const QString &text) = 0;
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    // Hands a file to the desktop to open in its application (a workbook in the
+    // user's spreadsheet program). False when no application could be started.
+    virtual bool openFile(const QString &path) = 0;
+};
+
+class Tray {
+public:
+    virtual ~Tray() = default;
+    // Adds the program's icon to the notification area; false on failure.
+    virtual bool add() = 0;
+    // Removes the icon; harmless when none was added.
+    virtual void remove() = 0;
+};
+
+class WindowEffects {
+public:
+    virtual ~WindowEffects() = default;
+    // Records or performs window-level requests on the named window.
+    virtual void minimized(const QString &window) = 0;
+    virtual void restored(const QString &window) = 0;
+    // Sets the window's alpha (0 invisible .. 255 opaque); false where the system
+    // cannot make windows translucent.
+    virtual bool setOpacity(const QString &window, int alpha) = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() = 0;
+};
+
+class Shutdown {
+public:
+    virtual ~Shutdown() = default;
+    // Starts the system's shutdown command; false when it could not be started.
+    virtual bool run() = 0;
+};
+
+struct Platform {
+    Sound &sound;
+    MessageBoxes &messages;
+    Clipboard &clipboard;
+    Desktop &desktop;
+    Tray &tray;
+    WindowEffects &windows;
+    Clock &clock;
+    Shutdown &shutdown;
+};
+
+} // namespace numbelle::platform

@@ -1,0 +1,115 @@
+#include "recordingplatform.h"
+
+namespace numbelle::platform {
+
+RecordingPlatform::RecordingPlatform() = default;
+
+Platform RecordingPlatform::platform()
+{
+    return Platform{*this, *this, *this, *this, *this, *this, *this, *this};
+}
+
+bool RecordingPlatform::isFailureName(const QString &name)
+{
+    static const QStringList names = {QStringLiteral("sound"), QStringLiteral("spreadsheet"), QStringLiteral("printer"),
+                                      QStringLiteral("shutdown"), QStringLiteral("clipboard")};
+    return names.contains(name);
+}
+
+void RecordingPlatform::setFailing(const QString &name, bool on)
+{
+    if (on)
+        m_failing.insert(name);
+    else
+        m_failing.remove(name);
+}
+
+QStringList RecordingPlatform::takeSpoken() { return std::exchange(m_spoken, {}); }
+QStringList RecordingPlatform::takeMessages() { return std::exchange(m_messages, {}); }
+QStringList RecordingPlatform::takeEvents() { return std::exchange(m_events, {}); }
+
+bool RecordingPlatform::open(const QString &)
+{
+    // The device opens once and stays open; repeated opens change nothing.
+    if (!m_soundOpen) {
+        m_soundOpen = true;
+        m_events.append(QStringLiteral("sound open"));
+    }
+    return true;
+}
+
+bool RecordingPlatform::play(const Clip &clip)
+{
+    if (failing(QStringLiteral("sound"))) {
+        m_events.append(QStringLiteral("sound failed"));
+        return false;
+    }
+    m_spoken.append(QChar::fromLatin1(clip.voice) + QString::number(clip.code));
+    return true;
+}
+
+void RecordingPlatform::close()
+{
+    if (m_soundOpen) {
+        m_soundOpen = false;
+        m_events.append(QStringLiteral("sound close"));
+    }
+}
+
+void RecordingPlatform::show(const QString &title, const QString &text)
+{
+    m_messages.append(title + u'|' + text);
+}
+
+bool RecordingPlatform::setText(const QString &text)
+{
+    if (failing(QStringLiteral("clipboard")))
+        return false;
+    m_clipboard = text;
+    return true;
+}
+
+bool RecordingPlatform::openFile(const QString &path)
+{
+    if (failing(QStringLiteral("spreadsheet")))
+        return false;
+    m_opened.append(path);
+    m_events.append(QStringLiteral("open ") + path);
+    return true;
+}
+
+bool RecordingPlatform::add()
+{
+    m_trayIcon = true;
+    m_events.append(QStringLiteral("tray add"));
+    return true;
+}
+
+void RecordingPlatform::remove()
+{
+    m_trayIcon = false;
+    m_events.append(QStringLiteral("tray delete"));
+}
+
+void RecordingPlatform::minimized(const QString &window) { m_events.append(QStringLiteral("minimize ") + window); }
+
+void RecordingPlatform::restored(const QString &window) { m_events.append(QStringLiteral("restore ") + window); }
+
+bool RecordingPlatform::setOpacity(const QString &window, int alpha)
+{
+    m_events.append(QStringLiteral("opacity %1 %2").arg(window).arg(alpha));
+    return true;
+}
+
+QDateTime RecordingPlatform::now() { return m_clock ? *m_clock : QDateTime::currentDateTime(); }
+
+bool RecordingPlatform::run()
+{
+    // Never shuts anything down: the request is only written down.
+    if (failing(QStringLiteral("shutdown")))
+        return false;
+    m_events.append(QStringLiteral("shutdown"));
+    return true;
+}
+
+} // namespace numbelle::platform

@@ -1,0 +1,76 @@
+#pragma once
+// The recording platform: every request to the outside world is written down
+// instead of carried out, so scripted sessions and tests can print what the
+// program asked for. Any facility can be told to fail, as a missing or broken
+// device would. Nothing here sounds, prints, opens an application, touches the
+// desktop clipboard or shuts anything down.
+
+#include "platform/platform.h"
+
+#include <QDateTime>
+#include <QSet>
+#include <QStringList>
+#include <optional>
+
+namespace numbelle::platform {
+
+class RecordingPlatform final : Sound, MessageBoxes, Clipboard, Desktop, Tray, WindowEffects, Clock, Shutdown {
+public:
+    RecordingPlatform();
+
+    Platform platform();
+
+    // Facilities that can be made to fail: "sound", "spreadsheet", "printer",
+    // "shutdown", "clipboard".
+    static bool isFailureName(const QString &name);
+    void setFailing(const QString &name, bool on);
+    bool failing(const QString &name) const { return m_failing.contains(name); }
+
+    // How the next file dialog answers: a path, or cancel (nothing).
+    void setOpenAnswer(std::optional<QString> answer) { m_openAnswer = std::move(answer); }
+    std::optional<QString> takeOpenAnswer() { return std::exchange(m_openAnswer, std::nullopt); }
+
+    // A fixed time for the clock; without one the real time is read.
+    void setClock(const QDateTime &time) { m_clock = time; }
+
+    // What was recorded since the last take.
+    QStringList takeSpoken();
+    QStringList takeMessages();
+    QStringList takeEvents();
+    void discardSpoken() { m_spoken.clear(); }
+    void discardMessages() { m_messages.clear(); }
+    void discardEvents() { m_events.clear(); }
+    QString clipboardText() const { return m_clipboard; }
+    QStringList openedFiles() const { return m_opened; }
+
+    // Records a platform request that has no facility of its own.
+    void recordEvent(const QString &event) { m_events.append(event); }
+
+private:
+    bool open(const QString &wavePath) override;
+    bool play(const Clip &clip) override;
+    void close() override;
+    void show(const QString &title, const QString &text) override;
+    bool setText(const QString &text) override;
+    bool openFile(const QString &path) override;
+    bool add() override;
+    void remove() override;
+    void minimized(const QString &window) override;
+    void restored(const QString &window) override;
+    bool setOpacity(const QString &window, int alpha) override;
+    QDateTime now() override;
+    bool run() override;
+
+    QSet<QString> m_failing;
+    std::optional<QDateTime> m_clock;
+    std::optional<QString> m_openAnswer;
+    QStringList m_spoken;
+    QStringList m_messages;
+    QStringList m_events;
+    QStringList m_opened;
+    QString m_clipboard;
+    bool m_soundOpen = false;
+    bool m_trayIcon = false;
+};
+
+} // namespace numbelle::platform

@@ -1,0 +1,56 @@
+#pragma once
+// The entry-mode record file "datafile.txt": one GBK line per record, the record
+// number in print form followed by the display text, CR LF. Records are only ever
+// appended. Each record is handed to the operating system as soon as it is
+// stored, so a crash of the program never loses one; closing and reopening (the
+// flush) remains for the moments the program brings the file to disk.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <cstdint>
+
+namespace numbelle {
+
+inline constexpr char kRecordFileName[] = "datafile.txt";
+
+// The bytes of one record line.
+QByteArray recordLine(std::int64_t number, const QString &text);
+
+// Number of records in the file at path: its non-empty lines. A missing or
+// unreadable file counts 0.
+std::int64_t countRecords(const QString &path);
+
+// One record read back: the number item and the text item, by the list-input
+// rules (the text ends at the line end; a comma inside it is kept).
+struct Record {
+    std::int64_t number = 0;
+    QString text;
+};
+
+// All records of the file at path, in file order.
+QList<Record> readRecords(const QString &path);
+
+class RecordStore {
+public:
+    explicit RecordStore(QString path = QString::fromLatin1(kRecordFileName)) : m_file(std::move(path)) {}
+
+    const QString path() const { return m_file.fileName(); }
+    bool isOpen() const { return m_file.isOpen(); }
+
+    // Opens the file for appending, creating it when missing. True when open.
+    bool openAppend();
+    // Writes one record line straight to the operating system.
+    bool append(std::int64_t number, const QString &text);
+    // Closes and reopens the file for appending.
+    bool flush();
+    // Closes the file; harmless when it is not open.
+    void close();
+    // Empties the file (creating it when missing); the file is left closed.
+    bool truncate();
+
+private:
+    QFile m_file;
+};
+
+} // namespace numbelle

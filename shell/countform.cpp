@@ -1,0 +1,438 @@
+#include "countform.h"
+
+#include "shell/palette.h"
+#include "shell/widgets.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QWindow>
+
+namespace numbelle::ui {
+
+namespace {
+
+// Window sizes of the three size modes, in twips.
+constexpr int kFullWidth = 6630, kFullHeight = 7185;
+constexpr int kSimpleHeight = 2645;
+constexpr int kMiniWidth = 5880, kMiniHeight = 990;
+constexpr int kLine5Shift = 4528;
+constexpr int kMiniShiftUp = 1275, kMiniShiftLeft = 375;
+
+struct Place {
+    int number;
+    int left, top, width, height;
+};
+
+// Keypad: six columns of 950 twips from x 480, six rows of 750 from y 2460.
+constexpr int kColumn = 950, kRow = 750, kPadLeft = 480, kPadTop = 2460, kKeyWidth = 870, kKeyHeight = 660;
+constexpr Place key(int number, int col, int row, int cols = 1, int rows = 1)
+{
+    return {number, kPadLeft + col * kColumn, kPadTop + row * kRow, kKeyWidth + (cols - 1) * kColumn,
+            kKeyHeight + (rows - 1) * kRow};
+}
+
+constexpr Place kKeypad[] = {
+    key(17, 0, 0), key(18, 1, 0), key(19, 2, 0), key(20, 3, 0), key(30, 4, 0), key(21, 5, 0),
+    key(7, 0, 1),  key(8, 1, 1),  key(9, 2, 1),  key(16, 3, 1), key(35, 4, 1), key(26, 5, 1),
+    key(4, 0, 2),  key(5, 1, 2),  key(6, 2, 2),  key(15, 3, 2), key(23, 4, 2), key(25, 5, 2),
+    key(1, 0, 3),  key(2, 1, 3),  key(3, 2, 3),  key(14, 3, 3), key(10, 4, 3), key(22, 5, 3, 1, 2),
+    key(0, 0, 4, 2), key(11, 2, 4), key(13, 3, 4), key(24, 4, 4),
+    key(33, 0, 5, 2), key(37, 2, 5, 2), key(38, 4, 5, 2),
+};
+
+// The small buttons above the display.
+constexpr Place kSmallButtons[] = {
+    {28, 2400, 180, 450, 420}, {29, 2880, 180, 450, 420}, {12, 3360, 180, 450, 420},
+    {31, 3840, 180, 450, 420}, {34, 4320, 180, 450, 420}, {32, 4800, 180, 450, 420},
+    {27, 5880, 180, 450, 420},
+};
+constexpr int kSmallButtonsHiddenInMini[] = {27, 28, 29, 12, 31, 32, 34};
+
+// Display panel labels; all of them move in mini mode.
+constexpr Place kLabels[] = {
+    {10, 480, 1290, 5700, 960},  // display panel
+    {3, 360, 1290, 120, 960},    // panel edge
+    {4, 540, 1305, 900, 270},    // mode button
+    {11, 1500, 1305, 1050, 270}, // decimal places button
+    {7, 2610, 1305, 300, 270},   // memory indicator
+    {9, 2970, 1305, 300, 270},   // operator indicator
+    {5, 3330, 1305, 1350, 270},  // record count caption
+    {6, 4680, 1305, 1440, 270},  // message line
+    {1, 540, 1590, 5580, 630},   // main display
+    {2, 720, 150, 1560, 300},    // product name
+    {8, 720, 450, 1560, 240},    // version
+};
+constexpr int kMovingLabels[] = {1, 3, 4, 5, 6, 7, 9, 11, 10};
+
+const QColor kTrayActive(255, 128, 0);
+const QColor kTrayInactive(255, 224, 192);
+
+} // namespace
+
+countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent), m_calculator(calculator)
+{
+    setObjectName(QStringLiteral("countform"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setWindowTitle(QStringLiteral("Numbelle"));
+    setTwipsGeometry(this, 0, 0, kFullWidth, kFullHeight);
+    buildFace();
+    m_timer1 = new WindowTimer(QStringLiteral("Timer1"), 430, this);
+    connect(m_timer1, &WindowTimer::timeout, this, [this] {
+        m_calculator.timer1Tick();
+        render();
+    });
+    m_timer2 = new WindowTimer(QStringLiteral("Timer2"), 200, this);
+    installEventFilter(this);
+    for (QWidget *child : findChildren<QWidget *>())
+        child->installEventFilter(this);
+    render();
+}
+
+void countform::buildFace()
+{
+    QFont small = font();
+    small.setPointSizeF(9);
+
+    for (const Place &p : kLabels) {
+        auto *label = new ClickLabel(this);
+        label->setObjectName(QStringLiteral("Label%1").arg(p.number));
+        setTwipsGeometry(label, p.left, p.top, p.width, p.height);
+        label->setFont(small);
+        m_labels[p.number] = label;
+    }
+    QLabel *display = m_labels[1];
+    display->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    display->setToolTip(QStringLiteral("单击窗口对计算器窗体进行缩放"));
+    display->setWordWrap(false);
+    m_labels[10]->setAutoFillBackground(true);
+    m_labels[1]->setAutoFillBackground(true);
+    m_labels[3]->setStyleSheet(QStringLiteral("background: rgba(0,0,0,90);"));
+    m_labels[4]->setAlignment(Qt::AlignCenter);
+    m_labels[11]->setAlignment(Qt::AlignCenter);
+    m_labels[11]->setText(QStringLiteral("2位小数"));
+    m_labels[4]->setCursor(Qt::PointingHandCursor);
+    m_labels[11]->setCursor(Qt::PointingHandCursor);
+    m_labels[6]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont title = font();
+    title.setPointSizeF(12);
+    title.setBold(true);
+    m_labels[2]->setFont(title);
+    m_labels[2]->setText(QStringLiteral("Numbelle 语音计算器"));
+    m_labels[8]->setText(QStringLiteral("Numbelle 1.22"));
+    m_labels[8]->setCursor(Qt::PointingHandCursor);
+    m_labels[2]->setStyleSheet(QStringLiteral("color: white;"));
+    m_labels[8]->setStyleSheet(QStringLiteral("color: #dde6f0;"));
+
+    auto *tray = new ClickLabel(this);
+    tray->setObjectName(QStringLiteral("Picture1"));
+    tray->setToolTip(QStringLiteral("单击把计算器放入系统托盘"));
+    setTwipsGeometry(tray, 240, 210, 360, 360);
+    tray->setAutoFillBackground(true);
+    tray->setFrameShape(QFrame::Box);
+    m_labels[-1] = tray;
+    connect(tray, &ClickLabel::clicked, this, &countform::trayButtonClicked);
+    connect(static_cast<ClickLabel *>(m_labels[2]), &ClickLabel::clicked, this, &countform::trayButtonClicked);
+    connect(static_cast<ClickLabel *>(m_labels[8]), &ClickLabel::clicked, this, &countform::trayButtonClicked);
+
+    auto *clock = new ClickLabel(this);
+    clock->setObjectName(QStringLiteral("Image1"));
+    setTwipsGeometry(clock, 5340, 180, 420, 420);
+    clock->setStyleSheet(QStringLiteral("background: #f4f4f4; border: 2px solid #555; border-radius: 14px;"));
+    m_labels[-2] = clock;
+    connect(clock, &ClickLabel::clicked, this, &countform::clockClicked);
+
+    connect(static_cast<ClickLabel *>(m_labels[1]), &ClickLabel::clicked, this, [this] {
+        m_calculator.clickLabel1();
+        render();
+    });
+    connect(static_cast<ClickLabel *>(m_labels[4]), &ClickLabel::clicked, this, [this] {
+        m_calculator.clickLabel4();
+        render();
+    });
+    connect(static_cast<ClickLabel *>(m_labels[11]), &ClickLabel::clicked, this, [this] {
+        m_calculator.clickLabel11();
+        render();
+    });
+
+    QFont keyFont = font();
+    keyFont.setPointSizeF(13);
+    keyFont.setBold(true);
+    auto makeButton = [&](const Place &p, const QFont &f) {
+        const ButtonSpec *spec = findButton(p.number);
+        auto *b = new QPushButton(this);
+        b->setObjectName(QStringLiteral("Command%1").arg(p.number));
+        setTwipsGeometry(b, p.left, p.top, p.width, p.height);
+        b->setFont(f);
+        b->setCursor(Qt::PointingHandCursor);
+        b->setAutoDefault(false);
+        if (spec) {
+            b->setText(QString::fromUtf16(spec->caption));
+            if (spec->tooltip[0] != 0)
+                b->setToolTip(QString::fromUtf16(spec->tooltip));
+        }
+        const int number = p.number;
+        connect(b, &QPushButton::clicked, this, [this, number] {
+            m_calculator.clickButton(number);
+            render();
+        });
+        m_buttons[number] = b;
+        return b;
+    };
+    for (const Place &p : kKeypad) {
+        QPushButton *b = makeButton(p, keyFont);
+        b->setProperty("keyClass", p.number <= 9 || p.number == 11 ? "digit" : (p.number >= 13 && p.number <= 16) || p.number == 22 ? "operator" : "function");
+    }
+    QFont smallKey = font();
+    smallKey.setPointSizeF(10);
+    for (const Place &p : kSmallButtons) {
+        QPushButton *b = makeButton(p, smallKey);
+        b->setProperty("keyClass", "small");
+    }
+    setStyleSheet(QStringLiteral(
+        "QPushButton { border: 1px solid #3b4a5a; border-radius: 6px; color: #1d2630;"
+        " background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #fbfdff, stop:1 #d5dde6); }"
+        "QPushButton:hover { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:1 #e4ebf2); }"
+        "QPushButton:pressed { background: #b9c6d3; }"
+        "QPushButton:focus { border: 2px solid #f08a24; }"
+        "QPushButton[keyClass=\"operator\"] { color: white; background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #f6a04d, stop:1 #d9711c); }"
+        "QPushButton[keyClass=\"function\"] { color: #15324f; background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #e3eefa, stop:1 #b8cde2); }"
+        "QPushButton[keyClass=\"small\"] { border-radius: 4px; padding: 0px; }"));
+
+    // Frame and clock lines.
+    auto makeLine = [&](int number, int x1, int y1, int x2, int y2) {
+        auto *l = new LineElement(QStringLiteral("Line%1").arg(number), this);
+        l->setPoints(x1, y1, x2, y2);
+        l->setColor(QColor(40, 52, 66));
+        m_lines[number] = l;
+    };
+    makeLine(1, 240, 870, 6390, 870);
+    makeLine(2, 90, 90, 90, 7095);
+    makeLine(3, 6540, 90, 6540, 7095);
+    makeLine(4, 90, 90, 6540, 90);
+    makeLine(5, 90, 7095, 6540, 7095);
+    makeLine(6, 5550, 390, 5550, 240); // clock hand
+    m_lines[6]->setColor(Qt::black);
+}
+
+QPushButton *countform::button(int number) const
+{
+    const auto it = m_buttons.find(number);
+    return it == m_buttons.end() ? nullptr : it->second;
+}
+
+QLabel *countform::label(int number) const
+{
+    const auto it = m_labels.find(number);
+    return it == m_labels.end() ? nullptr : it->second;
+}
+
+LineElement *countform::line(int number) const
+{
+    const auto it = m_lines.find(number);
+    return it == m_lines.end() ? nullptr : it->second;
+}
+
+void countform::render()
+{
+    const CountformView &v = m_calculator.view();
+    m_labels[1]->setText(v.label1);
+    m_labels[4]->setText(v.label4);
+    m_labels[5]->setText(v.label5);
+    m_labels[6]->setText(v.label6);
+    m_labels[7]->setText(v.label7);
+    m_labels[9]->setText(v.label9);
+    m_labels[11]->setText(v.label11);
+    QFont f = m_labels[1]->font();
+    if (f.pointSizeF() != v.label1FontSize) {
+        f.setPointSizeF(v.label1FontSize);
+        m_labels[1]->setFont(f);
+    }
+    m_labels[1]->setWordWrap(v.label1.contains(u'\n'));
+    m_timer1->setEnabled(v.timer1Enabled);
+}
+
+void countform::setColours(int fontColorIndex, int displayColorIndex)
+{
+    const QColor text = consoleColor(fontColorIndex);
+    const QColor back = consoleColor(displayColorIndex);
+    for (int n : {1, 10, 4, 5, 6, 7, 9, 11}) {
+        QPalette p = m_labels[n]->palette();
+        p.setColor(QPalette::WindowText, text);
+        if (n == 1 || n == 10)
+            p.setColor(QPalette::Window, back);
+        m_labels[n]->setPalette(p);
+    }
+}
+
+void countform::setSkin(const QPixmap &picture)
+{
+    m_skin = picture;
+    update();
+}
+
+void countform::setSpeakerPicture(bool on)
+{
+    QPushButton *b = m_buttons[28];
+    const QPixmap picture(on ? QStringLiteral("计算器sound开.bmp") : QStringLiteral("计算器sound关.bmp"));
+    if (picture.isNull()) {
+        b->setIcon(QIcon());
+        b->setText(on ? QStringLiteral("音") : QStringLiteral("静"));
+    } else {
+        b->setText(QString());
+        b->setIcon(QIcon(picture));
+        b->setIconSize(b->size() - QSize(6, 6));
+    }
+}
+
+void countform::paintTrayButton(bool active)
+{
+    QLabel *tray = m_labels[-1];
+    QPalette p = tray->palette();
+    p.setColor(QPalette::Window, active ? kTrayActive : kTrayInactive);
+    tray->setPalette(p);
+}
+
+void countform::stepSizeMode(std::int16_t &zoomState)
+{
+    const int w = twipsProperty(this, "width");
+    switch (zoomState) {
+    case 0:
+        setTwipsGeometry(this, 0, 0, w, kSimpleHeight);
+        m_lines[5]->movePoints(0, -kLine5Shift);
+        zoomState = 1;
+        break;
+    case 1:
+        m_lines[1]->hide();
+        for (int n : kMovingLabels)
+            moveTwips(m_labels[n], 0, -kMiniShiftUp);
+        for (int n : kMovingLabels)
+            moveTwips(m_labels[n], -kMiniShiftLeft, 0);
+        m_labels[-1]->hide();
+        for (int n : kSmallButtonsHiddenInMini)
+            m_buttons[n]->hide();
+        m_labels[-2]->hide();
+        setTwipsGeometry(this, 0, 0, kMiniWidth, kMiniHeight);
+        for (int n : {2, 3, 4, 5, 6})
+            m_lines[n]->hide();
+        zoomState = 2;
+        break;
+    default:
+        m_lines[1]->show();
+        for (int n : kMovingLabels)
+            moveTwips(m_labels[n], kMiniShiftLeft, kMiniShiftUp);
+        m_labels[-1]->show();
+        for (int n : kSmallButtonsHiddenInMini)
+            m_buttons[n]->show();
+        m_labels[-2]->show();
+        setTwipsGeometry(this, 0, 0, kFullWidth, kFullHeight);
+        for (int n : {2, 3, 4, 5})
+            m_lines[n]->show();
+        m_lines[5]->movePoints(0, kLine5Shift);
+        m_lines[6]->show();
+        zoomState = 0;
+        break;
+    }
+}
+
+bool countform::previewKey(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_F1:
+        m_calculator.keyDown(SpecialKey::F1);
+        render();
+        return true;
+    case Qt::Key_F2:
+        m_calculator.keyDown(SpecialKey::F2);
+        render();
+        return true;
+    case Qt::Key_F3:
+        m_calculator.keyDown(SpecialKey::F3);
+        render();
+        return true;
+    case Qt::Key_Print:
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+        // Enter presses the focused button, which after every key is equals.
+        m_calculator.keyPress(u'\r');
+        render();
+        if (auto *b = qobject_cast<QPushButton *>(focusWidget()); b && b->isVisible() && b->isEnabled())
+            b->click();
+        return true;
+    }
+    default:
+        break;
+    }
+    const QString text = event->text();
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text)
+        m_calculator.keyPress(c.unicode());
+    render();
+    return true;
+}
+
+bool countform::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return previewKey(static_cast<QKeyEvent *>(event));
+    case QEvent::ShortcutOverride:
+        // Every key belongs to the key preview, never to a shortcut.
+        event->accept();
+        return false;
+    case QEvent::Enter:
+        if (watched == m_labels[4] || watched == m_labels[11])
+            static_cast<QLabel *>(watched)->setFrameShape(QFrame::Box);
+        else if (watched == m_labels[1])
+            m_labels[4]->setFrameShape(QFrame::NoFrame);
+        else if (watched == m_labels[3]) {
+            m_labels[4]->setFrameShape(QFrame::NoFrame);
+            m_labels[11]->setFrameShape(QFrame::NoFrame);
+        }
+        return false;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+void countform::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (!m_skin.isNull()) {
+        painter.drawPixmap(0, 0, m_skin);
+        return;
+    }
+    QLinearGradient g(0, 0, 0, height());
+    g.setColorAt(0, QColor(52, 84, 120));
+    g.setColorAt(1, QColor(22, 36, 54));
+    painter.fillRect(rect(), g);
+}
+
+void countform::mousePressEvent(QMouseEvent *event)
+{
+    // The face is the window's title bar: dragging it moves the window.
+    if (QWindow *w = windowHandle())
+        w->startSystemMove();
+    QWidget::mousePressEvent(event);
+}
+
+void countform::closeEvent(QCloseEvent *event)
+{
+    emit closeRequested();
+    event->accept();
+}
+
+void countform::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange) {
+        paintTrayButton(isActiveWindow());
+        if (isActiveWindow())
+            emit activated();
+    }
+    QWidget::changeEvent(event);
+}
+
+} // namespace numbelle::ui

@@ -1,0 +1,76 @@
+#pragma once
+// The main window: the calculator's keypad, display labels and the small buttons
+// around the display, on a borderless skinned face. It shows what the
+// Calculator holds and forwards clicks and keys to it; the key preview sees every
+// key before the focused button, as the keyboard handling needs.
+
+#include "engine/calculator.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QWidget>
+#include <map>
+
+namespace numbelle::ui {
+
+class ClickLabel;
+class LineElement;
+class WindowTimer;
+
+class countform : public QWidget {
+    Q_OBJECT
+public:
+    explicit countform(Calculator &calculator, QWidget *parent = nullptr);
+
+    // Shows the calculator's view on the labels and runs or stops Timer1.
+    void render();
+
+    QPushButton *button(int number) const;
+    QLabel *label(int number) const;
+    LineElement *line(int number) const;
+    WindowTimer *timer1() const { return m_timer1; }
+    WindowTimer *timer2() const { return m_timer2; }
+
+    // Label colours from colour indexes.
+    void setColours(int fontColorIndex, int displayColorIndex);
+    // The face picture; a null pixmap keeps the built-in one.
+    void setSkin(const QPixmap &picture);
+    // The speaker picture of the voice button.
+    void setSpeakerPicture(bool on);
+
+    // Steps the size mode full -> simple -> mini -> full.
+    void stepSizeMode(std::int16_t &zoomState);
+
+    // The tray button colour: active (orange) or inactive (peach).
+    void paintTrayButton(bool active);
+
+signals:
+    void trayButtonClicked();
+    void clockClicked();
+    // The system asked the window to close (close box, session end).
+    void closeRequested();
+    void activated();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void buildFace();
+    bool previewKey(QKeyEvent *event);
+
+    Calculator &m_calculator;
+    std::map<int, QPushButton *> m_buttons;
+    std::map<int, QLabel *> m_labels;
+    std::map<int, LineElement *> m_lines;
+    WindowTimer *m_timer1 = nullptr;
+    WindowTimer *m_timer2 = nullptr;
+    QPixmap m_skin;
+    QPixmap m_builtInSkin;
+};
+
+} // namespace numbelle::ui

@@ -1,0 +1,78 @@
+#include "folders.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace numbelle::ui {
+
+QStringList defaultFiles()
+{
+    return {QStringLiteral("dansheng109.wav"), QStringLiteral("savedata.txt"), QStringLiteral("datafile.txt"),
+            QStringLiteral("countface107.jpg"), QStringLiteral("计算器sound开.bmp"), QStringLiteral("计算器sound关.bmp"),
+            QStringLiteral("stockname.prn")};
+}
+
+namespace {
+
+bool isWritableFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && info.isWritable();
+}
+
+// Copies the installed defaults that the folder does not have yet.
+void seed(const QString &folder, const QString &from)
+{
+    for (const QString &name : defaultFiles()) {
+        const QString target = folder + u'/' + name;
+        const QString source = from + u'/' + name;
+        if (!QFileInfo::exists(target) && QFileInfo::exists(source))
+            QFile::copy(source, target) && QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+}
+
+} // namespace
+
+QString programFolder()
+{
+    const QString override = qEnvironmentVariable("NUMBELLE_DIR");
+    if (!override.isEmpty()) {
+        QDir().mkpath(override);
+        return QFileInfo(override).absoluteFilePath();
+    }
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (QFileInfo::exists(exeDir + QStringLiteral("/dansheng109.wav")) && isWritableFolder(exeDir))
+        return exeDir;
+
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    const QString folder = dataHome + QStringLiteral("/numbelle");
+    if (!QDir().mkpath(folder))
+        return QString();
+    // Installed defaults live in <prefix>/share/numbelle beside <prefix>/bin.
+    const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../share/numbelle"));
+    seed(folder, QFileInfo::exists(installed) ? installed : exeDir);
+    return folder;
+}
+
+void applyChineseFont(QApplication &app)
+{
+    const QStringList families = QFontDatabase::families();
+    for (const QString &candidate : {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
+                                     QStringLiteral("Noto Sans SC"), QStringLiteral("Source Han Sans SC")}) {
+        if (families.contains(candidate)) {
+            QFont f(candidate);
+            f.setPointSizeF(10);
+            app.setFont(f);
+            return;
+        }
+    }
+}
+
+} // namespace numbelle::ui

@@ -1,0 +1,22 @@
+#pragma once
+// Where the desktop program keeps its files, and the font it shows Chinese in.
+
+#include <QString>
+
+class QApplication;
+
+namespace numbelle::ui {
+
+// The program folder: NUMBELLE_DIR when set; otherwise the folder of the
+// executable when it holds the program's files and is writable; otherwise the
+// per-user data folder ($XDG_DATA_HOME/numbelle), filled on first start from the
+// installed defaults. Empty when no folder can be prepared.
+QString programFolder();
+
+// Files the program folder starts with.
+QStringList defaultFiles();
+
+// Picks an installed CJK font for the whole program.
+void applyChineseFont(QApplication &app);
+
+} // namespace numbelle::ui

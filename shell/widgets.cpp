@@ -1,0 +1,131 @@
+#include "widgets.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <cmath>
+
+namespace numbelle::ui {
+
+namespace {
+bool s_manualTimers = false;
+}
+
+double twipsPerPixel()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+static int px(int twips) { return int(std::lround(twips / twipsPerPixel())); }
+
+void setTwipsGeometry(QWidget *widget, int left, int top, int width, int height)
+{
+    widget->setProperty("twipsLeft", left);
+    widget->setProperty("twipsTop", top);
+    widget->setProperty("twipsWidth", width);
+    widget->setProperty("twipsHeight", height);
+    if (widget->isWindow()) {
+        widget->setFixedSize(px(width), px(height));
+        return;
+    }
+    widget->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+int twipsProperty(const QWidget *widget, const char *name)
+{
+    const QByteArray key = QByteArray("twips") + char(std::toupper(name[0])) + QByteArray(name + 1);
+    const QVariant v = widget->property(key.constData());
+    if (v.isValid())
+        return v.toInt();
+    const double t = twipsPerPixel();
+    const QRect g = widget->geometry();
+    const QByteArray n(name);
+    if (n == "left") return int(std::lround(g.x() * t));
+    if (n == "top") return int(std::lround(g.y() * t));
+    if (n == "width") return int(std::lround(g.width() * t));
+    return int(std::lround(g.height() * t));
+}
+
+void moveTwips(QWidget *widget, int dx, int dy)
+{
+    setTwipsGeometry(widget, twipsProperty(widget, "left") + dx, twipsProperty(widget, "top") + dy,
+                     twipsProperty(widget, "width"), twipsProperty(widget, "height"));
+}
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
+LineElement::LineElement(const QString &name, QWidget *parent) : QWidget(parent)
+{
+    setObjectName(name);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void LineElement::setPoints(int x1, int y1, int x2, int y2)
+{
+    m_x1 = x1;
+    m_y1 = y1;
+    m_x2 = x2;
+    m_y2 = y2;
+    const int left = std::min(x1, x2), top = std::min(y1, y2);
+    const double t = twipsPerPixel();
+    setGeometry(int(std::lround(left / t)) - 1, int(std::lround(top / t)) - 1,
+                int(std::lround(std::abs(x2 - x1) / t)) + 3, int(std::lround(std::abs(y2 - y1) / t)) + 3);
+    update();
+}
+
+void LineElement::movePoints(int dx, int dy) { setPoints(m_x1 + dx, m_y1 + dy, m_x2 + dx, m_y2 + dy); }
+
+void LineElement::setColor(const QColor &color)
+{
+    m_color = color;
+    update();
+}
+
+void LineElement::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(m_color, 2));
+    const double t = twipsPerPixel();
+    const QPointF origin = geometry().topLeft();
+    painter.drawLine(QPointF(m_x1 / t, m_y1 / t) - origin, QPointF(m_x2 / t, m_y2 / t) - origin);
+}
+
+WindowTimer::WindowTimer(const QString &name, int intervalMs, QObject *parent) : QObject(parent), m_interval(intervalMs)
+{
+    setObjectName(name);
+    m_timer.setInterval(intervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &WindowTimer::fire);
+}
+
+void WindowTimer::setManual(bool manual) { s_manualTimers = manual; }
+bool WindowTimer::manual() { return s_manualTimers; }
+
+void WindowTimer::setEnabled(bool enabled)
+{
+    if (m_enabled == enabled)
+        return;
+    m_enabled = enabled;
+    if (s_manualTimers)
+        return;
+    if (enabled)
+        m_timer.start();
+    else
+        m_timer.stop();
+}
+
+void WindowTimer::fire()
+{
+    if (m_enabled)
+        emit timeout();
+}
+
+} // namespace numbelle::ui

@@ -1,0 +1,76 @@
+#pragma once
+// Small widget pieces shared by the program's windows: geometry set in twips
+// (the unit the window layouts are written in), clickable labels and pictures,
+// line elements, and window timers that scripted sessions fire by hand.
+
+#include <QColor>
+#include <QLabel>
+#include <QObject>
+#include <QTimer>
+#include <QWidget>
+
+namespace numbelle::ui {
+
+// Twips per pixel on the screen the program runs on (15 at 96 dpi).
+double twipsPerPixel();
+
+// Places a widget at a twips rectangle and remembers the twips values, so they
+// can be read back exactly as set.
+void setTwipsGeometry(QWidget *widget, int left, int top, int width, int height);
+int twipsProperty(const QWidget *widget, const char *name); // "left", "top", "width", "height"
+void moveTwips(QWidget *widget, int dx, int dy);
+
+// A label that reports left-button clicks.
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+signals:
+    void clicked();
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
+
+// A line element drawn between two points given in twips of its parent.
+class LineElement : public QWidget {
+    Q_OBJECT
+public:
+    LineElement(const QString &name, QWidget *parent);
+    void setPoints(int x1, int y1, int x2, int y2);
+    void movePoints(int dx, int dy);
+    int x1() const { return m_x1; }
+    int y1() const { return m_y1; }
+    int x2() const { return m_x2; }
+    int y2() const { return m_y2; }
+    void setColor(const QColor &color);
+    QColor color() const { return m_color; }
+protected:
+    void paintEvent(QPaintEvent *event) override;
+private:
+    int m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0;
+    QColor m_color = Qt::black;
+};
+
+// A window timer. In the desktop program it runs on the clock; in scripted
+// sessions it never fires by itself and is ticked by the script.
+class WindowTimer : public QObject {
+    Q_OBJECT
+public:
+    WindowTimer(const QString &name, int intervalMs, QObject *parent);
+    static void setManual(bool manual);
+    static bool manual();
+
+    void setEnabled(bool enabled);
+    bool isEnabled() const { return m_enabled; }
+    int interval() const { return m_interval; }
+    // One tick, only while enabled.
+    void fire();
+signals:
+    void timeout();
+private:
+    bool m_enabled = false;
+    int m_interval;
+    QTimer m_timer;
+};
+
+} // namespace numbelle::ui
