@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs one end-to-end script against numbelle-script in a fresh program folder.
+#
+# A .script file mixes three kinds of lines:
+#   $ COMMAND   shell set-up, run in the empty program folder before the program starts
+#   > TEXT      a line of the expected output, in order
+#   !exit N     the expected exit status (default 0)
+#   anything else is a numbelle-script command (blank and # lines included).
+set -euo pipefail
+exe=$1
+script=$2
+folder=$(mktemp -d)
+work=$(mktemp -d)
+trap 'rm -rf "$folder" "$work"' EXIT
+
+expected_status=0
+: > "$work/setup.sh"
+: > "$work/commands"
+: > "$work/expected"
+while IFS= read -r line || [ -n "$line" ]; do
+  case "$line" in
+    '$ '*) printf '%s\n' "${line#\$ }" >> "$work/setup.sh" ;;
+    '> '*) printf '%s\n' "${line#> }" >> "$work/expected" ;;
+    '>') printf '\n' >> "$work/expected" ;;
+    '!exit '*) expected_status=${line#!exit } ;;
+    *) printf '%s\n' "$line" >> "$work/commands" ;;
+  esac
+done < "$script"
+
+(cd "$folder" && bash -e "$work/setup.sh")
+status=0
+"$exe" --dir "$folder" "$work/commands" > "$work/actual" 2> "$work/stderr" || status=$?
+if ! diff -u "$work/expected" "$work/actual"; then
+  echo "--- stderr:"; cat "$work/stderr"
+  exit 1
+fi
+if [ "$status" != "$expected_status" ]; then
+  echo "exit status $status, expected $expected_status"; cat "$work/stderr"
+  exit 1
+fi

@@ -1,0 +1,54 @@
+// The speech routine against the recording platform.
+
+#include "platform/recording/recordingplatform.h"
+#include "speech/speaker.h"
+
+#include <gtest/gtest.h>
+
+using namespace numbelle;
+
+TEST(Speaker, PicksTheVoiceColumnOnEveryCallAndIsSilentWhenOff)
+{
+    ProgramState state;
+    platform::RecordingPlatform recording;
+    Speaker speaker(state, recording.platform().sound);
+    state.voiceOn = kTrue;
+    speaker.speak(1);
+    state.settings.voiceChoice = 1;
+    speaker.speak(1);
+    state.settings.voiceChoice = 2;
+    speaker.speak(23);
+    state.voiceOn = kFalse;
+    speaker.speak(5);
+    EXPECT_EQ(recording.takeSpoken(), (QStringList{QStringLiteral("f1"), QStringLiteral("m1"), QStringLiteral("f23")}));
+}
+
+TEST(Speaker, AFailedPlayIsReportedAndTheNextCallTriesAgain)
+{
+    ProgramState state;
+    state.voiceOn = kTrue;
+    platform::RecordingPlatform recording;
+    Speaker speaker(state, recording.platform().sound);
+    int failures = 0;
+    speaker.setFailureHandler([&] { ++failures; });
+    recording.setFailing(QStringLiteral("sound"), true);
+    speaker.speak(3);
+    EXPECT_EQ(failures, 1);
+    recording.setFailing(QStringLiteral("sound"), false);
+    speaker.speak(3);
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(recording.takeSpoken(), QStringList{QStringLiteral("f3")});
+    EXPECT_EQ(recording.takeEvents(), (QStringList{QStringLiteral("sound open"), QStringLiteral("sound failed")}));
+}
+
+TEST(Speaker, CodesWithoutAClipHaveNoRangeAndCode12IsTheSameInBothVoices)
+{
+    EXPECT_FALSE(clipRange(10, 'f'));
+    EXPECT_FALSE(clipRange(11, 'm'));
+    EXPECT_FALSE(clipRange(30, 'f'));
+    EXPECT_FALSE(clipRange(-1, 'f'));
+    EXPECT_EQ(clipRange(12, 'f')->fromMs, clipRange(12, 'm')->fromMs);
+    // Female 5 and 6 overlap: each is played exactly as listed.
+    EXPECT_EQ(clipRange(5, 'f')->toMs, 2441);
+    EXPECT_EQ(clipRange(6, 'f')->fromMs, 2411);
+}
