@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Set-up for a fresh Debian 12 machine: installs what the build and the tests
+# need, builds, then starts the program (run) or runs every test (test).
+#
+#   tools/dev.sh run     install, build and start Numbelle
+#   tools/dev.sh test    install, build and run all tests
+#   tools/dev.sh build   install and build only
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  g++ cmake ninja-build pkg-config ccache
+  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins
+  libxlsxwriter-dev libgtest-dev libgmock-dev
+  fonts-noto-cjk unzip
+)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+}
+
+build() {
+  cmake -S . -B build -G Ninja -DBUILD_TESTING=ON >/dev/null
+  cmake --build build -j"$(nproc)"
+}
+
+case "${1:-}" in
+  run)
+    install_packages
+    build
+    exec ./build/bin/numbelle
+    ;;
+  test)
+    install_packages
+    build
+    ctest --test-dir build -j"$(nproc)" --output-on-failure
+    ;;
+  build)
+    install_packages
+    build
+    ;;
+  *)
+    echo "usage: tools/dev.sh run|test|build" >&2
+    exit 2
+    ;;
+esac
