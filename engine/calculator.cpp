@@ -554,8 +554,8 @@ void Calculator::timer1Tick()
     }
     if (t.startsWith(u'.'))
         t.prepend(u'0');
-    if (t.isEmpty()) {
-        // Nothing to read: end the read-out instead of ticking on for ever.
+    if (m_readOutPosition >= t.size()) {
+        // Nothing (more) to read: end the read-out instead of ticking on for ever.
         m_readOutPosition = 0;
         stopTimer1();
         return;
