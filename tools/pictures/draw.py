@@ -83,9 +83,9 @@ def sd_segment(x, y, ax, ay, bx, by, w):
 
 
 def sd_arc(x, y, cx, cy, r, a0, a1, w):
-    """A stroke of width w along the circle (cx,cy,r) from angle a0 to a1
-    (radians, counter-clockwise in screen terms is not assumed: a0 < a1,
-    angles measured with y pointing down), with round caps."""
+    """A stroke of width w with round caps along the circle (cx,cy,r) from
+    angle a0 to a1 (radians, a0 < a1; with y pointing down, growing angles
+    turn clockwise on screen)."""
     px, py = x - cx, y - cy
     a = math.atan2(py, px)
     mid = (a0 + a1) / 2
