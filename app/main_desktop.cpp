@@ -14,6 +14,9 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // The program ends when it says so (exit button, Esc, last window closed
+    // after the main window), not when the main window hides in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("numbelle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Numbelle"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/numbelle/numbelle.png")));

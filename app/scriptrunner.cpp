@@ -1,6 +1,7 @@
 #include "scriptrunner.h"
 
 #include "common/textfile.h"
+#include "common/workbook.h"
 #include "platform/recording/recordingplatform.h"
 #include "shell/countform.h"
 #include "shell/program.h"
@@ -65,6 +66,40 @@ int keyForCharacter(QChar c)
     if (c.unicode() >= 32 && c.unicode() < 127)
         return c.unicode(); // '*' is Qt::Key_Asterisk (42), never the Print key
     return Qt::Key_unknown;
+}
+
+// The text of a rich text box. A box whose lines stand for lines of a file
+// carries that file's line end in its "lineEnd" property (CR LF for the record
+// viewer); its paragraphs are joined with it.
+QString boxText(const QTextEdit *box)
+{
+    QString text = box->toPlainText();
+    const QVariant lineEnd = box->property("lineEnd");
+    if (lineEnd.isValid())
+        text.replace(u'\n', lineEnd.toString());
+    return text;
+}
+
+// The lines of `print spreadsheet` for a workbook: each non-empty cell in row
+// then column order, then the column widths set.
+QStringList workbookLines(const Workbook &book)
+{
+    QStringList lines;
+    for (size_t r = 0; r < book.rows.size(); ++r) {
+        const auto &row = book.rows[r];
+        for (size_t c = 0; c < row.size(); ++c) {
+            const QString name = columnLetters(int(c) + 1) + QString::number(r + 1);
+            if (const QString *text = std::get_if<QString>(&row[c])) {
+                if (!text->isEmpty())
+                    lines.append(name + QStringLiteral("=\"") + escapeValue(*text) + u'"');
+            } else if (const double *number = std::get_if<double>(&row[c])) {
+                lines.append(name + u'=' + shortestNumber(*number));
+            }
+        }
+    }
+    for (const auto &[column, width] : book.columnWidths)
+        lines.append(QStringLiteral("width ") + columnLetters(column) + u'=' + shortestNumber(width));
+    return lines;
 }
 
 } // namespace
@@ -433,8 +468,10 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
     if (p == u"forecolor" || p == u"backcolor") {
         const bool fore = p == u"forecolor";
         const bool button = qobject_cast<QAbstractButton *>(w) != nullptr;
-        const QPalette::ColorRole role = fore ? (button ? QPalette::ButtonText : QPalette::WindowText)
-                                              : (button ? QPalette::Button : QPalette::Window);
+        const bool textBox = qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w) ||
+                             qobject_cast<QPlainTextEdit *>(w);
+        const QPalette::ColorRole role = fore ? (button ? QPalette::ButtonText : textBox ? QPalette::Text : QPalette::WindowText)
+                                              : (button ? QPalette::Button : textBox ? QPalette::Base : QPalette::Window);
         return colourText(w->palette().color(role));
     }
     if (p == u"fontsize")
@@ -470,6 +507,14 @@ void ScriptRunner::print(const QList<Word> &args)
             printLine(QStringLiteral("events"), QString());
         for (const QString &e : events)
             printLine(QStringLiteral("event"), escapeValue(e));
+    } else if (what == u"spreadsheet" && args.size() == 1) {
+        printLine(QStringLiteral("spreadsheet"), QString::number(m_platform.workbooksShown()));
+        if (const auto &book = m_platform.lastWorkbook()) {
+            for (const QString &line : workbookLines(*book)) {
+                const QByteArray bytes = (line + u'\n').toUtf8();
+                std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
+            }
+        }
     } else if (what == u"clipboard" && args.size() == 1) {
         printLine(QStringLiteral("clipboard"), escapeValue(m_platform.clipboardText()));
     } else if (what == u"focus" && args.size() == 1) {
@@ -508,7 +553,7 @@ void ScriptRunner::print(const QList<Word> &args)
         else if (auto *edit = qobject_cast<QLineEdit *>(o))
             text = edit->text();
         else if (auto *rich = qobject_cast<QTextEdit *>(o))
-            text = rich->toPlainText();
+            text = boxText(rich);
         else if (auto *plain = qobject_cast<QPlainTextEdit *>(o))
             text = plain->toPlainText();
         else if (auto *combo = qobject_cast<QComboBox *>(o))

@@ -1006,9 +1006,13 @@ void Calculator::identityNumber()
 
 void Calculator::saveRecordsButton()
 {
-    if (m_state.dataFileOpen == kTrue)
-        m_records.flush();
-    m_host.messageBox(QString(), QStringLiteral("数据已得到保存"));
+    // Closing and reopening brings the file to disk. A file that cannot be
+    // opened for writing has not kept the records: say so rather than report
+    // them saved.
+    if (m_state.dataFileOpen == kTrue && !m_records.flush())
+        m_host.messageBox(QString(), QStringLiteral("无法保存数据文件datafile.txt。"));
+    else
+        m_host.messageBox(QString(), QStringLiteral("数据已得到保存"));
     m_host.focusEquals();
 }
 

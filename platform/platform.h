@@ -6,6 +6,8 @@
 // recording one used by numbelle-script and the tests, which records each request
 // and can be told to fail. Logic code holds a Platform& and never calls a device.
 
+#include "common/workbook.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -90,6 +92,14 @@ public:
     virtual bool run() = 0;
 };
 
+class Spreadsheet {
+public:
+    virtual ~Spreadsheet() = default;
+    // Writes the workbook and hands it to the user's spreadsheet application;
+    // false when that fails.
+    virtual bool show(const Workbook &workbook) = 0;
+};
+
 struct Platform {
     Sound &sound;
     MessageBoxes &messages;
@@ -99,6 +109,7 @@ struct Platform {
     WindowEffects &windows;
     Clock &clock;
     Shutdown &shutdown;
+    Spreadsheet &spreadsheet;
 };
 
 } // namespace numbelle::platform

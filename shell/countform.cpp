@@ -50,8 +50,11 @@ constexpr Place kSmallButtons[] = {
 };
 constexpr int kSmallButtonsHiddenInMini[] = {27, 28, 29, 12, 31, 32, 34};
 
-// Display panel labels; all of them move in mini mode.
+// Labels in stacking order, bottom first: in mini mode the display panel moves
+// up over the title labels and hides them.
 constexpr Place kLabels[] = {
+    {2, 720, 150, 1560, 300},    // product name
+    {8, 720, 450, 1560, 240},    // version
     {10, 480, 1290, 5700, 960},  // display panel
     {3, 360, 1290, 120, 960},    // panel edge
     {4, 540, 1305, 900, 270},    // mode button
@@ -61,8 +64,6 @@ constexpr Place kLabels[] = {
     {5, 3330, 1305, 1350, 270},  // record count caption
     {6, 4680, 1305, 1440, 270},  // message line
     {1, 540, 1590, 5580, 630},   // main display
-    {2, 720, 150, 1560, 300},    // product name
-    {8, 720, 450, 1560, 240},    // version
 };
 constexpr int kMovingLabels[] = {1, 3, 4, 5, 6, 7, 9, 11, 10};
 
@@ -77,6 +78,8 @@ countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent),
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("Numbelle"));
     setTwipsGeometry(this, 0, 0, kFullWidth, kFullHeight);
+    // The built-in face: kept whenever no skin picture is set or it fails.
+    m_skin = QPixmap(QStringLiteral(":/numbelle/countface107.jpg"));
     buildFace();
     m_timer1 = new WindowTimer(QStringLiteral("Timer1"), 430, this);
     connect(m_timer1, &WindowTimer::timeout, this, [this] {
@@ -119,7 +122,7 @@ void countform::buildFace()
     title.setPointSizeF(12);
     title.setBold(true);
     m_labels[2]->setFont(title);
-    m_labels[2]->setText(QStringLiteral("Numbelle 语音计算器"));
+    m_labels[2]->setText(QStringLiteral("Numbelle"));
     m_labels[8]->setText(QStringLiteral("Numbelle 1.22"));
     m_labels[8]->setCursor(Qt::PointingHandCursor);
     m_labels[2]->setStyleSheet(QStringLiteral("color: white;"));

@@ -1,7 +1,10 @@
 #include "program.h"
 
 #include "common/numtext.h"
+#include "records/clearrecords.h"
+#include "records/recordviewer.h"
 #include "shell/countform.h"
+#include "shell/manualform.h"
 #include "shell/settingsfile.h"
 #include "shell/widgets.h"
 
@@ -66,7 +69,16 @@ void Program::start()
 
     m_main = new countform(*m_calculator);
     m_windows.append(m_main);
-    connect(m_main, &countform::closeRequested, this, [this] { unload(); });
+    connect(m_main, &countform::closeRequested, this, [this] {
+        // A close by the system runs the closing steps; the program goes on
+        // while other windows are open.
+        unload();
+        m_windows.removeAll(QPointer<QWidget>(m_main));
+        QMetaObject::invokeMethod(this, [this] { endIfNoWindowLeft(); }, Qt::QueuedConnection);
+    });
+    connect(m_main->timer2(), &WindowTimer::timeout, this, [this] {
+        m_main->paintTrayButton(QApplication::activeWindow() == m_main);
+    });
     connect(m_main, &countform::trayButtonClicked, this, [this] { trayButton(); });
     connect(m_main, &countform::activated, this, [this] {
         if (m_calculator->view().label4 == u"录入") {
@@ -120,10 +132,9 @@ void Program::start()
     m_main->setSpeakerPicture(true);
     m_main->render();
     m_main->show();
-    m_main->activateWindow();
+    activateMainWindow();
     m_main->paintTrayButton(true);
     m_main->timer2()->setEnabled(true);
-    focusEquals();
 }
 
 void Program::applyShutdownIndicator()
@@ -169,6 +180,15 @@ void Program::endProgram()
     emit ended();
 }
 
+void Program::endIfNoWindowLeft()
+{
+    for (QWidget *w : windows()) {
+        if (w->isVisible() || w == m_main)
+            return;
+    }
+    endProgram();
+}
+
 void Program::trayButton()
 {
     m_platform.windows.minimized(QStringLiteral("countform"));
@@ -183,8 +203,17 @@ void Program::trayEvent(TrayReport report)
         return;
     m_platform.windows.restored(QStringLiteral("countform"));
     m_main->show();
+    activateMainWindow();
+}
+
+void Program::activateMainWindow()
+{
     m_main->activateWindow();
-    m_main->setFocus();
+    // The offscreen platform of scripted sessions has no window manager to
+    // hand the activation back after a hide.
+    if (QGuiApplication::platformName() == u"offscreen")
+        QApplication::setActiveWindow(m_main);
+    focusEquals();
 }
 
 QList<QWidget *> Program::windows() const
@@ -196,6 +225,14 @@ QList<QWidget *> Program::windows() const
     }
     return list;
 }
+
+void Program::addWindow(QWidget *window)
+{
+    if (!m_windows.contains(window))
+        m_windows.append(window);
+}
+
+void Program::removeWindow(QWidget *window) { m_windows.removeAll(window); }
 
 QWidget *Program::window(const QString &name) const
 {
@@ -265,13 +302,19 @@ void Program::perform(Action action)
         unload();
         endProgram();
         break;
+    case Action::OpenManual:
+        openWindow<Form3>(QStringLiteral("Form3"));
+        break;
+    case Action::ViewRecords:
+        showRecordViewer(*this);
+        break;
+    case Action::ClearRecords:
+        showClearRecords(*this);
+        break;
     case Action::OpenLoan:
     case Action::Securities:
     case Action::IncomeTax:
-    case Action::OpenManual:
     case Action::OpenShutdown:
-    case Action::ViewRecords:
-    case Action::ClearRecords:
     case Action::OpenSettings:
         // These windows come with their own subsystems.
         break;

@@ -46,12 +46,20 @@ public:
     // Loaded windows in load order.
     QList<QWidget *> windows() const;
     QWidget *window(const QString &name) const;
+    // A window other than the main one joins the loaded windows when it is
+    // loaded and leaves them when it is unloaded.
+    void addWindow(QWidget *window);
+    void removeWindow(QWidget *window);
 
     // A program-wide or window variable by name, formatted for printing;
     // nothing when there is no such variable.
     std::optional<QString> variable(const QString &name) const;
 
     bool hasEnded() const { return m_ended; }
+
+    // Loads a window of the program (or brings the loaded one forward).
+    template <typename Window>
+    Window *openWindow(const QString &name);
 
     // Mouse reports of the tray icon. Only the left-button release restores
     // the window.
@@ -71,8 +79,10 @@ signals:
 
 private:
     void endProgram();
+    void endIfNoWindowLeft();
     void applyShutdownIndicator();
     void trayButton();
+    void activateMainWindow();
 
     platform::Platform m_platform;
     QString m_folder;
@@ -86,6 +96,23 @@ private:
     bool m_unloaded = false;
     bool m_trayIconAdded = false;
 };
+
+template <typename Window>
+Window *Program::openWindow(const QString &name)
+{
+    if (auto *loaded = qobject_cast<Window *>(window(name))) {
+        loaded->show();
+        loaded->raise();
+        loaded->activateWindow();
+        return loaded;
+    }
+    auto *w = new Window();
+    m_windows.append(w);
+    connect(w, &QObject::destroyed, this, [this] { endIfNoWindowLeft(); });
+    w->show();
+    w->activateWindow();
+    return w;
+}
 
 // Turns a path written with "\" separators, as the settings file may hold them,
 // into one this system can open.

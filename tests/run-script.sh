@@ -4,6 +4,8 @@
 # A .script file mixes three kinds of lines:
 #   $ COMMAND   shell set-up, run in the empty program folder before the program starts
 #   > TEXT      a line of the expected output, in order
+#   % COMMAND   shell check, run in the program folder after the program has ended;
+#               its output follows the program's in the expected output
 #   !exit N     the expected exit status (default 0)
 #   anything else is a numbelle-script command (blank and # lines included).
 set -euo pipefail
@@ -17,11 +19,13 @@ expected_status=0
 : > "$work/setup.sh"
 : > "$work/commands"
 : > "$work/expected"
+: > "$work/after.sh"
 while IFS= read -r line || [ -n "$line" ]; do
   case "$line" in
     '$ '*) printf '%s\n' "${line#\$ }" >> "$work/setup.sh" ;;
     '> '*) printf '%s\n' "${line#> }" >> "$work/expected" ;;
     '>') printf '\n' >> "$work/expected" ;;
+    '% '*) printf '%s\n' "${line#% }" >> "$work/after.sh" ;;
     '!exit '*) expected_status=${line#!exit } ;;
     *) printf '%s\n' "$line" >> "$work/commands" ;;
   esac
@@ -30,6 +34,7 @@ done < "$script"
 (cd "$folder" && bash -e "$work/setup.sh")
 status=0
 "$exe" --dir "$folder" "$work/commands" > "$work/actual" 2> "$work/stderr" || status=$?
+(cd "$folder" && bash -e "$work/after.sh") >> "$work/actual"
 if ! diff -u "$work/expected" "$work/actual"; then
   echo "--- stderr:"; cat "$work/stderr"
   exit 1

@@ -1,5 +1,7 @@
 #include "desktopplatform.h"
 
+#include "records/xlsxfile.h"
+
 #include <QApplication>
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -7,11 +9,13 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSystemTrayIcon>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <QWidget>
 #include <QtEndian>
@@ -115,6 +119,29 @@ void DesktopSound::close()
 
 // ---------------------------------------------------------------------------
 
+bool DesktopSpreadsheet::show(const Workbook &workbook)
+{
+    // A unique name, reserved by creating the file; it is not removed
+    // afterwards, because the spreadsheet application opens it later.
+    QTemporaryFile reserved(QDir::tempPath() + QStringLiteral("/numbelle-XXXXXX.xlsx"));
+    reserved.setAutoRemove(false);
+    if (!reserved.open())
+        return false;
+    const QString path = reserved.fileName();
+    reserved.close();
+    if (!writeXlsxFile(workbook, path)) {
+        QFile::remove(path);
+        return false;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        QFile::remove(path);
+        return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
 DesktopPlatform::DesktopPlatform(std::function<QWidget *(const QString &)> windowByName)
     : m_windowByName(std::move(windowByName))
 {
@@ -124,7 +151,7 @@ DesktopPlatform::~DesktopPlatform() = default;
 
 Platform DesktopPlatform::platform()
 {
-    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this};
+    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this, m_spreadsheet};
 }
 
 QSystemTrayIcon *DesktopPlatform::trayIcon()

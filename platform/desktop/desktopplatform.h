@@ -40,6 +40,14 @@ private:
     QByteArray m_clip;
 };
 
+// Spreadsheets: each workbook is written to a new .xlsx file in the temp folder
+// and handed to the desktop's application for that file type. The files stay
+// when the program ends, since the application may still be showing them.
+class DesktopSpreadsheet final : public Spreadsheet {
+public:
+    bool show(const Workbook &workbook) override;
+};
+
 class DesktopPlatform final : MessageBoxes, Clipboard, Desktop, Tray, WindowEffects, Clock, Shutdown {
 public:
     // windowByName finds a loaded window of the program by its name.
@@ -64,6 +72,7 @@ private:
 
     std::function<QWidget *(const QString &)> m_windowByName;
     DesktopSound m_sound;
+    DesktopSpreadsheet m_spreadsheet;
     std::unique_ptr<QSystemTrayIcon> m_tray;
 };
 

@@ -6,7 +6,7 @@ RecordingPlatform::RecordingPlatform() = default;
 
 Platform RecordingPlatform::platform()
 {
-    return Platform{*this, *this, *this, *this, *this, *this, *this, *this};
+    return Platform{*this, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
 bool RecordingPlatform::isFailureName(const QString &name)
@@ -109,6 +109,16 @@ bool RecordingPlatform::run()
     if (failing(QStringLiteral("shutdown")))
         return false;
     m_events.append(QStringLiteral("shutdown"));
+    return true;
+}
+
+bool RecordingPlatform::show(const Workbook &workbook)
+{
+    // Nothing opens: the workbook is only kept for printing.
+    if (failing(QStringLiteral("spreadsheet")))
+        return false;
+    ++m_workbooksShown;
+    m_lastWorkbook = workbook;
     return true;
 }
 

@@ -14,7 +14,8 @@
 
 namespace numbelle::platform {
 
-class RecordingPlatform final : Sound, MessageBoxes, Clipboard, Desktop, Tray, WindowEffects, Clock, Shutdown {
+class RecordingPlatform final : Sound, MessageBoxes, Clipboard, Desktop, Tray, WindowEffects, Clock, Shutdown,
+                                Spreadsheet {
 public:
     RecordingPlatform();
 
@@ -43,6 +44,10 @@ public:
     QString clipboardText() const { return m_clipboard; }
     QStringList openedFiles() const { return m_opened; }
 
+    // Workbooks handed to the spreadsheet application so far, and the last one.
+    int workbooksShown() const { return m_workbooksShown; }
+    const std::optional<Workbook> &lastWorkbook() const { return m_lastWorkbook; }
+
     // Records a platform request that has no facility of its own.
     void recordEvent(const QString &event) { m_events.append(event); }
 
@@ -60,6 +65,7 @@ private:
     bool setOpacity(const QString &window, int alpha) override;
     QDateTime now() override;
     bool run() override;
+    bool show(const Workbook &workbook) override;
 
     QSet<QString> m_failing;
     std::optional<QDateTime> m_clock;
@@ -71,6 +77,8 @@ private:
     QString m_clipboard;
     bool m_soundOpen = false;
     bool m_trayIcon = false;
+    int m_workbooksShown = 0;
+    std::optional<Workbook> m_lastWorkbook;
 };
 
 } // namespace numbelle::platform

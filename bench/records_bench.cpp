@@ -1,0 +1,102 @@
+// Figures for the record file: the start-up count of a 1,000,000-record file
+// (it must stay well under 0.5 s) and the cost of storing one record through
+// RecordStore as entry mode does it (each record written straight to the
+// operating system, the file closed and reopened every tenth record).
+//
+//   numbelle_bench_records [RECORDS]
+
+#include "records/recordstore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace numbelle;
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const std::int64_t records = argc > 1 ? std::atoll(argv[1]) : 1000000;
+    QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot make a temp folder\n");
+        return 1;
+    }
+
+    // A file as entry mode writes it: " N value" lines, CR LF.
+    const QString big = dir.filePath(QStringLiteral("datafile.txt"));
+    {
+        QFile file(big);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        QByteArray chunk;
+        for (std::int64_t i = 1; i <= records; ++i) {
+            chunk += recordLine(i, QString::number(i * 37 % 1000003));
+            if (chunk.size() > (1 << 20)) {
+                file.write(chunk);
+                chunk.clear();
+            }
+        }
+        file.write(chunk);
+    }
+    const qint64 bytes = QFileInfo(big).size();
+
+    std::vector<double> countMs;
+    std::int64_t counted = 0;
+    for (int run = 0; run < 7; ++run) {
+        QElapsedTimer t;
+        t.start();
+        counted = countRecords(big);
+        countMs.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("count %lld records (%.1f MB): median %.1f ms, slowest %.1f ms (limit 500 ms)%s\n",
+                static_cast<long long>(counted), bytes / 1e6, median(countMs),
+                *std::max_element(countMs.begin(), countMs.end()),
+                counted == records ? "" : "  WRONG COUNT");
+
+    {
+        QElapsedTimer t;
+        t.start();
+        const qsizetype read = readRecords(big).size();
+        std::printf("read back %lld records for export: %.0f ms\n", static_cast<long long>(read),
+                    t.nsecsElapsed() / 1e6);
+    }
+
+    // Storing: as equalsEntry does it, and the bare append.
+    const int stores = 100000;
+    const QString small = dir.filePath(QStringLiteral("store.txt"));
+    auto timeStores = [&](bool flushEveryTenth) {
+        QFile::remove(small);
+        RecordStore store(small);
+        store.openAppend();
+        QElapsedTimer t;
+        t.start();
+        for (int i = 1; i <= stores; ++i) {
+            store.append(i, QStringLiteral("12345.67"));
+            if (flushEveryTenth && i % 10 == 0)
+                store.flush();
+        }
+        const double us = t.nsecsElapsed() / 1e3 / stores;
+        store.close();
+        return us;
+    };
+    const double bare = timeStores(false);
+    const double asEntry = timeStores(true);
+    std::printf("store one record: %.2f us (append), %.2f us (append, reopened every tenth record)\n", bare, asEntry);
+    return counted == records ? 0 : 1;
+}

@@ -1,0 +1,62 @@
+#pragma once
+// A workbook as plain data: one sheet of cells addressed by row and column
+// (both counted from 1), each cell a text or a number, and the widths set for
+// some columns. The program fills one and hands it to the platform's
+// spreadsheet facility; nothing here knows about any file format.
+
+#include <QString>
+#include <map>
+#include <variant>
+#include <vector>
+
+namespace numbelle {
+
+struct Workbook {
+    // An empty cell, a text cell (kept exactly as given, "00123" included) or a
+    // number cell.
+    using Cell = std::variant<std::monostate, QString, double>;
+
+    // rows[r - 1][c - 1] is the cell at row r, column c; rows may be shorter
+    // than the widest one.
+    std::vector<std::vector<Cell>> rows;
+    // Column (from 1) -> width in character units.
+    std::map<int, double> columnWidths;
+
+    void setText(int row, int column, const QString &text) { at(row, column) = text; }
+    void setNumber(int row, int column, double value) { at(row, column) = value; }
+    void setColumnWidth(int column, double width) { columnWidths[column] = width; }
+
+    // The cell at row, column; an empty cell outside what was set.
+    const Cell &cell(int row, int column) const
+    {
+        static const Cell empty;
+        if (row < 1 || column < 1 || size_t(row) > rows.size() || size_t(column) > rows[row - 1].size())
+            return empty;
+        return rows[row - 1][column - 1];
+    }
+
+private:
+    Cell &at(int row, int column)
+    {
+        if (rows.size() < size_t(row))
+            rows.resize(size_t(row));
+        std::vector<Cell> &r = rows[row - 1];
+        if (r.size() < size_t(column))
+            r.resize(size_t(column));
+        return r[column - 1];
+    }
+};
+
+// The column letters of a column number: 1 -> "A", 26 -> "Z", 27 -> "AA".
+inline QString columnLetters(int column)
+{
+    QString letters;
+    while (column > 0) {
+        const int digit = (column - 1) % 26;
+        letters.prepend(QChar(u'A' + digit));
+        column = (column - 1) / 26;
+    }
+    return letters;
+}
+
+} // namespace numbelle

@@ -1,0 +1,152 @@
+#include "clearrecords.h"
+
+#include "records/recordstore.h"
+#include "shell/program.h"
+#include "shell/widgets.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace numbelle::ui {
+
+namespace {
+
+constexpr char16_t kQuestion[] =
+    u"如果您确认前面所输入的数据已没有用，或者这些数据已另外得到保存，请单击“确定”删除数据文件，"
+    u"这些文件将不能再恢复，否则单击\"取消\"返回。";
+constexpr char16_t kDone[] = u"清空数据完成!";
+constexpr char16_t kFailed[] = u"无法清空数据文件datafile.txt。";
+
+// The recycle bin beside the question: the installed picture when there is one,
+// otherwise one drawn here.
+QPixmap recycleBin(int size)
+{
+    QPixmap picture(QStringLiteral(":/numbelle/recyclebin.png"));
+    if (!picture.isNull())
+        return picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+
+    picture = QPixmap(size, size);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    const QColor outline(0x3b, 0x4a, 0x5a);
+    p.setPen(QPen(outline, 1.5));
+
+    // Body: a trapezoid with vertical ribs.
+    QLinearGradient body(0, 20, 0, 58);
+    body.setColorAt(0, QColor(0xf3, 0xf6, 0xf9));
+    body.setColorAt(1, QColor(0xae, 0xbc, 0xcb));
+    QPainterPath bin;
+    bin.moveTo(13, 20);
+    bin.lineTo(51, 20);
+    bin.lineTo(47, 58);
+    bin.lineTo(17, 58);
+    bin.closeSubpath();
+    p.setBrush(body);
+    p.drawPath(bin);
+    p.setPen(QPen(QColor(0x8a, 0x9a, 0xab), 1.2));
+    for (double x : {24.0, 32.0, 40.0})
+        p.drawLine(QPointF(x, 25), QPointF(x + (x - 32) * 0.1, 53));
+
+    // Chasing arrows on the front.
+    p.setPen(QPen(QColor(0x2f, 0x9a, 0x4a), 2.4, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(24, 31, 16, 16), 30 * 16, 260 * 16);
+
+    // Lid and handle.
+    p.setPen(QPen(outline, 1.5));
+    p.setBrush(QColor(0xc3, 0xcf, 0xdb));
+    p.drawRoundedRect(QRectF(24, 8, 16, 7), 2.5, 2.5);
+    p.setBrush(QColor(0xe8, 0xee, 0xf4));
+    p.drawRoundedRect(QRectF(9, 13.5, 46, 7), 2.5, 2.5);
+    return picture;
+}
+
+} // namespace
+
+void showClearRecords(Program &program)
+{
+    QWidget *form = program.window(QStringLiteral("Form2"));
+    if (!form) {
+        form = new ClearRecordsForm(program);
+        program.addWindow(form);
+    }
+    form->show();
+    form->raise();
+    form->activateWindow();
+    if (auto *clear = dynamic_cast<ClearRecordsForm *>(form))
+        clear->cancelButton()->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+ClearRecordsForm::ClearRecordsForm(Program &program) : QWidget(nullptr, Qt::Window), m_program(program)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("清空数据"));
+    setTwipsGeometry(this, 0, 0, 6480, 2760);
+
+    auto *picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("Picture1"));
+    setTwipsGeometry(picture, 300, 300, 960, 960);
+    picture->setPixmap(recycleBin(picture->width()));
+    picture->setAlignment(Qt::AlignCenter);
+
+    auto *question = new QLabel(this);
+    question->setObjectName(QStringLiteral("Label1"));
+    setTwipsGeometry(question, 1500, 240, 4680, 1260);
+    question->setTextFormat(Qt::PlainText);
+    question->setWordWrap(true);
+    question->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    question->setText(QString::fromUtf16(kQuestion));
+
+    auto *ok = new QPushButton(QStringLiteral("确定&Y"), this);
+    ok->setObjectName(QStringLiteral("Command2"));
+    setTwipsGeometry(ok, 1980, 1800, 1215, 495);
+    m_cancel = new QPushButton(QStringLiteral("取消&Q"), this);
+    m_cancel->setObjectName(QStringLiteral("Command1"));
+    setTwipsGeometry(m_cancel, 3660, 1800, 1215, 495);
+    for (QPushButton *b : {ok, m_cancel})
+        b->setAutoDefault(false);
+
+    connect(ok, &QPushButton::clicked, this, [this] { confirm(); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { close(); });
+}
+
+void ClearRecordsForm::confirm()
+{
+    ProgramState &state = m_program.state();
+    RecordStore &store = m_program.records();
+    const bool wasOpen = state.dataFileOpen == kTrue;
+    if (wasOpen)
+        store.close();
+    if (!store.truncate()) {
+        // Nothing was removed: the file and the count stay as they were, and
+        // the user is told so instead of being told the data is gone.
+        if (wasOpen)
+            store.openAppend();
+        m_program.messageBox(QString(), QString::fromUtf16(kFailed));
+        close();
+        return;
+    }
+    state.dataFileOpen = kFalse;
+    state.recordCount = 0;
+    m_program.messageBox(QString(), QString::fromUtf16(kDone));
+    state.recordsSinceSave = 0;
+    // Ready for the next record, whatever mode the calculator is in.
+    store.openAppend();
+    state.dataFileOpen = kTrue;
+    close();
+}
+
+void ClearRecordsForm::closeEvent(QCloseEvent *event)
+{
+    m_program.removeWindow(this);
+    event->accept();
+}
+
+} // namespace numbelle::ui

@@ -1,0 +1,75 @@
+#include "xlsxfile.h"
+
+#include <QFile>
+
+#include <xlsxwriter.h>
+
+namespace numbelle {
+
+namespace {
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+QString lxwText(lxw_error code) { return QString::fromUtf8(lxw_strerror(code)); }
+
+} // namespace
+
+bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error)
+{
+    const QByteArray fileName = QFile::encodeName(path);
+    lxw_workbook *book = workbook_new(fileName.constData());
+    if (!book) {
+        setError(error, QStringLiteral("cannot create the workbook"));
+        return false;
+    }
+    lxw_worksheet *sheet = workbook_add_worksheet(book, nullptr);
+    bool ok = sheet != nullptr;
+    if (!ok)
+        setError(error, QStringLiteral("cannot add a worksheet"));
+
+    for (const auto &[column, width] : workbook.columnWidths) {
+        if (!ok)
+            break;
+        const lxw_error e = worksheet_set_column(sheet, lxw_col_t(column - 1), lxw_col_t(column - 1), width, nullptr);
+        if (e != LXW_NO_ERROR) {
+            setError(error, QStringLiteral("column %1: %2").arg(column).arg(lxwText(e)));
+            ok = false;
+        }
+    }
+
+    for (size_t r = 0; ok && r < workbook.rows.size(); ++r) {
+        const auto &row = workbook.rows[r];
+        for (size_t c = 0; ok && c < row.size(); ++c) {
+            lxw_error e = LXW_NO_ERROR;
+            if (const QString *text = std::get_if<QString>(&row[c])) {
+                // An empty text is an empty cell: nothing is written.
+                if (text->isEmpty())
+                    continue;
+                const QByteArray utf8 = text->toUtf8();
+                e = worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c), utf8.constData(), nullptr);
+            } else if (const double *number = std::get_if<double>(&row[c])) {
+                e = worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(c), *number, nullptr);
+            }
+            if (e != LXW_NO_ERROR) {
+                setError(error, QStringLiteral("cell %1%2: %3").arg(columnLetters(int(c) + 1)).arg(r + 1).arg(lxwText(e)));
+                ok = false;
+            }
+        }
+    }
+
+    // Closing writes the file and frees the workbook, whatever happened above.
+    const lxw_error closed = workbook_close(book);
+    if (ok && closed != LXW_NO_ERROR) {
+        setError(error, lxwText(closed));
+        ok = false;
+    }
+    if (!ok)
+        QFile::remove(path);
+    return ok;
+}
+
+} // namespace numbelle

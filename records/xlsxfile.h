@@ -1,0 +1,17 @@
+#pragma once
+// Writes a Workbook as an .xlsx file (Office Open XML) through libxlsxwriter:
+// text cells become string cells, so "00123" or a 20-digit number typed as
+// text stays exactly as typed; number cells become numbers.
+
+#include "common/workbook.h"
+
+#include <QString>
+
+namespace numbelle {
+
+// Writes the workbook to path, replacing any file there. False when a cell or
+// the file cannot be written (the message, if wanted, goes to *error); a
+// partly written file is removed.
+bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error = nullptr);
+
+} // namespace numbelle

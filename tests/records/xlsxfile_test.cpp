@@ -1,0 +1,202 @@
+// The .xlsx writer, read back: each workbook is written to a temp file, then
+// the sheet and the shared strings are taken out of the zip with unzip and the
+// cells rebuilt from the XML.
+
+#include "records/xlsxfile.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <map>
+
+using numbelle::Workbook;
+using numbelle::writeXlsxFile;
+
+namespace {
+
+QString unzipMember(const QString &zip, const QString &member)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, member});
+    if (!unzip.waitForFinished(30000) || unzip.exitStatus() != QProcess::NormalExit || unzip.exitCode() != 0) {
+        ADD_FAILURE() << "unzip -p " << zip.toStdString() << " " << member.toStdString() << " failed: "
+                      << unzip.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(unzip.readAllStandardOutput());
+}
+
+QString xmlText(QString s)
+{
+    s.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
+    s.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+    s.replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+    s.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    return s;
+}
+
+// A cell as the file holds it: a shared string (t="s"), or a number.
+struct SheetCell {
+    bool isString = false;
+    QString value; // the string, or the number's text
+    bool operator==(const SheetCell &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &os, const SheetCell &c)
+{
+    return os << (c.isString ? "string \"" : "number ") << c.value.toStdString() << (c.isString ? "\"" : "");
+}
+
+struct ReadBack {
+    std::map<QString, SheetCell> cells; // by reference, "B2"
+    QStringList cellOrder;
+    QString sheetXml;
+};
+
+ReadBack readBack(const QString &path)
+{
+    ReadBack book;
+    const QString shared = unzipMember(path, QStringLiteral("xl/sharedStrings.xml"));
+    QStringList strings;
+    static const QRegularExpression si(QStringLiteral("<si><t(?: [^>]*)?>(.*?)</t></si>"),
+                                       QRegularExpression::DotMatchesEverythingOption);
+    for (auto it = si.globalMatch(shared); it.hasNext();)
+        strings.append(xmlText(it.next().captured(1)));
+
+    book.sheetXml = unzipMember(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+    static const QRegularExpression cell(QStringLiteral("<c r=\"([A-Z]+[0-9]+)\"([^>]*)>(?:<v>([^<]*)</v>)?</c>"));
+    for (auto it = cell.globalMatch(book.sheetXml); it.hasNext();) {
+        const auto m = it.next();
+        SheetCell c;
+        c.isString = m.captured(2).contains(QStringLiteral("t=\"s\""));
+        if (c.isString) {
+            const int index = m.captured(3).toInt();
+            EXPECT_LT(index, strings.size()) << "shared string index out of range";
+            c.value = index < strings.size() ? strings[index] : QString();
+        } else {
+            c.value = m.captured(3);
+        }
+        book.cells[m.captured(1)] = c;
+        book.cellOrder.append(m.captured(1));
+    }
+    return book;
+}
+
+SheetCell text(const char *s) { return {true, QString::fromUtf8(s)}; }
+SheetCell number(const char *s) { return {false, QString::fromUtf8(s)}; }
+
+class XlsxFile : public ::testing::Test {
+protected:
+    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(XlsxFile, RecordExportLayoutReadsBack)
+{
+    Workbook wb;
+    wb.setText(1, 1, QStringLiteral("序号"));
+    wb.setText(1, 2, QStringLiteral("记录"));
+    const char *records[] = {"00123", "12345678901234567890", "1,5", "4.5", "中文"};
+    for (int i = 0; i < 5; ++i) {
+        wb.setNumber(i + 2, 1, i + 1);
+        wb.setText(i + 2, 2, QString::fromUtf8(records[i]));
+    }
+    const QString file = path("records.xlsx");
+    ASSERT_TRUE(writeXlsxFile(wb, file));
+
+    const ReadBack book = readBack(file);
+    const std::map<QString, SheetCell> expected = {
+        {"A1", text("序号")}, {"B1", text("记录")},
+        {"A2", number("1")},  {"B2", text("00123")},
+        {"A3", number("2")},  {"B3", text("12345678901234567890")},
+        {"A4", number("3")},  {"B4", text("1,5")},
+        {"A5", number("4")},  {"B5", text("4.5")},
+        {"A6", number("5")},  {"B6", text("中文")},
+    };
+    EXPECT_EQ(book.cells, expected);
+    EXPECT_EQ(book.cellOrder, (QStringList{"A1", "B1", "A2", "B2", "A3", "B3", "A4", "B4", "A5", "B5", "A6", "B6"}));
+    // No column widths were set.
+    EXPECT_FALSE(book.sheetXml.contains(QStringLiteral("<cols>")));
+}
+
+TEST_F(XlsxFile, NumbersTextsAndWidths)
+{
+    Workbook wb;
+    wb.setNumber(1, 1, -2.5);
+    wb.setNumber(1, 2, 0.1);
+    wb.setNumber(1, 3, 1e16);
+    wb.setText(2, 1, QStringLiteral("a<b & \"c\""));
+    wb.setText(2, 3, QStringLiteral("  padded "));
+    wb.setText(3, 2, QString()); // an empty text is an empty cell
+    wb.setText(4, 28, QStringLiteral("far"));
+    wb.setColumnWidth(2, 13.5);
+    const QString file = path("mixed.xlsx");
+    ASSERT_TRUE(writeXlsxFile(wb, file));
+
+    const ReadBack book = readBack(file);
+    const std::map<QString, SheetCell> expected = {
+        {"A1", number("-2.5")},          {"B1", number("0.1")}, {"C1", number("1E+16")},
+        {"A2", text("a<b & \"c\"")}, {"C2", text("  padded ")}, {"AB4", text("far")},
+    };
+    EXPECT_EQ(book.cells, expected);
+    // The width of column B only, marked as set.
+    static const QRegularExpression col(QStringLiteral("<col min=\"(\\d+)\" max=\"(\\d+)\" width=\"([0-9.]+)\"[^>]*customWidth=\"1\""));
+    const auto m = col.match(book.sheetXml);
+    ASSERT_TRUE(m.hasMatch()) << book.sheetXml.toStdString();
+    EXPECT_EQ(m.captured(1), QStringLiteral("2"));
+    EXPECT_EQ(m.captured(2), QStringLiteral("2"));
+    // Excel stores the character width plus the cell padding.
+    EXPECT_NEAR(m.captured(3).toDouble(), 14.29, 0.01);
+    EXPECT_EQ(book.sheetXml.count(QStringLiteral("<col ")), 1);
+}
+
+TEST_F(XlsxFile, EmptyWorkbookIsAValidFile)
+{
+    const QString file = path("empty.xlsx");
+    ASSERT_TRUE(writeXlsxFile(Workbook{}, file));
+    // A sheet without cells (and no string table, having no strings).
+    const QString sheet = unzipMember(file, QStringLiteral("xl/worksheets/sheet1.xml"));
+    EXPECT_TRUE(sheet.contains(QStringLiteral("<sheetData/>"))) << sheet.toStdString();
+    EXPECT_FALSE(sheet.contains(QStringLiteral("<c ")));
+    EXPECT_TRUE(unzipMember(file, QStringLiteral("[[]Content_Types].xml")).contains(QStringLiteral("<Types")));
+}
+
+TEST_F(XlsxFile, UnwritablePlaceFailsAndLeavesNothing)
+{
+    Workbook wb;
+    wb.setText(1, 1, QStringLiteral("x"));
+    const QString file = path("no-such-folder/out.xlsx");
+    QString error;
+    EXPECT_FALSE(writeXlsxFile(wb, file, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFile::exists(file));
+
+    // A cell beyond the sheet's last row fails the whole write; no half file
+    // is left behind.
+    Workbook tooTall;
+    tooTall.setText(1, 1, QStringLiteral("top"));
+    tooTall.setNumber(1048577, 1, 1);
+    const QString tall = path("tall.xlsx");
+    EXPECT_FALSE(writeXlsxFile(tooTall, tall, &error));
+    EXPECT_FALSE(QFile::exists(tall));
+}
+
+TEST_F(XlsxFile, ReplacesAnExistingFile)
+{
+    const QString file = path("again.xlsx");
+    Workbook first;
+    first.setText(1, 1, QStringLiteral("first"));
+    first.setText(2, 1, QStringLiteral("second row"));
+    ASSERT_TRUE(writeXlsxFile(first, file));
+    Workbook second;
+    second.setText(1, 1, QStringLiteral("again"));
+    ASSERT_TRUE(writeXlsxFile(second, file));
+    const ReadBack book = readBack(file);
+    EXPECT_EQ(book.cells, (std::map<QString, SheetCell>{{"A1", text("again")}}));
+}
+
+} // namespace
