@@ -198,28 +198,27 @@ QString withSignBlanks(const QString &general)
 
 } // namespace
 
-double leadingNumber(QStringView text)
+// The leading number's characters, after leading blanks; false when it has no digit.
+static bool scanLeading(QStringView text, std::string &number)
 {
     qsizetype pos = 0;
     while (pos < text.size() && isBlank(text[pos]))
         ++pos;
-    std::string number;
     bool anyDigit = false;
     scanNumber(text, pos, number, anyDigit);
-    if (!anyDigit)
-        return 0.0;
-    return fromChars(number);
+    return anyDigit;
+}
+
+double leadingNumber(QStringView text)
+{
+    std::string number;
+    return scanLeading(text, number) ? fromChars(number) : 0.0;
 }
 
 bool startsWithNumber(QStringView text)
 {
-    qsizetype pos = 0;
-    while (pos < text.size() && isBlank(text[pos]))
-        ++pos;
     std::string number;
-    bool anyDigit = false;
-    scanNumber(text, pos, number, anyDigit);
-    return anyDigit;
+    return scanLeading(text, number);
 }
 
 QString generalText(double value) { return generalWithDigits(value, 15); }
