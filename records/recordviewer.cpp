@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -30,6 +31,21 @@ QString withFileLineEnds(QString text)
     text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
     return text;
 }
+
+// The text box of the viewer. A copy made in the box itself (the keyboard, the
+// context menu) carries the same CR LF line ends as "复制到剪贴板".
+class RecordTextBox final : public QTextEdit {
+public:
+    using QTextEdit::QTextEdit;
+
+protected:
+    QMimeData *createMimeDataFromSelection() const override
+    {
+        auto *data = new QMimeData;
+        data->setText(withFileLineEnds(textCursor().selectedText()));
+        return data;
+    }
+};
 
 } // namespace
 
@@ -63,7 +79,7 @@ RecordViewer::RecordViewer(Program &program) : QWidget(nullptr, Qt::Window), m_p
     record->setObjectName(QStringLiteral("Label2"));
     setTwipsGeometry(record, 1140, 120, 1200, 300);
 
-    m_box = new QTextEdit(this);
+    m_box = new RecordTextBox(this);
     m_box->setObjectName(QStringLiteral("RichTextBox1"));
     setTwipsGeometry(m_box, 240, 450, 9120, 5400);
     m_box->setReadOnly(true);

@@ -228,8 +228,10 @@ QList<QWidget *> Program::windows() const
 
 void Program::addWindow(QWidget *window)
 {
-    if (!m_windows.contains(window))
-        m_windows.append(window);
+    if (m_windows.contains(window))
+        return;
+    m_windows.append(window);
+    connect(window, &QObject::destroyed, this, [this] { endIfNoWindowLeft(); });
 }
 
 void Program::removeWindow(QWidget *window) { m_windows.removeAll(window); }

@@ -1,0 +1,365 @@
+// Number entry, clearing, operators, equals (calculate, entry and expression
+// mode) and the result read-out.
+
+#include "calculator.h"
+
+#include "capitals/capitalamount.h"
+#include "common/numtext.h"
+#include "engine/calculatortext.h"
+#include "engine/expression.h"
+#include "records/recordstore.h"
+#include "speech/speaker.h"
+
+#include <cmath>
+
+namespace numbelle {
+
+using namespace calc;
+
+// ---------------------------------------------------------------------------
+// Number entry and clearing
+
+void Calculator::digit(int d)
+{
+    if (m_state.calcMode == ModeExpression) {
+        if (m_pendingOperator == 5) {
+            m_view.label1 = QString::number(d);
+            m_pendingOperator = 0;
+        } else {
+            m_view.label1 += QString::number(d);
+        }
+    } else {
+        if (m_startNewNumber == kTrue) {
+            m_view.label1.clear();
+            m_startNewNumber = kFalse;
+        }
+        if (m_pendingOperator == 5) {
+            m_view.label1.clear();
+            m_pendingOperator = 0;
+        }
+        if (m_view.label1 == u"0" && m_pointEntered == kFalse)
+            m_view.label1.clear();
+        m_view.label1 += QString::number(d);
+    }
+    m_state.lastKeyWasOperator = kFalse;
+    m_startNewNumber = kFalse;
+    speak(d);
+}
+
+void Calculator::point()
+{
+    if (m_startNewNumber == kTrue) {
+        if (m_state.calcMode == ModeExpression)
+            m_view.label1 += u'0';
+        else
+            m_view.label1.clear();
+        m_startNewNumber = kFalse;
+    }
+    if (m_pendingOperator == 5) {
+        m_view.label1.clear();
+        m_pendingOperator = 0;
+    }
+    if (m_view.label1 == u"0." && m_pointEntered == kFalse)
+        m_view.label1.clear();
+    m_view.label1 += u'.';
+    m_pointEntered = kTrue;
+    speak(SpeakPoint);
+}
+
+bool Calculator::backspace()
+{
+    QString &text = m_view.label1;
+    if (text.isEmpty() || text == u"0")
+        return false;
+    if (text.endsWith(u'.'))
+        m_pointEntered = kFalse;
+    if (m_state.calcMode == ModeExpression) {
+        // An expression loses one character (a line break counts as one) and
+        // keeps the rest: it is text, not a number to be re-read.
+        text.chop(text.endsWith(kLineBreak) ? 2 : 1);
+        return !text.isEmpty();
+    }
+    text.chop(1);
+    if (leadingNumber(text) == 0) {
+        text = QStringLiteral("0");
+        return false;
+    }
+    return true;
+}
+
+void Calculator::clearEntry()
+{
+    m_operand = 0;
+    if (m_state.calcMode == ModeExpression)
+        m_view.label1.clear();
+    else
+        m_view.label1 = QStringLiteral("0");
+    m_pointEntered = kFalse;
+    speak(SpeakClearEntry);
+}
+
+void Calculator::clearAll()
+{
+    if (m_state.calcMode == ModeExpression)
+        m_view.label1.clear();
+    else
+        m_view.label1 = QStringLiteral("0");
+    m_view.label9.clear();
+    m_accumulator = 0;
+    m_operand = 0;
+    m_state.lastResult = 0;
+    m_pointEntered = kFalse;
+    m_pendingOperator = 0;
+    m_state.lastKeyWasOperator = kFalse;
+    speak(SpeakClearAll);
+}
+
+// ---------------------------------------------------------------------------
+// Operators and equals
+
+void Calculator::operatorKey(int k)
+{
+    m_view.label9 = operatorSymbol(k);
+    if (m_startNewNumber == kTrue) {
+        m_pendingOperator = std::int16_t(k);
+        return;
+    }
+    double accumulator = m_accumulator;
+    double operand = m_operand;
+    switch (m_pendingOperator) {
+    case 0:
+        accumulator = displayValue();
+        operand = 0;
+        break;
+    case 1:
+        accumulator += displayValue();
+        operand = 0;
+        break;
+    case 2:
+        accumulator -= displayValue();
+        operand = 0;
+        break;
+    case 3:
+        operand = displayValue();
+        accumulator *= operand;
+        break;
+    case 4:
+        operand = displayValue();
+        if (operand == 0) {
+            m_operand = operand;
+            showError(kDivideByZeroText);
+            return;
+        }
+        accumulator /= operand;
+        break;
+    case 5:
+        operand = 0;
+        break;
+    }
+    m_operand = operand;
+    if (!std::isfinite(accumulator)) {
+        showError(kOverflowText);
+        return;
+    }
+    m_accumulator = accumulator;
+    m_state.lastResult = m_accumulator;
+    m_startNewNumber = kTrue;
+    m_pointEntered = kFalse;
+    m_pendingOperator = std::int16_t(k);
+    const QString text = generalText(m_state.lastResult);
+    m_view.label1 = text.startsWith(u'.') ? u'0' + text : withBlankSign(m_state.lastResult);
+    speak(13 + k);
+}
+
+bool Calculator::equals()
+{
+    m_view.label9.clear();
+    switch (m_state.calcMode) {
+    case ModeEntry:
+        equalsEntry();
+        return true;
+    case ModeCalculate:
+        return equalsCalculate();
+    default:
+        return equalsExpression();
+    }
+}
+
+bool Calculator::equalsCalculate()
+{
+    double result = 0;
+    switch (m_pendingOperator) {
+    case 1:
+    case 2:
+    case 3:
+        m_operand = displayValue();
+        result = m_pendingOperator == 1 ? m_accumulator + m_operand
+               : m_pendingOperator == 2 ? m_accumulator - m_operand
+                                        : m_accumulator * m_operand;
+        break;
+    case 4:
+        m_operand = displayValue();
+        if (m_operand == 0) {
+            showError(kDivideByZeroText);
+            return false;
+        }
+        result = m_accumulator / m_operand;
+        break;
+    default:
+        result = displayValue();
+        break;
+    }
+    if (!std::isfinite(result)) {
+        showError(kOverflowText);
+        return false;
+    }
+    m_view.label1 = generalText(result);
+    result = roundResult(result);
+    m_state.lastResult = result;
+    if (std::fabs(result) > 1e-16)
+        m_view.label1 = resultPatternText(result);
+    QString &text = m_view.label1;
+    if (text.startsWith(u'.'))
+        text.prepend(u'0');
+    if (text.startsWith(u"-."))
+        text.replace(0, 2, QStringLiteral("-0."));
+    if (result == std::trunc(result))
+        text.chop(1);
+    m_accumulator = result;
+    m_state.lastKeyWasOperator = kFalse;
+    m_pendingOperator = 5;
+    m_pointEntered = kFalse;
+    m_startNewNumber = kFalse;
+    speak(SpeakEquals);
+    startReadOut();
+    m_operand = 0;
+    return true;
+}
+
+void Calculator::equalsEntry()
+{
+    ++m_state.recordsSinceSave;
+    ++m_state.recordCount;
+    if (m_state.dataFileOpen == kFalse) {
+        m_records.openAppend();
+        m_state.dataFileOpen = kTrue;
+    }
+    if (!m_records.append(m_state.recordCount, m_view.label1)) {
+        // A record that did not reach the file is not counted: the display
+        // keeps it, so equals can store it again once the file is writable.
+        --m_state.recordsSinceSave;
+        --m_state.recordCount;
+        m_host.messageBox(QString(), QStringLiteral("无法写入数据文件datafile.txt，本条记录未保存。"));
+        return;
+    }
+    if (m_state.recordsSinceSave == 10) {
+        m_state.recordsSinceSave = 0;
+        m_records.flush();
+    }
+    m_view.label6 = QString::number(m_state.recordCount);
+    m_pendingOperator = 5;
+    m_pointEntered = kFalse;
+    m_startNewNumber = kFalse;
+    speak(SpeakEquals);
+    m_operand = 0;
+}
+
+bool Calculator::equalsExpression()
+{
+    if (m_view.label1.contains(u'='))
+        return false;
+    const auto value = evaluate(evaluationText(m_view.label1));
+    if (!value) {
+        // The expression stays as typed so it can be corrected.
+        m_pendingOperator = 0;
+        return true;
+    }
+    const double result = roundResult(*value);
+    m_state.lastResult = result;
+    QString &text = m_view.label1;
+    text += u'=' + resultText(result, false);
+    if (text.size() > kWrapColumn && !text.contains(kLineBreak))
+        text.insert(kWrapColumn, kLineBreak);
+    m_state.lastKeyWasOperator = kFalse;
+    m_pendingOperator = 5;
+    m_pointEntered = kFalse;
+    m_startNewNumber = kFalse;
+    speak(SpeakEquals);
+    startReadOut();
+    return true;
+}
+
+void Calculator::expressionOperator(int k, bool fromButton)
+{
+    const QString symbol = operatorSymbol(k);
+    if (m_pendingOperator == 5) {
+        // Go on from the result: a typed "+" writes the zero of a negative
+        // fraction with a blank before it, as the buttons always do.
+        const bool blank = fromButton || k == 1;
+        m_view.label1 = resultText(m_state.lastResult, blank) + symbol;
+    } else if (m_startNewNumber == kTrue) {
+        return;
+    } else {
+        m_view.label1 += symbol;
+    }
+    m_startNewNumber = kTrue;
+    m_pointEntered = kFalse;
+    m_pendingOperator = std::int16_t(k);
+    if (fromButton)
+        m_state.lastKeyWasOperator = kTrue;
+    speak(13 + k);
+}
+
+// ---------------------------------------------------------------------------
+// Result read-out
+
+void Calculator::timer1Tick()
+{
+    if (m_state.calcMode == ModeEntry)
+        return;
+    if (m_state.lastResult == 0) {
+        m_view.label1 = QStringLiteral("0");
+        speak(0);
+        stopTimer1();
+        return;
+    }
+    QString t;
+    if (m_state.calcMode == ModeCalculate) {
+        t = m_view.label1;
+        while (t.startsWith(u' '))
+            t.remove(0, 1);
+    } else {
+        const qsizetype eq = m_view.label1.indexOf(u'=');
+        if (eq >= 0) {
+            t = evaluationText(QStringView(m_view.label1).mid(eq + 1));
+        } else {
+            t = evaluationText(m_view.label1);
+            while (t.startsWith(u' '))
+                t.remove(0, 1);
+        }
+    }
+    if (t.startsWith(u'.'))
+        t.prepend(u'0');
+    if (m_readOutPosition >= t.size()) {
+        // Nothing (more) to read: end the read-out instead of ticking on for ever.
+        m_readOutPosition = 0;
+        stopTimer1();
+        return;
+    }
+    ++m_readOutPosition;
+    const QChar c = t[m_readOutPosition - 1];
+    if (c == u'.')
+        speak(SpeakPoint);
+    else if (c == u'-')
+        speak(SpeakNegative);
+    else
+        speak(c >= u'0' && c <= u'9' ? c.digitValue() : 0);
+    if (m_readOutPosition >= t.size()) {
+        m_readOutPosition = 0;
+        stopTimer1();
+    }
+    if (m_state.calcMode == ModeCalculate)
+        m_view.label1 = t;
+}
+
+} // namespace numbelle

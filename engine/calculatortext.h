@@ -1,0 +1,53 @@
+#pragma once
+// Texts and small helpers shared by the calculator's source files; not part of
+// the engine's interface.
+
+#include "common/numtext.h"
+
+#include <QString>
+
+namespace numbelle::calc {
+
+inline constexpr char16_t kModeCalculate[] = u"计算";
+inline constexpr char16_t kModeEntry[] = u"录入";
+inline constexpr char16_t kModeExpression[] = u"表达式";
+inline constexpr char16_t kRecordCountCaption[] = u"当前记录数";
+inline constexpr char16_t kNewIdCaption[] = u"新身份证号";
+inline constexpr char16_t kOldIdLengthError[] = u"旧号码位数错";
+inline constexpr double kCalculateFontSize = 26.25;
+inline constexpr double kTextFontSize = 16;
+inline constexpr qsizetype kWrapColumn = 32;
+inline const QString kLineBreak = QStringLiteral("\r\n");
+
+inline QString operatorSymbol(int k)
+{
+    switch (k) {
+    case 1: return QStringLiteral("+");
+    case 2: return QStringLiteral("-");
+    case 3: return QStringLiteral("×");
+    case 4: return QStringLiteral("÷");
+    }
+    return {};
+}
+
+// "0" before a positive fraction, "-0" (or "- 0") before a negative one.
+inline QString resultText(double value, bool blankBeforeZero)
+{
+    if (value > 0 && value < 1)
+        return u'0' + generalText(value);
+    if (value > -1 && value < 0)
+        return (blankBeforeZero ? QStringLiteral("- 0") : QStringLiteral("-0")) + generalText(-value);
+    return generalText(value);
+}
+
+// A number with a blank in place of the sign when it is not negative.
+inline QString withBlankSign(double value)
+{
+    const QString text = generalText(value);
+    return value < 0 ? text : u' ' + text;
+}
+
+// The numeric text behind a value, read back (the memory keeps 15 digits).
+inline double viaText(double value) { return leadingNumber(generalText(value)); }
+
+} // namespace numbelle::calc

@@ -1,0 +1,243 @@
+// Memory keys, the unary keys, the capitals key and identity numbers.
+
+#include "calculator.h"
+
+#include "capitals/capitalamount.h"
+#include "common/numtext.h"
+#include "engine/calculatortext.h"
+#include "engine/expression.h"
+#include "records/recordstore.h"
+#include "speech/speaker.h"
+
+#include <cmath>
+
+namespace numbelle {
+
+using namespace calc;
+
+QString IDCode(const QString &sCode15)
+{
+    static constexpr int kWeights[17] = {7, 9, 10, 5, 8, 4, 2, 1, 6, 3, 7, 9, 10, 5, 8, 4, 2};
+    const QString body = sCode15.left(6) + QStringLiteral("19") + sCode15.right(9);
+    int sum = 0;
+    for (int i = 0; i < 17 && i < body.size(); ++i)
+        sum += body[i].digitValue() * kWeights[i];
+    const int r = sum % 11;
+    QChar check;
+    if (r == 0)
+        check = u'1';
+    else if (r == 1)
+        check = u'0';
+    else if (r == 2)
+        check = u'X';
+    else
+        check = QChar(u'0' + (12 - r));
+    return body + check;
+}
+
+// ---------------------------------------------------------------------------
+// Memory
+
+bool Calculator::memoryClear()
+{
+    if (m_view.label7 != u"M")
+        return false;
+    m_state.settings.memoryValue = 0;
+    m_state.settings.memoryFlag = 0;
+    m_view.label7.clear();
+    m_host.saveSettings();
+    speak(SpeakMemoryClear);
+    return true;
+}
+
+bool Calculator::memoryRecall()
+{
+    if (m_view.label7 != u"M")
+        return false;
+    if (m_state.calcMode != ModeExpression || m_pendingOperator == 5)
+        m_view.label1 = generalText(m_state.settings.memoryValue);
+    else
+        m_view.label1 += generalText(m_state.settings.memoryValue);
+    m_accumulator = displayValue();
+    m_state.lastResult = displayValue();
+    m_state.lastKeyWasOperator = kFalse;
+    speak(SpeakMemoryRecall);
+    return true;
+}
+
+void Calculator::memoryStore()
+{
+    double value = 0;
+    if (m_state.calcMode == ModeExpression && m_pendingOperator == 5)
+        value = m_state.lastResult;
+    else
+        value = displayValue();
+    if (!std::isfinite(value)) {
+        showError(kOverflowText);
+        return;
+    }
+    m_state.settings.memoryFlag = 1;
+    m_state.settings.memoryValue = value;
+    m_view.label7 = QStringLiteral("M");
+    m_host.saveSettings();
+    speak(SpeakMemoryStore);
+}
+
+void Calculator::memoryAdd()
+{
+    double value = 0;
+    if (m_state.calcMode != ModeExpression) {
+        value = viaText(m_state.settings.memoryValue) + displayValue();
+    } else if (m_state.lastResult != 0) {
+        value = viaText(m_state.lastResult) + viaText(m_state.settings.memoryValue) + viaText(m_accumulator);
+    } else {
+        const auto added = evaluate(expressionValueText());
+        if (!added)
+            return;
+        value = *added + viaText(m_state.settings.memoryValue);
+    }
+    if (!std::isfinite(value)) {
+        showError(kOverflowText);
+        return;
+    }
+    m_state.settings.memoryValue = value;
+    m_state.settings.memoryFlag = 1;
+    m_view.label7 = QStringLiteral("M");
+    m_host.saveSettings();
+    speak(SpeakMemoryAdd);
+}
+
+// ---------------------------------------------------------------------------
+// Unary keys
+
+void Calculator::signChange()
+{
+    const double value = -displayValue();
+    if (!std::isfinite(value)) {
+        showError(kOverflowText);
+        return;
+    }
+    m_view.label1 = generalText(value);
+}
+
+void Calculator::timesHundred()
+{
+    const double value = displayValue() * 100;
+    if (!std::isfinite(value)) {
+        showError(kOverflowText);
+        return;
+    }
+    m_view.label1 = withBlankSign(value);
+}
+
+void Calculator::showUnaryResult(double value)
+{
+    m_accumulator = roundResult(value);
+    if (m_accumulator > 0 && m_accumulator < 1)
+        m_view.label1 = u'0' + generalText(m_accumulator);
+    else
+        m_view.label1 = generalText(m_accumulator);
+    m_state.lastResult = m_accumulator;
+    m_pendingOperator = 5;
+    m_pointEntered = kFalse;
+}
+
+void Calculator::reciprocal()
+{
+    speak(SpeakReciprocal);
+    double x = 0;
+    if (m_state.calcMode == ModeExpression) {
+        const auto value = evaluate(expressionValueText());
+        if (!value)
+            return;
+        x = *value;
+    } else {
+        x = displayValue();
+    }
+    if (x == 0) {
+        showError(kDivideByZeroText);
+        return;
+    }
+    const double value = 1 / x;
+    if (!std::isfinite(value)) {
+        showError(kOverflowText);
+        return;
+    }
+    showUnaryResult(value);
+}
+
+void Calculator::squareRoot()
+{
+    stopTimer1();
+    speak(SpeakSquareRoot);
+    if (displayValue() < 0) {
+        showError(kIrrationalText);
+        return;
+    }
+    double root = 0;
+    if (m_state.calcMode == ModeExpression) {
+        const auto value = evaluate(expressionValueText());
+        if (!value || *value < 0) {
+            m_view.label6 = QString::fromUtf16(kExpressionErrorText);
+            return;
+        }
+        root = std::sqrt(*value);
+    } else {
+        const double value = displayValue();
+        if (!std::isfinite(value)) {
+            showError(kOverflowText);
+            return;
+        }
+        root = std::sqrt(value);
+    }
+    showUnaryResult(root);
+}
+
+void Calculator::capitals()
+{
+    if (m_errorLock == kTrue)
+        return;
+    if (m_state.lastKeyWasOperator != kFalse) {
+        m_pendingOperator = 5;
+        return;
+    }
+    stopTimer1();
+    const QString yuan = QStringLiteral("元"), jiao = QStringLiteral("角"), fen = QStringLiteral("分");
+    if (m_pendingOperator == 5) {
+        m_view.label1 = CapitalAmount(generalText(m_state.lastResult), yuan, jiao, fen);
+    } else {
+        const double value = displayValue();
+        if (value == 0)
+            return;
+        m_state.lastResult = value;
+        m_view.label1 = CapitalAmount(m_view.label1, yuan, jiao, fen);
+        m_accumulator = m_state.lastResult;
+    }
+    m_state.lastKeyWasOperator = kTrue;
+    m_pendingOperator = 5;
+}
+
+void Calculator::identityNumber()
+{
+    if (m_view.label4 == QStringView(kModeEntry))
+        return;
+    const QString &text = m_view.label1;
+    const double month = leadingNumber(QStringView(text).mid(8, 2));
+    const double day = leadingNumber(QStringView(text).mid(10, 2));
+    if (month > 12 || day > 31)
+        m_host.messageBox(QStringLiteral("转换身份证号码"), QStringLiteral("身份证号日期码错"));
+    bool allDigits = text.size() == 15;
+    for (QChar c : text)
+        allDigits = allDigits && c >= u'0' && c <= u'9';
+    if (allDigits) {
+        m_view.label1 = IDCode(text);
+        m_view.label6 = QString::fromUtf16(kNewIdCaption);
+        m_pendingOperator = 5;
+        m_pointEntered = kFalse;
+        m_startNewNumber = kTrue;
+    } else {
+        m_view.label6 = QString::fromUtf16(kOldIdLengthError);
+    }
+}
+
+} // namespace numbelle
