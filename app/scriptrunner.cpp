@@ -515,6 +515,9 @@ void ScriptRunner::print(const QList<Word> &args)
                 std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
             }
         }
+    } else if (what == u"printout" && args.size() == 1) {
+        // Nothing in the program prints yet: no print job has been made.
+        printLine(QStringLiteral("printout"), QStringLiteral("0"));
     } else if (what == u"clipboard" && args.size() == 1) {
         printLine(QStringLiteral("clipboard"), escapeValue(m_platform.clipboardText()));
     } else if (what == u"focus" && args.size() == 1) {

@@ -41,12 +41,13 @@ case "${1:-}" in
   test)
     install_packages
     build
-    # The logic again under AddressSanitizer and UBSan: unit tests and 100,000
-    # random keys through the calculator.
+    # Again under AddressSanitizer and UBSan: the unit tests, 100,000 random
+    # keys through the calculator and 20,000 random commands through the windows.
     cmake -S . -B build-asan -G Ninja -DNUMBELLE_SANITIZE=ON -DBUILD_TESTING=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-    cmake --build build-asan -j"$(nproc)" --target numbelle_unit_tests numbelle_keyfuzz
+    cmake --build build-asan -j"$(nproc)" --target numbelle_unit_tests numbelle_keyfuzz numbelle-script
     build-asan/bin/numbelle_unit_tests --gtest_brief=1
     build-asan/bin/numbelle_keyfuzz 100000
+    ASAN_OPTIONS=detect_leaks=0 bash tests/ui-random.sh build-asan/bin/numbelle-script 20000
     ctest --test-dir build -j"$(nproc)" --output-on-failure
     ;;
   build)
