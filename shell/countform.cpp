@@ -416,10 +416,27 @@ void countform::paintEvent(QPaintEvent *)
 
 void countform::mousePressEvent(QMouseEvent *event)
 {
-    // The face is the window's title bar: dragging it moves the window.
-    if (QWindow *w = windowHandle())
-        w->startSystemMove();
+    // The face is the window's title bar: dragging it with any button moves
+    // the window. The window manager does the move where it can; elsewhere
+    // the window follows the mouse itself.
+    m_dragOffset.reset();
+    QWindow *w = windowHandle();
+    if (!w || !w->startSystemMove())
+        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
     QWidget::mousePressEvent(event);
+}
+
+void countform::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragOffset && event->buttons() != Qt::NoButton)
+        move(event->globalPosition().toPoint() - *m_dragOffset);
+    QWidget::mouseMoveEvent(event);
+}
+
+void countform::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragOffset.reset();
+    QWidget::mouseReleaseEvent(event);
 }
 
 void countform::closeEvent(QCloseEvent *event)

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <map>
+#include <optional>
 
 namespace numbelle::ui {
 
@@ -56,6 +57,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -69,6 +72,7 @@ private:
     std::map<int, LineElement *> m_lines;
     WindowTimer *m_timer1 = nullptr;
     WindowTimer *m_timer2 = nullptr;
+    std::optional<QPoint> m_dragOffset;
     QPixmap m_skin;
     QPixmap m_builtInSkin;
 };
