@@ -230,19 +230,19 @@ void Calculator::speechSwitch()
 
 void Calculator::clickButton(int number)
 {
-    const ButtonSpec *spec = findButton(number);
-    if (!spec)
+    const ButtonSpec *key = findButton(number);
+    if (!key)
         return;
-    if ((spec->guards & GuardLock) && m_errorLock == kTrue)
+    if ((key->guards & GuardLock) && m_errorLock == kTrue)
         return;
-    if ((spec->guards & GuardNew) && m_startNewNumber == kTrue)
+    if ((key->guards & GuardNew) && m_startNewNumber == kTrue)
         return;
-    if ((spec->guards & GuardPoint) && m_pointEntered == kTrue)
+    if ((key->guards & GuardPoint) && m_pointEntered == kTrue)
         return;
     using A = ButtonAction;
-    switch (spec->action) {
+    switch (key->action) {
     case A::Key:
-        numsound(spec->keyIndex);
+        numsound(key->keyIndex);
         if (number == 21)
             m_errorLock = kFalse;
         break;

@@ -163,17 +163,17 @@ void countform::buildFace()
     keyFont.setPointSizeF(13);
     keyFont.setBold(true);
     auto makeButton = [&](const Place &p, const QFont &f) {
-        const ButtonSpec *spec = findButton(p.number);
+        const ButtonSpec *key = findButton(p.number);
         auto *b = new QPushButton(this);
         b->setObjectName(QStringLiteral("Command%1").arg(p.number));
         setTwipsGeometry(b, p.left, p.top, p.width, p.height);
         b->setFont(f);
         b->setCursor(Qt::PointingHandCursor);
         b->setAutoDefault(false);
-        if (spec) {
-            b->setText(QString::fromUtf16(spec->caption));
-            if (spec->tooltip[0] != 0)
-                b->setToolTip(QString::fromUtf16(spec->tooltip));
+        if (key) {
+            b->setText(QString::fromUtf16(key->caption));
+            if (key->tooltip[0] != 0)
+                b->setToolTip(QString::fromUtf16(key->tooltip));
         }
         const int number = p.number;
         connect(b, &QPushButton::clicked, this, [this, number] {
