@@ -396,9 +396,7 @@ void ScriptRunner::click(const QString &target)
     auto *w = qobject_cast<QWidget *>(element(target, &window));
     if (!w)
         throw ScriptError("click: not a control: " + target.toStdString());
-    if (w != window && (!w->isVisibleTo(window) || !w->isEnabled()))
-        return;
-    if (!w->isEnabled())
+    if ((w != window && !w->isVisibleTo(window)) || !w->isEnabled())
         return;
     const QPointF centre = QRectF(w->rect()).center();
     const QPointF global = w->mapToGlobal(centre);

@@ -107,8 +107,7 @@ Window *Program::openWindow(const QString &name)
         return loaded;
     }
     auto *w = new Window();
-    m_windows.append(w);
-    connect(w, &QObject::destroyed, this, [this] { endIfNoWindowLeft(); });
+    addWindow(w);
     w->show();
     w->activateWindow();
     return w;
