@@ -63,7 +63,7 @@ Program::~Program()
 
 void Program::start()
 {
-    // 1. The program folder is the current directory: every file is addressed
+    // The program folder is the current directory: every file is addressed
     // relative to it.
     QDir::setCurrent(m_folder);
 
@@ -87,27 +87,26 @@ void Program::start()
         }
     });
 
-    // 3. Speech on, record file closed, full size.
+    // Speech on, record file closed, full size.
     m_state.voiceOn = kTrue;
     m_state.dataFileOpen = kFalse;
     m_state.zoomState = 0;
 
-    // 5. Count the stored records.
+    // Count the stored records, then load the settings.
     m_state.recordCount += countRecords(QString::fromLatin1(kRecordFileName));
 
-    // 6. Settings.
     loadSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings);
 
-    // 4, 7, 8. Starting mode, memory indicator, decimal places.
+    // Expression mode, the memory indicator, the decimal places.
     m_calculator->startUp();
 
-    // 9. Pending shutdown on the clock picture.
+    // A pending shutdown shows on the clock picture.
     applyShutdownIndicator();
 
-    // 10. Colours.
+    // Colours of the labels and the display.
     m_main->setColours(m_state.settings.fontColorIndex, m_state.settings.displayColorIndex);
 
-    // 11, 12. Skin picture and opacity; a failure of either resets the skin to
+    // Skin picture and opacity; a failure of either resets the skin to
     // the default picture for the next start.
     bool pictureFailed = false;
     if (!m_state.settings.skinPath.isEmpty()) {
