@@ -98,6 +98,8 @@ bool DesktopSound::play(const Clip &clip)
         if (!device.isFormatSupported(format))
             return false;
         m_sink = std::make_unique<QAudioSink>(device, format);
+        // A short buffer keeps the word close to the key: about 80 ms.
+        m_sink->setBufferSize(int(format.bytesForDuration(80000)));
     }
     m_sink->stop();
     m_buffer.reset();
