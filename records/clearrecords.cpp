@@ -71,14 +71,7 @@ QPixmap recycleBin(int size)
 
 void showClearRecords(Program &program)
 {
-    QWidget *form = program.window(QStringLiteral("Form2"));
-    if (!form) {
-        form = new ClearRecordsForm(program);
-        program.addWindow(form);
-    }
-    form->show();
-    form->raise();
-    form->activateWindow();
+    QWidget *form = program.openWindow(QStringLiteral("Form2"), [&program] { return new ClearRecordsForm(program); });
     if (auto *clear = dynamic_cast<ClearRecordsForm *>(form))
         clear->cancelButton()->setFocus(Qt::ActiveWindowFocusReason);
 }

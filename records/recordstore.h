@@ -35,7 +35,6 @@ class RecordStore {
 public:
     explicit RecordStore(QString path = QString::fromLatin1(kRecordFileName)) : m_file(std::move(path)) {}
 
-    const QString path() const { return m_file.fileName(); }
     bool isOpen() const { return m_file.isOpen(); }
 
     // Opens the file for appending, creating it when missing. True when open.

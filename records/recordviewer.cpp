@@ -51,18 +51,11 @@ protected:
 
 void showRecordViewer(Program &program)
 {
-    if (QWidget *loaded = program.window(QStringLiteral("Form1"))) {
-        loaded->show();
-        loaded->raise();
-        loaded->activateWindow();
-        return;
-    }
-    auto *viewer = new RecordViewer(program);
-    program.addWindow(viewer);
-    viewer->load();
-    viewer->show();
-    viewer->raise();
-    viewer->activateWindow();
+    program.openWindow(QStringLiteral("Form1"), [&program] {
+        auto *viewer = new RecordViewer(program);
+        viewer->load();
+        return viewer;
+    });
 }
 
 RecordViewer::RecordViewer(Program &program) : QWidget(nullptr, Qt::Window), m_program(program)

@@ -74,7 +74,6 @@ private:
     WindowTimer *m_timer2 = nullptr;
     std::optional<QPoint> m_dragOffset;
     QPixmap m_skin;
-    QPixmap m_builtInSkin;
 };
 
 } // namespace numbelle::ui

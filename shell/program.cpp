@@ -304,7 +304,7 @@ void Program::perform(Action action)
         endProgram();
         break;
     case Action::OpenManual:
-        openWindow<Form3>(QStringLiteral("Form3"));
+        openWindow(QStringLiteral("Form3"), [] { return new Form3(); });
         break;
     case Action::ViewRecords:
         showRecordViewer(*this);

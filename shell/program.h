@@ -57,9 +57,10 @@ public:
 
     bool hasEnded() const { return m_ended; }
 
-    // Loads a window of the program (or brings the loaded one forward).
-    template <typename Window>
-    Window *openWindow(const QString &name);
+    // Brings the loaded window of that name forward, or loads it with make()
+    // (which returns the new window) and shows it.
+    template <typename Make>
+    QWidget *openWindow(const QString &name, Make make);
 
     // Mouse reports of the tray icon. Only the left-button release restores
     // the window.
@@ -97,18 +98,16 @@ private:
     bool m_trayIconAdded = false;
 };
 
-template <typename Window>
-Window *Program::openWindow(const QString &name)
+template <typename Make>
+QWidget *Program::openWindow(const QString &name, Make make)
 {
-    if (auto *loaded = qobject_cast<Window *>(window(name))) {
-        loaded->show();
-        loaded->raise();
-        loaded->activateWindow();
-        return loaded;
+    QWidget *w = window(name);
+    if (!w) {
+        w = make();
+        addWindow(w);
     }
-    auto *w = new Window();
-    addWindow(w);
     w->show();
+    w->raise();
     w->activateWindow();
     return w;
 }

@@ -73,7 +73,6 @@ bool RecordingPlatform::openFile(const QString &path)
 {
     if (failing(QStringLiteral("spreadsheet")))
         return false;
-    m_opened.append(path);
     m_events.append(QStringLiteral("open ") + path);
     return true;
 }

@@ -42,14 +42,10 @@ public:
     void discardMessages() { m_messages.clear(); }
     void discardEvents() { m_events.clear(); }
     QString clipboardText() const { return m_clipboard; }
-    QStringList openedFiles() const { return m_opened; }
 
     // Workbooks handed to the spreadsheet application so far, and the last one.
     int workbooksShown() const { return m_workbooksShown; }
     const std::optional<Workbook> &lastWorkbook() const { return m_lastWorkbook; }
-
-    // Records a platform request that has no facility of its own.
-    void recordEvent(const QString &event) { m_events.append(event); }
 
 private:
     bool open(const QString &wavePath) override;
@@ -73,7 +69,6 @@ private:
     QStringList m_spoken;
     QStringList m_messages;
     QStringList m_events;
-    QStringList m_opened;
     QString m_clipboard;
     bool m_soundOpen = false;
     bool m_trayIcon = false;
