@@ -56,10 +56,14 @@ int keyForCharacter(QChar c)
 {
     switch (c.unicode()) {
     case u'\r':
-    case u'\n': return Qt::Key_Return;
-    case u'\t': return Qt::Key_Tab;
-    case u'\b': return Qt::Key_Backspace;
-    case 27: return Qt::Key_Escape;
+    case u'\n':
+        return Qt::Key_Return;
+    case u'\t':
+        return Qt::Key_Tab;
+    case u'\b':
+        return Qt::Key_Backspace;
+    case 27:
+        return Qt::Key_Escape;
     }
     if (c.isLetter() && c.unicode() < 128)
         return c.toUpper().unicode();
@@ -130,14 +134,29 @@ QList<Word> splitCommand(const QString &line)
                     const QChar e = line[i + 1];
                     i += 2;
                     switch (e.unicode()) {
-                    case u'\\': w.text += u'\\'; break;
-                    case u'"': w.text += u'"'; break;
-                    case u'r': w.text += u'\r'; break;
-                    case u'n': w.text += u'\n'; break;
-                    case u't': w.text += u'\t'; break;
-                    case u'b': w.text += u'\b'; break;
-                    case u'e': w.text += QChar(27); break;
-                    default: throw ScriptError("unknown escape \\" + QString(e).toStdString());
+                    case u'\\':
+                        w.text += u'\\';
+                        break;
+                    case u'"':
+                        w.text += u'"';
+                        break;
+                    case u'r':
+                        w.text += u'\r';
+                        break;
+                    case u'n':
+                        w.text += u'\n';
+                        break;
+                    case u't':
+                        w.text += u'\t';
+                        break;
+                    case u'b':
+                        w.text += u'\b';
+                        break;
+                    case u'e':
+                        w.text += QChar(27);
+                        break;
+                    default:
+                        throw ScriptError("unknown escape \\" + QString(e).toStdString());
                     }
                     continue;
                 }
@@ -161,11 +180,21 @@ QString escapeValue(const QString &value)
     out.reserve(value.size());
     for (QChar c : value) {
         switch (c.unicode()) {
-        case u'\r': out += QStringLiteral("\\r"); break;
-        case u'\n': out += QStringLiteral("\\n"); break;
-        case u'\t': out += QStringLiteral("\\t"); break;
-        case u'\\': out += QStringLiteral("\\\\"); break;
-        default: out += c; break;
+        case u'\r':
+            out += QStringLiteral("\\r");
+            break;
+        case u'\n':
+            out += QStringLiteral("\\n");
+            break;
+        case u'\t':
+            out += QStringLiteral("\\t");
+            break;
+        case u'\\':
+            out += QStringLiteral("\\\\");
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -296,7 +325,7 @@ void ScriptRunner::run(const QString &rawLine)
         const QString kind = args[0].text;
         if (kind != u"left" && kind != u"right" && kind != u"double")
             throw ScriptError("tray: left, right or double");
-        m_program.trayEvent(kind == u"left" ? ui::Program::TrayLeftRelease
+        m_program.trayEvent(kind == u"left"    ? ui::Program::TrayLeftRelease
                             : kind == u"right" ? ui::Program::TrayRightRelease
                                                : ui::Program::TrayDoubleClick);
     } else if (command == u"discard") {
@@ -346,12 +375,12 @@ void ScriptRunner::type(const QString &text)
 void ScriptRunner::key(const QString &name)
 {
     static const QList<QPair<QString, int>> keys = {
-        {QStringLiteral("F1"), Qt::Key_F1},         {QStringLiteral("F2"), Qt::Key_F2},
-        {QStringLiteral("F3"), Qt::Key_F3},         {QStringLiteral("Enter"), Qt::Key_Return},
-        {QStringLiteral("Esc"), Qt::Key_Escape},    {QStringLiteral("Backspace"), Qt::Key_Backspace},
-        {QStringLiteral("Tab"), Qt::Key_Tab},       {QStringLiteral("Print"), Qt::Key_Print},
-        {QStringLiteral("Left"), Qt::Key_Left},     {QStringLiteral("Right"), Qt::Key_Right},
-        {QStringLiteral("Up"), Qt::Key_Up},         {QStringLiteral("Down"), Qt::Key_Down},
+        {QStringLiteral("F1"), Qt::Key_F1},      {QStringLiteral("F2"), Qt::Key_F2},
+        {QStringLiteral("F3"), Qt::Key_F3},      {QStringLiteral("Enter"), Qt::Key_Return},
+        {QStringLiteral("Esc"), Qt::Key_Escape}, {QStringLiteral("Backspace"), Qt::Key_Backspace},
+        {QStringLiteral("Tab"), Qt::Key_Tab},    {QStringLiteral("Print"), Qt::Key_Print},
+        {QStringLiteral("Left"), Qt::Key_Left},  {QStringLiteral("Right"), Qt::Key_Right},
+        {QStringLiteral("Up"), Qt::Key_Up},      {QStringLiteral("Down"), Qt::Key_Down},
     };
     QWidget *target = keyTarget();
     if (!target)
@@ -437,12 +466,18 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
     if (!w)
         throw ScriptError("not a control");
     if (auto *line = qobject_cast<ui::LineElement *>(w)) {
-        if (p == u"x1") return QString::number(line->x1());
-        if (p == u"y1") return QString::number(line->y1());
-        if (p == u"x2") return QString::number(line->x2());
-        if (p == u"y2") return QString::number(line->y2());
-        if (p == u"forecolor") return colourText(line->color());
-        if (p == u"visible") return yesNo(!line->isHidden());
+        if (p == u"x1")
+            return QString::number(line->x1());
+        if (p == u"y1")
+            return QString::number(line->y1());
+        if (p == u"x2")
+            return QString::number(line->x2());
+        if (p == u"y2")
+            return QString::number(line->y2());
+        if (p == u"forecolor")
+            return colourText(line->color());
+        if (p == u"visible")
+            return yesNo(!line->isHidden());
         throw ScriptError("no property " + p.toStdString() + " of a line");
     }
     if (p == u"tooltip")
@@ -466,10 +501,14 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
     if (p == u"forecolor" || p == u"backcolor") {
         const bool fore = p == u"forecolor";
         const bool button = qobject_cast<QAbstractButton *>(w) != nullptr;
-        const bool textBox = qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w) ||
-                             qobject_cast<QPlainTextEdit *>(w);
-        const QPalette::ColorRole role = fore ? (button ? QPalette::ButtonText : textBox ? QPalette::Text : QPalette::WindowText)
-                                              : (button ? QPalette::Button : textBox ? QPalette::Base : QPalette::Window);
+        const bool textBox =
+            qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
+        const QPalette::ColorRole role = fore ? (button    ? QPalette::ButtonText
+                                                 : textBox ? QPalette::Text
+                                                           : QPalette::WindowText)
+                                              : (button    ? QPalette::Button
+                                                 : textBox ? QPalette::Base
+                                                           : QPalette::Window);
         return colourText(w->palette().color(role));
     }
     if (p == u"fontsize")
@@ -522,7 +561,8 @@ void ScriptRunner::print(const QList<Word> &args)
         QWidget *f = QApplication::focusWidget();
         QString value;
         if (f)
-            value = (f->window() == f ? f->objectName() + QStringLiteral(".Form") : f->window()->objectName() + u'.' + f->objectName());
+            value = (f->window() == f ? f->objectName() + QStringLiteral(".Form")
+                                      : f->window()->objectName() + u'.' + f->objectName());
         printLine(QStringLiteral("focus"), value);
     } else if (what == u"windows" && args.size() == 1) {
         QStringList parts;

@@ -3,8 +3,8 @@
 // program's windows as a person would (keystrokes, clicks, timer ticks) and
 // prints what the windows show and what the program asked of the platform.
 
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QStringList>
 #include <cstdio>
 #include <stdexcept>
@@ -59,8 +59,6 @@ private:
     platform::RecordingPlatform &m_platform;
     std::FILE *m_out;
 };
-
-
 
 // Escapes a value for output: CR \r, LF \n, TAB \t, backslash \\.
 QString escapeValue(const QString &value);

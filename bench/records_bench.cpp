@@ -66,8 +66,7 @@ int main(int argc, char **argv)
     }
     std::printf("count %lld records (%.1f MB): median %.1f ms, slowest %.1f ms (limit 500 ms)%s\n",
                 static_cast<long long>(counted), bytes / 1e6, median(countMs),
-                *std::max_element(countMs.begin(), countMs.end()),
-                counted == records ? "" : "  WRONG COUNT");
+                *std::max_element(countMs.begin(), countMs.end()), counted == records ? "" : "  WRONG COUNT");
 
     {
         QElapsedTimer t;

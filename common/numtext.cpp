@@ -1,8 +1,8 @@
 #include "numtext.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -16,7 +16,7 @@ std::string toChars(double value, std::chars_format format, int precision)
 {
     char buf[400];
     auto r = std::to_chars(buf, buf + sizeof buf, value, format, precision);
-    if (r.ec == std::errc()) 
+    if (r.ec == std::errc())
         return std::string(buf, r.ptr);
     std::string big(4096, '\0');
     r = std::to_chars(big.data(), big.data() + big.size(), value, format, precision);
@@ -71,7 +71,8 @@ qsizetype scanNumber(QStringView text, qsizetype pos, std::string &out, bool &an
         out += char(c.unicode());
         ++pos;
     }
-    if (anyDigit && pos < text.size() && (text[pos] == u'E' || text[pos] == u'e' || text[pos] == u'D' || text[pos] == u'd')) {
+    if (anyDigit && pos < text.size() &&
+        (text[pos] == u'E' || text[pos] == u'e' || text[pos] == u'D' || text[pos] == u'd')) {
         qsizetype p = pos + 1;
         std::string exponent = "e";
         if (p < text.size() && (text[p] == u'+' || text[p] == u'-')) {

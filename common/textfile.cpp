@@ -137,7 +137,8 @@ void ListReader::skipSeparator()
 bool ListReader::readNumber(double &value)
 {
     // A new item may start on a following line.
-    while (m_pos < m_text.size() && (m_text[m_pos] == u' ' || m_text[m_pos] == u'\t' || m_text[m_pos] == u'\r' || m_text[m_pos] == u'\n'))
+    while (m_pos < m_text.size() &&
+           (m_text[m_pos] == u' ' || m_text[m_pos] == u'\t' || m_text[m_pos] == u'\r' || m_text[m_pos] == u'\n'))
         ++m_pos;
     if (m_pos >= m_text.size())
         return false;
@@ -172,7 +173,8 @@ bool ListReader::readNumber(double &value)
 
 bool ListReader::readText(QString &value)
 {
-    while (m_pos < m_text.size() && (m_text[m_pos] == u' ' || m_text[m_pos] == u'\t' || m_text[m_pos] == u'\r' || m_text[m_pos] == u'\n'))
+    while (m_pos < m_text.size() &&
+           (m_text[m_pos] == u' ' || m_text[m_pos] == u'\t' || m_text[m_pos] == u'\r' || m_text[m_pos] == u'\n'))
         ++m_pos;
     if (m_pos >= m_text.size())
         return false;

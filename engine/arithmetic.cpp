@@ -193,9 +193,9 @@ bool Calculator::equalsCalculate()
     case 2:
     case 3:
         m_operand = displayValue();
-        result = m_pendingOperator == 1 ? m_accumulator + m_operand
-               : m_pendingOperator == 2 ? m_accumulator - m_operand
-                                        : m_accumulator * m_operand;
+        result = m_pendingOperator == 1   ? m_accumulator + m_operand
+                 : m_pendingOperator == 2 ? m_accumulator - m_operand
+                                          : m_accumulator * m_operand;
         break;
     case 4:
         m_operand = displayValue();

@@ -51,11 +51,21 @@ void Calculator::startUp()
 void Calculator::setDecimalsCaption()
 {
     switch (m_state.settings.decimalPlaces) {
-    case 1: m_view.label11 = QStringLiteral("1位小数"); break;
-    case 2: m_view.label11 = QStringLiteral("2位小数"); break;
-    case 3: m_view.label11 = QStringLiteral("3位小数"); break;
-    case 4: m_view.label11 = QStringLiteral("不留小数"); break;
-    default: m_view.label11.clear(); break;
+    case 1:
+        m_view.label11 = QStringLiteral("1位小数");
+        break;
+    case 2:
+        m_view.label11 = QStringLiteral("2位小数");
+        break;
+    case 3:
+        m_view.label11 = QStringLiteral("3位小数");
+        break;
+    case 4:
+        m_view.label11 = QStringLiteral("不留小数");
+        break;
+    default:
+        m_view.label11.clear();
+        break;
     }
 }
 
@@ -72,17 +82,23 @@ void Calculator::showError(const char16_t *text)
 double Calculator::roundResult(double value) const
 {
     switch (m_state.settings.decimalPlaces) {
-    case 1: return roundHalfEven(value, 1);
-    case 2: return roundHalfEven(value, 2);
-    case 3: return roundHalfEven(value, 3);
-    case 4: return roundHalfEven(value, 0);
-    default: return value;
+    case 1:
+        return roundHalfEven(value, 1);
+    case 2:
+        return roundHalfEven(value, 2);
+    case 3:
+        return roundHalfEven(value, 3);
+    case 4:
+        return roundHalfEven(value, 0);
+    default:
+        return value;
     }
 }
 
 std::optional<double> Calculator::evaluate(const QString &text)
 {
-    const auto value = evaluateExpression(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size())));
+    const auto value =
+        evaluateExpression(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size())));
     if (!value) {
         m_view.label6 = QString::fromUtf16(kExpressionErrorText);
         return std::nullopt;
@@ -246,20 +262,48 @@ void Calculator::clickButton(int number)
         if (number == 21)
             m_errorLock = kFalse;
         break;
-    case A::SignChange: signChange(); break;
-    case A::Reciprocal: reciprocal(); break;
-    case A::TimesHundred: timesHundred(); break;
-    case A::SquareRoot: squareRoot(); break;
-    case A::Capitals: capitals(); break;
-    case A::SaveRecords: saveRecordsButton(); break;
-    case A::ViewRecords: m_host.perform(CalculatorHost::Action::ViewRecords); break;
-    case A::ClearRecords: m_host.perform(CalculatorHost::Action::ClearRecords); break;
-    case A::IncomeTax: m_host.perform(CalculatorHost::Action::IncomeTax); break;
-    case A::Loan: m_host.perform(CalculatorHost::Action::OpenLoan); break;
-    case A::Securities: m_host.perform(CalculatorHost::Action::Securities); break;
-    case A::Exit: m_host.perform(CalculatorHost::Action::Exit); break;
-    case A::Manual: m_host.perform(CalculatorHost::Action::OpenManual); break;
-    case A::Settings: m_host.perform(CalculatorHost::Action::OpenSettings); break;
+    case A::SignChange:
+        signChange();
+        break;
+    case A::Reciprocal:
+        reciprocal();
+        break;
+    case A::TimesHundred:
+        timesHundred();
+        break;
+    case A::SquareRoot:
+        squareRoot();
+        break;
+    case A::Capitals:
+        capitals();
+        break;
+    case A::SaveRecords:
+        saveRecordsButton();
+        break;
+    case A::ViewRecords:
+        m_host.perform(CalculatorHost::Action::ViewRecords);
+        break;
+    case A::ClearRecords:
+        m_host.perform(CalculatorHost::Action::ClearRecords);
+        break;
+    case A::IncomeTax:
+        m_host.perform(CalculatorHost::Action::IncomeTax);
+        break;
+    case A::Loan:
+        m_host.perform(CalculatorHost::Action::OpenLoan);
+        break;
+    case A::Securities:
+        m_host.perform(CalculatorHost::Action::Securities);
+        break;
+    case A::Exit:
+        m_host.perform(CalculatorHost::Action::Exit);
+        break;
+    case A::Manual:
+        m_host.perform(CalculatorHost::Action::OpenManual);
+        break;
+    case A::Settings:
+        m_host.perform(CalculatorHost::Action::OpenSettings);
+        break;
     }
 }
 
@@ -315,9 +359,15 @@ void Calculator::keyPress(char16_t ch)
         return;
     }
     switch (ch) {
-    case 27: numsound(KeyEnd); break;
-    case u'*': numsound(KeyMultiply); break;
-    case u'+': numsound(KeyAdd); break;
+    case 27:
+        numsound(KeyEnd);
+        break;
+    case u'*':
+        numsound(KeyMultiply);
+        break;
+    case u'+':
+        numsound(KeyAdd);
+        break;
     case u',':
     case u'.':
         if (m_pointEntered != kTrue) {
@@ -325,23 +375,57 @@ void Calculator::keyPress(char16_t ch)
             m_pointEntered = kTrue;
         }
         break;
-    case u'-': numsound(KeySubtract); break;
-    case u'/': numsound(KeyDivide); break;
-    case u'=': numsound(KeyEquals); break;
-    case u'a': m_host.perform(CalculatorHost::Action::MinimizeWindow); break;
-    case u'c': numsound(KeyMemoryClear); break;
-    case u'd': m_host.perform(CalculatorHost::Action::OpenLoan); break;
-    case u'e': numsound(KeyClearEntry); break;
-    case u'k': m_host.perform(CalculatorHost::Action::Securities); break;
-    case u'm': numsound(KeyMemoryAdd); break;
-    case u'n': identityNumber(); break;
-    case u'o': numsound(KeySizeMode); break;
-    case u'r': numsound(KeyMemoryRecall); break;
-    case u's': numsound(KeyMemoryStore); break;
-    case u't': m_host.perform(CalculatorHost::Action::IncomeTax); break;
-    case u'v': numsound(KeySpeechSwitch); break;
-    case u'x': numsound(KeyAppendX); break;
-    case u'z': numsound(KeyClearAll); break;
+    case u'-':
+        numsound(KeySubtract);
+        break;
+    case u'/':
+        numsound(KeyDivide);
+        break;
+    case u'=':
+        numsound(KeyEquals);
+        break;
+    case u'a':
+        m_host.perform(CalculatorHost::Action::MinimizeWindow);
+        break;
+    case u'c':
+        numsound(KeyMemoryClear);
+        break;
+    case u'd':
+        m_host.perform(CalculatorHost::Action::OpenLoan);
+        break;
+    case u'e':
+        numsound(KeyClearEntry);
+        break;
+    case u'k':
+        m_host.perform(CalculatorHost::Action::Securities);
+        break;
+    case u'm':
+        numsound(KeyMemoryAdd);
+        break;
+    case u'n':
+        identityNumber();
+        break;
+    case u'o':
+        numsound(KeySizeMode);
+        break;
+    case u'r':
+        numsound(KeyMemoryRecall);
+        break;
+    case u's':
+        numsound(KeyMemoryStore);
+        break;
+    case u't':
+        m_host.perform(CalculatorHost::Action::IncomeTax);
+        break;
+    case u'v':
+        numsound(KeySpeechSwitch);
+        break;
+    case u'x':
+        numsound(KeyAppendX);
+        break;
+    case u'z':
+        numsound(KeyClearAll);
+        break;
     default:
         if (ch >= u'0' && ch <= u'9')
             numsound(ch - u'0');
@@ -375,10 +459,18 @@ void Calculator::expressionCharacter(char16_t ch)
         m_pendingOperator = 5;
         numsound(KeyEquals);
         return;
-    case u'+': expressionOperator(1, false); break;
-    case u'-': expressionOperator(2, false); break;
-    case u'*': expressionOperator(3, false); break;
-    case u'/': expressionOperator(4, false); break;
+    case u'+':
+        expressionOperator(1, false);
+        break;
+    case u'-':
+        expressionOperator(2, false);
+        break;
+    case u'*':
+        expressionOperator(3, false);
+        break;
+    case u'/':
+        expressionOperator(4, false);
+        break;
     default:
         if (m_view.label6 == QStringView(kExpressionErrorText))
             m_view.label6.clear();

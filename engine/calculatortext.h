@@ -22,10 +22,14 @@ inline const QString kLineBreak = QStringLiteral("\r\n");
 inline QString operatorSymbol(int k)
 {
     switch (k) {
-    case 1: return QStringLiteral("+");
-    case 2: return QStringLiteral("-");
-    case 3: return QStringLiteral("×");
-    case 4: return QStringLiteral("÷");
+    case 1:
+        return QStringLiteral("+");
+    case 2:
+        return QStringLiteral("-");
+    case 3:
+        return QStringLiteral("×");
+    case 4:
+        return QStringLiteral("÷");
     }
     return {};
 }

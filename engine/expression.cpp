@@ -36,32 +36,39 @@ constexpr double kSingleLimit = 0x1.ffffffp127;
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-char toLowerAscii(char16_t c) {
-    return static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
-}
+char toLowerAscii(char16_t c) { return static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c); }
 
-int digitValue(char16_t c) {
-    if (isDigit(c)) return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+int digitValue(char16_t c)
+{
+    if (isDigit(c))
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
     return -1;
 }
 
 // Rounds to the nearest integer, exact halves to the even neighbour (VBScript's CInt/CLng).
-double roundHalfEven(double x) {
+double roundHalfEven(double x)
+{
     const double magnitude = std::fabs(x);
-    if (!(magnitude < kTwoPow52)) return x;  // already integral (or not finite)
+    if (!(magnitude < kTwoPow52))
+        return x; // already integral (or not finite)
     const double whole = std::floor(magnitude);
-    const double fraction = magnitude - whole;  // exact for non-negative values
+    const double fraction = magnitude - whole; // exact for non-negative values
     double rounded = whole;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) rounded += 1.0;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0))
+        rounded += 1.0;
     return std::copysign(rounded, x);
 }
 
 // VBScript's conversion to a 32-bit Long: round half to even, fail outside the range.
-std::optional<std::int32_t> toLong(double x) {
+std::optional<std::int32_t> toLong(double x)
+{
     const double rounded = roundHalfEven(x);
-    if (!(rounded >= kLongMin && rounded <= kLongMax)) return std::nullopt;
+    if (!(rounded >= kLongMin && rounded <= kLongMax))
+        return std::nullopt;
     return static_cast<std::int32_t>(rounded);
 }
 
@@ -71,24 +78,30 @@ std::optional<std::int32_t> toLong(double x) {
 // End of the decimal literal starting at `pos`: digits with an optional fraction and
 // an optional exponent. Returns `pos` when there is no literal there. An `E` that is not
 // followed by exponent digits is left alone, so "1Eqv 2" still reads as 1 Eqv 2.
-std::size_t scanDecimal(std::u16string_view s, std::size_t pos) {
+std::size_t scanDecimal(std::u16string_view s, std::size_t pos)
+{
     std::size_t i = pos;
-    while (i < s.size() && isDigit(s[i])) ++i;
+    while (i < s.size() && isDigit(s[i]))
+        ++i;
     bool hasDigits = i > pos;
     if (i < s.size() && s[i] == u'.') {
         std::size_t j = i + 1;
-        while (j < s.size() && isDigit(s[j])) ++j;
+        while (j < s.size() && isDigit(s[j]))
+            ++j;
         if (hasDigits || j > i + 1) {
             hasDigits = true;
             i = j;
         }
     }
-    if (!hasDigits) return pos;
+    if (!hasDigits)
+        return pos;
     if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
         std::size_t j = i + 1;
-        if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) ++j;
+        if (j < s.size() && (s[j] == u'+' || s[j] == u'-'))
+            ++j;
         if (j < s.size() && isDigit(s[j])) {
-            while (j < s.size() && isDigit(s[j])) ++j;
+            while (j < s.size() && isDigit(s[j]))
+                ++j;
             i = j;
         }
     }
@@ -97,8 +110,9 @@ std::size_t scanDecimal(std::u16string_view s, std::size_t pos) {
 
 // True when a decimal literal that does not fit a double is too large rather than too
 // small; estimated from the position of its first significant digit and its exponent.
-bool decimalOverflows(std::string_view s) {
-    long long position = 0;  // decimal exponent of the first significant digit, plus one
+bool decimalOverflows(std::string_view s)
+{
+    long long position = 0; // decimal exponent of the first significant digit, plus one
     std::size_t i = 0;
     bool seenPoint = false;
     bool significant = false;
@@ -108,7 +122,8 @@ bool decimalOverflows(std::string_view s) {
         } else if (!significant) {
             if (s[i] != '0') {
                 significant = true;
-                if (!seenPoint) ++position;
+                if (!seenPoint)
+                    ++position;
             } else if (seenPoint) {
                 --position;
             }
@@ -120,25 +135,31 @@ bool decimalOverflows(std::string_view s) {
     bool negative = false;
     if (i < s.size()) {
         ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-        for (; i < s.size(); ++i) exponent = std::min(exponent * 10 + (s[i] - '0'), 1000000000LL);
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            negative = s[i++] == '-';
+        for (; i < s.size(); ++i)
+            exponent = std::min(exponent * 10 + (s[i] - '0'), 1000000000LL);
     }
     return significant && position + (negative ? -exponent : exponent) > 0;
 }
 
 // Value of a literal already validated by scanDecimal. Overflow is an error; a value too
 // small for a double becomes zero.
-std::optional<double> decimalValue(std::u16string_view literal) {
+std::optional<double> decimalValue(std::u16string_view literal)
+{
     std::string ascii(literal.size(), '\0');
-    for (std::size_t i = 0; i < literal.size(); ++i) ascii[i] = static_cast<char>(literal[i]);
+    for (std::size_t i = 0; i < literal.size(); ++i)
+        ascii[i] = static_cast<char>(literal[i]);
     double value = 0.0;
-    const char* const end = ascii.data() + ascii.size();
+    const char *const end = ascii.data() + ascii.size();
     const auto [stop, error] = std::from_chars(ascii.data(), end, value, std::chars_format::general);
     if (error == std::errc::result_out_of_range) {
-        if (decimalOverflows(ascii)) return std::nullopt;
+        if (decimalOverflows(ascii))
+            return std::nullopt;
         return 0.0;
     }
-    if (error != std::errc{} || stop != end || !std::isfinite(value)) return std::nullopt;
+    if (error != std::errc{} || stop != end || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
@@ -150,7 +171,8 @@ struct RadixLiteral {
 // Reads the part of a `&H1F`, `&O17` or `&17` literal after the ampersand. VBScript types
 // these by size: up to 16 bits they are an Integer (&HFFFF is -1), up to 32 bits a Long
 // (&H10000 is 65536, &HFFFFFFFF is -1); anything wider is an overflow.
-RadixLiteral scanRadix(std::u16string_view s, std::size_t pos) {
+RadixLiteral scanRadix(std::u16string_view s, std::size_t pos)
+{
     int base = 8;
     if (pos < s.size() && (s[pos] == u'h' || s[pos] == u'H')) {
         base = 16;
@@ -163,22 +185,28 @@ RadixLiteral scanRadix(std::u16string_view s, std::size_t pos) {
     bool tooWide = false;
     for (; pos < s.size(); ++pos) {
         const int digit = digitValue(s[pos]);
-        if (digit < 0 || digit >= base) break;
+        if (digit < 0 || digit >= base)
+            break;
         if (!tooWide) {
             value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
             tooWide = value > 0xFFFFFFFFu;
         }
     }
-    if (pos == start || tooWide) return {pos, std::nullopt};
-    if (value <= 0xFFFFu) return {pos, static_cast<double>(static_cast<std::int16_t>(value))};
+    if (pos == start || tooWide)
+        return {pos, std::nullopt};
+    if (value <= 0xFFFFu)
+        return {pos, static_cast<double>(static_cast<std::int16_t>(value))};
     return {pos, static_cast<double>(static_cast<std::int32_t>(value))};
 }
 
 // VBScript's reading of text as a number: surrounding blanks, an optional sign, then a
 // decimal or &H/&O literal. Anything else ("FF", "", "1 2") does not convert.
-std::optional<double> numberFromText(std::u16string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+std::optional<double> numberFromText(std::u16string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
     bool negative = false;
     if (!s.empty() && (s.front() == u'+' || s.front() == u'-')) {
         negative = s.front() == u'-';
@@ -187,25 +215,31 @@ std::optional<double> numberFromText(std::u16string_view s) {
     std::optional<double> value;
     if (!s.empty() && s.front() == u'&') {
         const RadixLiteral literal = scanRadix(s, 1);
-        if (literal.end != s.size()) return std::nullopt;
+        if (literal.end != s.size())
+            return std::nullopt;
         value = literal.value;
     } else {
         const std::size_t end = scanDecimal(s, 0);
-        if (end == 0 || end != s.size()) return std::nullopt;
+        if (end == 0 || end != s.size())
+            return std::nullopt;
         value = decimalValue(s);
     }
-    if (value && negative) *value = -*value;
+    if (value && negative)
+        *value = -*value;
     return value;
 }
 
 // VBScript's text for a number: up to 15 significant digits, exponent form beyond that
 // range ("1E+16", "1E-05").
-std::u16string numberToText(double x) {
-    if (x == 0.0) return u"0";
+std::u16string numberToText(double x)
+{
+    if (x == 0.0)
+        return u"0";
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 15);
     std::u16string text;
-    for (const char* p = buffer; p != result.ptr; ++p) text += *p == 'e' ? u'E' : static_cast<char16_t>(*p);
+    for (const char *p = buffer; p != result.ptr; ++p)
+        text += *p == 'e' ? u'E' : static_cast<char16_t>(*p);
     return text;
 }
 
@@ -216,8 +250,8 @@ enum class Kind { Number, Boolean, String };
 
 struct Value {
     Kind kind = Kind::Number;
-    double number = 0.0;  // for Boolean: -1 or 0
-    std::u16string text;  // for String
+    double number = 0.0; // for Boolean: -1 or 0
+    std::u16string text; // for String
 };
 
 Value makeNumber(double x) { return Value{Kind::Number, x, {}}; }
@@ -225,27 +259,37 @@ Value makeBoolean(bool b) { return Value{Kind::Boolean, b ? -1.0 : 0.0, {}}; }
 Value makeText(std::u16string s) { return Value{Kind::String, 0.0, std::move(s)}; }
 
 // Every computed number goes through here: infinities and NaNs are overflow errors.
-std::optional<Value> numberResult(double x) {
-    if (!std::isfinite(x)) return std::nullopt;
+std::optional<Value> numberResult(double x)
+{
+    if (!std::isfinite(x))
+        return std::nullopt;
     return makeNumber(x);
 }
 
-std::optional<double> toNumber(const Value& v) {
-    if (v.kind == Kind::String) return numberFromText(v.text);
+std::optional<double> toNumber(const Value &v)
+{
+    if (v.kind == Kind::String)
+        return numberFromText(v.text);
     return v.number;
 }
 
-std::optional<std::int32_t> toLong(const Value& v) {
+std::optional<std::int32_t> toLong(const Value &v)
+{
     const auto x = toNumber(v);
-    if (!x) return std::nullopt;
+    if (!x)
+        return std::nullopt;
     return toLong(*x);
 }
 
-std::u16string toText(const Value& v) {
+std::u16string toText(const Value &v)
+{
     switch (v.kind) {
-    case Kind::String: return v.text;
-    case Kind::Boolean: return v.number != 0.0 ? u"True" : u"False";
-    case Kind::Number: break;
+    case Kind::String:
+        return v.text;
+    case Kind::Boolean:
+        return v.number != 0.0 ? u"True" : u"False";
+    case Kind::Number:
+        break;
     }
     return numberToText(v.number);
 }
@@ -253,11 +297,31 @@ std::u16string toText(const Value& v) {
 // ---------------------------------------------------------------------------------------
 // Built-in functions.
 
-enum class Function { Abs, Atn, Cos, Exp, Fix, Int, Log, Rnd, Round, Sgn, Sin, Sqr, Tan,
-                      CDbl, CInt, CLng, CSng, CBool, Hex, Oct };
+enum class Function {
+    Abs,
+    Atn,
+    Cos,
+    Exp,
+    Fix,
+    Int,
+    Log,
+    Rnd,
+    Round,
+    Sgn,
+    Sin,
+    Sqr,
+    Tan,
+    CDbl,
+    CInt,
+    CLng,
+    CSng,
+    CBool,
+    Hex,
+    Oct
+};
 
 struct FunctionInfo {
-    std::string_view name;  // lower case
+    std::string_view name; // lower case
     Function function;
     std::size_t minArgs;
     std::size_t maxArgs;
@@ -278,9 +342,11 @@ constexpr std::array kFunctions{
     FunctionInfo{"hex", Function::Hex, 1, 1},     FunctionInfo{"oct", Function::Oct, 1, 1},
 };
 
-const FunctionInfo* findFunction(std::string_view lowerName) {
-    for (const FunctionInfo& info : kFunctions) {
-        if (info.name == lowerName) return &info;
+const FunctionInfo *findFunction(std::string_view lowerName)
+{
+    for (const FunctionInfo &info : kFunctions) {
+        if (info.name == lowerName)
+            return &info;
     }
     return nullptr;
 }
@@ -290,11 +356,14 @@ const FunctionInfo* findFunction(std::string_view lowerName) {
 // repeats the last number; Rnd, Rnd() and Rnd(x > 0) advance.
 class RandomGenerator {
 public:
-    std::optional<double> next(std::optional<double> argument) {
+    std::optional<double> next(std::optional<double> argument)
+    {
         std::lock_guard lock(m_mutex);
-        if (argument && *argument == 0.0) return current();
+        if (argument && *argument == 0.0)
+            return current();
         if (argument && *argument < 0.0) {
-            if (!(std::fabs(*argument) < kSingleLimit)) return std::nullopt;
+            if (!(std::fabs(*argument) < kSingleLimit))
+                return std::nullopt;
             const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(*argument));
             m_seed = (bits + (bits >> 24)) & 0xFFFFFFu;
         }
@@ -309,7 +378,8 @@ private:
     std::uint32_t m_seed = 0x50000u;
 };
 
-RandomGenerator& randomGenerator() {
+RandomGenerator &randomGenerator()
+{
     static RandomGenerator generator;
     return generator;
 }
@@ -317,25 +387,33 @@ RandomGenerator& randomGenerator() {
 // Round(x, n): n decimals, exact halves to even, judged on the binary value actually held
 // (2.675 is stored as 2.67499999..., so it rounds down). The fixed-point conversion is
 // exact and rounds ties to even, so going through decimal text gives exactly that.
-std::optional<double> roundToDecimals(double x, std::int32_t decimals) {
-    if (decimals < 0) return std::nullopt;
-    if (decimals == 0) return roundHalfEven(x);
+std::optional<double> roundToDecimals(double x, std::int32_t decimals)
+{
+    if (decimals < 0)
+        return std::nullopt;
+    if (decimals == 0)
+        return roundHalfEven(x);
     // Values from 2^52 up have no fraction; 1100 decimals cover every double exactly.
-    if (std::fabs(x) >= kTwoPow52 || decimals > 1100) return x;
+    if (std::fabs(x) >= kTwoPow52 || decimals > 1100)
+        return x;
     char buffer[1200];
     const auto written = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed, decimals);
-    if (written.ec != std::errc{}) return std::nullopt;
+    if (written.ec != std::errc{})
+        return std::nullopt;
     double rounded = 0.0;
     const auto read = std::from_chars(buffer, written.ptr, rounded, std::chars_format::fixed);
-    if (read.ec != std::errc{}) return std::nullopt;
+    if (read.ec != std::errc{})
+        return std::nullopt;
     return rounded;
 }
 
 // Hex/Oct digits of a Long. Negative values print as two's complement, 16 bits wide when
 // they fit an Integer (Hex(-1) = "FFFF") and 32 bits otherwise.
-std::u16string radixText(std::int32_t value, unsigned bitsPerDigit) {
+std::u16string radixText(std::int32_t value, unsigned bitsPerDigit)
+{
     std::uint32_t bits = static_cast<std::uint32_t>(value);
-    if (value < 0 && value >= -32768) bits &= 0xFFFFu;
+    if (value < 0 && value >= -32768)
+        bits &= 0xFFFFu;
     const std::uint32_t mask = (1u << bitsPerDigit) - 1u;
     std::u16string digits;
     do {
@@ -345,86 +423,117 @@ std::u16string radixText(std::int32_t value, unsigned bitsPerDigit) {
     return digits;
 }
 
-std::optional<Value> toBoolean(const Value& v) {
+std::optional<Value> toBoolean(const Value &v)
+{
     if (v.kind == Kind::String) {
         std::u16string_view s = v.text;
-        while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-        while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+        while (!s.empty() && isBlank(s.front()))
+            s.remove_prefix(1);
+        while (!s.empty() && isBlank(s.back()))
+            s.remove_suffix(1);
         std::string lower;
-        for (const char16_t c : s.substr(0, 6)) lower += toLowerAscii(c);
-        if (s.size() <= 5 && lower == "true") return makeBoolean(true);
-        if (s.size() <= 5 && lower == "false") return makeBoolean(false);
+        for (const char16_t c : s.substr(0, 6))
+            lower += toLowerAscii(c);
+        if (s.size() <= 5 && lower == "true")
+            return makeBoolean(true);
+        if (s.size() <= 5 && lower == "false")
+            return makeBoolean(false);
     }
     const auto x = toNumber(v);
-    if (!x) return std::nullopt;
+    if (!x)
+        return std::nullopt;
     return makeBoolean(*x != 0.0);
 }
 
-std::optional<Value> callFunction(Function function, const std::vector<Value>& args) {
+std::optional<Value> callFunction(Function function, const std::vector<Value> &args)
+{
     if (function == Function::Rnd) {
         std::optional<double> argument;
         if (!args.empty()) {
             argument = toNumber(args[0]);
-            if (!argument) return std::nullopt;
+            if (!argument)
+                return std::nullopt;
         }
         const auto r = randomGenerator().next(argument);
-        if (!r) return std::nullopt;
+        if (!r)
+            return std::nullopt;
         return makeNumber(*r);
     }
-    if (function == Function::CBool) return toBoolean(args[0]);
+    if (function == Function::CBool)
+        return toBoolean(args[0]);
 
     const auto argument = toNumber(args[0]);
-    if (!argument) return std::nullopt;
+    if (!argument)
+        return std::nullopt;
     const double x = *argument;
     switch (function) {
-    case Function::Abs: return numberResult(std::fabs(x));
-    case Function::Atn: return numberResult(std::atan(x));
-    case Function::Cos: return numberResult(std::cos(x));
-    case Function::Sin: return numberResult(std::sin(x));
-    case Function::Tan: return numberResult(std::tan(x));
-    case Function::Exp: return numberResult(std::exp(x));
-    case Function::Fix: return numberResult(std::trunc(x));
-    case Function::Int: return numberResult(std::floor(x));
+    case Function::Abs:
+        return numberResult(std::fabs(x));
+    case Function::Atn:
+        return numberResult(std::atan(x));
+    case Function::Cos:
+        return numberResult(std::cos(x));
+    case Function::Sin:
+        return numberResult(std::sin(x));
+    case Function::Tan:
+        return numberResult(std::tan(x));
+    case Function::Exp:
+        return numberResult(std::exp(x));
+    case Function::Fix:
+        return numberResult(std::trunc(x));
+    case Function::Int:
+        return numberResult(std::floor(x));
     case Function::Log:
-        if (x <= 0.0) return std::nullopt;
+        if (x <= 0.0)
+            return std::nullopt;
         return numberResult(std::log(x));
     case Function::Sqr:
-        if (x < 0.0) return std::nullopt;
+        if (x < 0.0)
+            return std::nullopt;
         return numberResult(std::sqrt(x));
-    case Function::Sgn: return makeNumber(x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0));
-    case Function::CDbl: return makeNumber(x);
+    case Function::Sgn:
+        return makeNumber(x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0));
+    case Function::CDbl:
+        return makeNumber(x);
     case Function::CInt: {
         const double rounded = roundHalfEven(x);
-        if (!(rounded >= -32768.0 && rounded <= 32767.0)) return std::nullopt;
+        if (!(rounded >= -32768.0 && rounded <= 32767.0))
+            return std::nullopt;
         return makeNumber(rounded);
     }
     case Function::CLng: {
         const auto value = toLong(x);
-        if (!value) return std::nullopt;
+        if (!value)
+            return std::nullopt;
         return makeNumber(*value);
     }
     case Function::CSng:
-        if (!(std::fabs(x) < kSingleLimit)) return std::nullopt;
+        if (!(std::fabs(x) < kSingleLimit))
+            return std::nullopt;
         return makeNumber(static_cast<double>(static_cast<float>(x)));
     case Function::Round: {
         std::int32_t decimals = 0;
         if (args.size() > 1) {
             const auto n = toLong(args[1]);
-            if (!n) return std::nullopt;
+            if (!n)
+                return std::nullopt;
             decimals = *n;
         }
         const auto rounded = roundToDecimals(x, decimals);
-        if (!rounded) return std::nullopt;
+        if (!rounded)
+            return std::nullopt;
         return numberResult(*rounded);
     }
     case Function::Hex:
     case Function::Oct: {
         const auto value = toLong(x);
-        if (!value) return std::nullopt;
+        if (!value)
+            return std::nullopt;
         return makeText(radixText(*value, function == Function::Hex ? 4 : 3));
     }
     case Function::Rnd:
-    case Function::CBool: break;
+    case Function::CBool:
+        break;
     }
     return std::nullopt;
 }
@@ -433,10 +542,36 @@ std::optional<Value> callFunction(Function function, const std::vector<Value>& a
 // Operators.
 
 enum class Tok {
-    End, Bad, Number, Text, Name,
-    Plus, Minus, Star, Slash, Backslash, Caret, Amp,
-    Eq, Ne, Lt, Gt, Le, Ge, LParen, RParen, Comma,
-    Mod, Not, And, Or, Xor, Eqv, Imp, True, False,
+    End,
+    Bad,
+    Number,
+    Text,
+    Name,
+    Plus,
+    Minus,
+    Star,
+    Slash,
+    Backslash,
+    Caret,
+    Amp,
+    Eq,
+    Ne,
+    Lt,
+    Gt,
+    Le,
+    Ge,
+    LParen,
+    RParen,
+    Comma,
+    Mod,
+    Not,
+    And,
+    Or,
+    Xor,
+    Eqv,
+    Imp,
+    True,
+    False,
 };
 
 // Binding strength of binary operators, higher binds tighter; -1 for anything else.
@@ -444,34 +579,50 @@ enum class Tok {
 constexpr int kUnaryMinusPrecedence = 13;
 constexpr int kNotPrecedence = 6;
 
-int binaryPrecedence(Tok t) {
+int binaryPrecedence(Tok t)
+{
     switch (t) {
-    case Tok::Caret: return 14;
+    case Tok::Caret:
+        return 14;
     case Tok::Star:
-    case Tok::Slash: return 12;
-    case Tok::Backslash: return 11;
-    case Tok::Mod: return 10;
+    case Tok::Slash:
+        return 12;
+    case Tok::Backslash:
+        return 11;
+    case Tok::Mod:
+        return 10;
     case Tok::Plus:
-    case Tok::Minus: return 9;
-    case Tok::Amp: return 8;
+    case Tok::Minus:
+        return 9;
+    case Tok::Amp:
+        return 8;
     case Tok::Eq:
     case Tok::Ne:
     case Tok::Lt:
     case Tok::Gt:
     case Tok::Le:
-    case Tok::Ge: return 7;
-    case Tok::And: return 5;
-    case Tok::Or: return 4;
-    case Tok::Xor: return 3;
-    case Tok::Eqv: return 2;
-    case Tok::Imp: return 1;
-    default: return -1;
+    case Tok::Ge:
+        return 7;
+    case Tok::And:
+        return 5;
+    case Tok::Or:
+        return 4;
+    case Tok::Xor:
+        return 3;
+    case Tok::Eqv:
+        return 2;
+    case Tok::Imp:
+        return 1;
+    default:
+        return -1;
     }
 }
 
 // Appends in place so that long chains of `&` stay linear.
-void appendText(Value& lhs, const Value& rhs) {
-    if (lhs.kind != Kind::String) lhs = makeText(toText(lhs));
+void appendText(Value &lhs, const Value &rhs)
+{
+    if (lhs.kind != Kind::String)
+        lhs = makeText(toText(lhs));
     if (rhs.kind == Kind::String) {
         lhs.text += rhs.text;
     } else {
@@ -481,19 +632,22 @@ void appendText(Value& lhs, const Value& rhs) {
 
 // Text against text compares code units (VBScript's binary compare); otherwise both
 // sides are compared as numbers, and text that is not a number is an error.
-std::optional<int> compare(const Value& lhs, const Value& rhs) {
+std::optional<int> compare(const Value &lhs, const Value &rhs)
+{
     if (lhs.kind == Kind::String && rhs.kind == Kind::String) {
         const int c = lhs.text.compare(rhs.text);
         return (c > 0) - (c < 0);
     }
     const auto a = toNumber(lhs);
     const auto b = toNumber(rhs);
-    if (!a || !b) return std::nullopt;
+    if (!a || !b)
+        return std::nullopt;
     return (*a > *b) - (*a < *b);
 }
 
 // Applies `lhs op rhs`, leaving the result in lhs. Returns false on any error.
-bool applyBinary(Tok op, Value& lhs, const Value& rhs) {
+bool applyBinary(Tok op, Value &lhs, const Value &rhs)
+{
     switch (op) {
     case Tok::Amp:
         appendText(lhs, rhs);
@@ -505,7 +659,8 @@ bool applyBinary(Tok op, Value& lhs, const Value& rhs) {
     case Tok::Le:
     case Tok::Ge: {
         const auto c = compare(lhs, rhs);
-        if (!c) return false;
+        if (!c)
+            return false;
         const bool result = op == Tok::Eq   ? *c == 0
                             : op == Tok::Ne ? *c != 0
                             : op == Tok::Lt ? *c < 0
@@ -519,9 +674,11 @@ bool applyBinary(Tok op, Value& lhs, const Value& rhs) {
     case Tok::Mod: {
         const auto a = toLong(lhs);
         const auto b = toLong(rhs);
-        if (!a || !b || *b == 0) return false;
+        if (!a || !b || *b == 0)
+            return false;
         const std::int64_t result = op == Tok::Mod ? std::int64_t{*a} % *b : std::int64_t{*a} / *b;
-        if (result > std::int64_t{INT32_MAX}) return false;  // -2147483648 \ -1
+        if (result > std::int64_t{INT32_MAX})
+            return false; // -2147483648 \ -1
         lhs = makeNumber(static_cast<double>(result));
         return true;
     }
@@ -532,7 +689,8 @@ bool applyBinary(Tok op, Value& lhs, const Value& rhs) {
     case Tok::Imp: {
         const auto a = toLong(lhs);
         const auto b = toLong(rhs);
-        if (!a || !b) return false;
+        if (!a || !b)
+            return false;
         const auto x = static_cast<std::uint32_t>(*a);
         const auto y = static_cast<std::uint32_t>(*b);
         const std::uint32_t bits = op == Tok::And   ? x & y
@@ -541,11 +699,11 @@ bool applyBinary(Tok op, Value& lhs, const Value& rhs) {
                                    : op == Tok::Eqv ? ~(x ^ y)
                                                     : ~x | y;
         const bool booleans = lhs.kind == Kind::Boolean && rhs.kind == Kind::Boolean;
-        lhs = Value{booleans ? Kind::Boolean : Kind::Number,
-                    static_cast<double>(static_cast<std::int32_t>(bits)), {}};
+        lhs = Value{booleans ? Kind::Boolean : Kind::Number, static_cast<double>(static_cast<std::int32_t>(bits)), {}};
         return true;
     }
-    default: break;
+    default:
+        break;
     }
 
     if (op == Tok::Plus && lhs.kind == Kind::String && rhs.kind == Kind::String) {
@@ -554,21 +712,33 @@ bool applyBinary(Tok op, Value& lhs, const Value& rhs) {
     }
     const auto a = toNumber(lhs);
     const auto b = toNumber(rhs);
-    if (!a || !b) return false;
+    if (!a || !b)
+        return false;
     double result = 0.0;
     switch (op) {
-    case Tok::Plus: result = *a + *b; break;
-    case Tok::Minus: result = *a - *b; break;
-    case Tok::Star: result = *a * *b; break;
+    case Tok::Plus:
+        result = *a + *b;
+        break;
+    case Tok::Minus:
+        result = *a - *b;
+        break;
+    case Tok::Star:
+        result = *a * *b;
+        break;
     case Tok::Slash:
-        if (*b == 0.0) return false;
+        if (*b == 0.0)
+            return false;
         result = *a / *b;
         break;
-    case Tok::Caret: result = std::pow(*a, *b); break;  // NaN for (-8)^(1/3): an error below
-    default: return false;
+    case Tok::Caret:
+        result = std::pow(*a, *b);
+        break; // NaN for (-8)^(1/3): an error below
+    default:
+        return false;
     }
     auto value = numberResult(result);
-    if (!value) return false;
+    if (!value)
+        return false;
     lhs = std::move(*value);
     return true;
 }
@@ -579,13 +749,20 @@ bool applyBinary(Tok op, Value& lhs, const Value& rhs) {
 struct Token {
     Tok kind = Tok::End;
     double number = 0.0;
-    std::u16string text;  // string literal contents
-    std::string name;     // identifier, lower case
+    std::u16string text; // string literal contents
+    std::string name;    // identifier, lower case
 };
 
 constexpr std::array<std::pair<std::string_view, Tok>, 9> kKeywords{{
-    {"mod", Tok::Mod}, {"not", Tok::Not}, {"and", Tok::And}, {"or", Tok::Or}, {"xor", Tok::Xor},
-    {"eqv", Tok::Eqv}, {"imp", Tok::Imp}, {"true", Tok::True}, {"false", Tok::False},
+    {"mod", Tok::Mod},
+    {"not", Tok::Not},
+    {"and", Tok::And},
+    {"or", Tok::Or},
+    {"xor", Tok::Xor},
+    {"eqv", Tok::Eqv},
+    {"imp", Tok::Imp},
+    {"true", Tok::True},
+    {"false", Tok::False},
 }};
 
 class Lexer {
@@ -596,15 +773,18 @@ public:
 
     // `&` is text join between operands but starts an &H/&O literal where an operand is
     // expected; the parser calls this right after reading such an `&`.
-    Token radixLiteral() {
+    Token radixLiteral()
+    {
         const RadixLiteral literal = scanRadix(m_text, m_pos);
         m_pos = literal.end;
-        if (!literal.value) return Token{Tok::Bad, 0.0, {}, {}};
+        if (!literal.value)
+            return Token{Tok::Bad, 0.0, {}, {}};
         return Token{Tok::Number, *literal.value, {}, {}};
     }
 
 private:
-    Token single(Tok kind, std::size_t length) {
+    Token single(Tok kind, std::size_t length)
+    {
         m_pos += length;
         return Token{kind, 0.0, {}, {}};
     }
@@ -613,9 +793,12 @@ private:
     std::size_t m_pos = 0;
 };
 
-Token Lexer::next() {
-    while (m_pos < m_text.size() && isBlank(m_text[m_pos])) ++m_pos;
-    if (m_pos >= m_text.size()) return Token{};
+Token Lexer::next()
+{
+    while (m_pos < m_text.size() && isBlank(m_text[m_pos]))
+        ++m_pos;
+    if (m_pos >= m_text.size())
+        return Token{};
     const char16_t c = m_text[m_pos];
     const char16_t following = m_pos + 1 < m_text.size() ? m_text[m_pos + 1] : u'\0';
 
@@ -623,18 +806,21 @@ Token Lexer::next() {
         const std::size_t end = scanDecimal(m_text, m_pos);
         const auto value = decimalValue(m_text.substr(m_pos, end - m_pos));
         m_pos = end;
-        if (!value) return Token{Tok::Bad, 0.0, {}, {}};
+        if (!value)
+            return Token{Tok::Bad, 0.0, {}, {}};
         return Token{Tok::Number, *value, {}, {}};
     }
     if (isLetter(c)) {
         Token token{Tok::Name, 0.0, {}, {}};
         for (; m_pos < m_text.size(); ++m_pos) {
             const char16_t d = m_text[m_pos];
-            if (!isLetter(d) && !isDigit(d) && d != u'_') break;
+            if (!isLetter(d) && !isDigit(d) && d != u'_')
+                break;
             token.name += toLowerAscii(d);
         }
-        for (const auto& [keyword, kind] : kKeywords) {
-            if (token.name == keyword) token.kind = kind;
+        for (const auto &[keyword, kind] : kKeywords) {
+            if (token.name == keyword)
+                token.kind = kind;
         }
         return token;
     }
@@ -643,10 +829,11 @@ Token Lexer::next() {
         ++m_pos;
         for (;;) {
             const std::size_t quote = m_text.find(u'"', m_pos);
-            if (quote == std::u16string_view::npos) return Token{Tok::Bad, 0.0, {}, {}};
+            if (quote == std::u16string_view::npos)
+                return Token{Tok::Bad, 0.0, {}, {}};
             token.text.append(m_text.substr(m_pos, quote - m_pos));
             m_pos = quote + 1;
-            if (m_pos < m_text.size() && m_text[m_pos] == u'"') {  // "" stands for one quote
+            if (m_pos < m_text.size() && m_text[m_pos] == u'"') { // "" stands for one quote
                 token.text += u'"';
                 ++m_pos;
                 continue;
@@ -655,25 +842,40 @@ Token Lexer::next() {
         }
     }
     switch (c) {
-    case u'+': return single(Tok::Plus, 1);
-    case u'-': return single(Tok::Minus, 1);
-    case u'*': return single(Tok::Star, 1);
-    case u'/': return single(Tok::Slash, 1);
-    case u'\\': return single(Tok::Backslash, 1);
-    case u'^': return single(Tok::Caret, 1);
-    case u'&': return single(Tok::Amp, 1);
-    case u'=': return single(Tok::Eq, 1);
-    case u'(': return single(Tok::LParen, 1);
-    case u')': return single(Tok::RParen, 1);
-    case u',': return single(Tok::Comma, 1);
+    case u'+':
+        return single(Tok::Plus, 1);
+    case u'-':
+        return single(Tok::Minus, 1);
+    case u'*':
+        return single(Tok::Star, 1);
+    case u'/':
+        return single(Tok::Slash, 1);
+    case u'\\':
+        return single(Tok::Backslash, 1);
+    case u'^':
+        return single(Tok::Caret, 1);
+    case u'&':
+        return single(Tok::Amp, 1);
+    case u'=':
+        return single(Tok::Eq, 1);
+    case u'(':
+        return single(Tok::LParen, 1);
+    case u')':
+        return single(Tok::RParen, 1);
+    case u',':
+        return single(Tok::Comma, 1);
     case u'<':
-        if (following == u'=') return single(Tok::Le, 2);
-        if (following == u'>') return single(Tok::Ne, 2);
+        if (following == u'=')
+            return single(Tok::Le, 2);
+        if (following == u'>')
+            return single(Tok::Ne, 2);
         return single(Tok::Lt, 1);
     case u'>':
-        if (following == u'=') return single(Tok::Ge, 2);
+        if (following == u'=')
+            return single(Tok::Ge, 2);
         return single(Tok::Gt, 1);
-    default: return single(Tok::Bad, 1);
+    default:
+        return single(Tok::Bad, 1);
     }
 }
 
@@ -681,57 +883,69 @@ class Parser {
 public:
     explicit Parser(std::u16string_view text) : m_lexer(text) { advance(); }
 
-    std::optional<Value> parseAll() {
+    std::optional<Value> parseAll()
+    {
         auto value = parseExpression(0);
-        if (!value || m_token.kind != Tok::End) return std::nullopt;
+        if (!value || m_token.kind != Tok::End)
+            return std::nullopt;
         return value;
     }
 
 private:
     class DepthGuard {
     public:
-        explicit DepthGuard(int& depth) : m_depth(depth) { ++m_depth; }
+        explicit DepthGuard(int &depth) : m_depth(depth) { ++m_depth; }
         ~DepthGuard() { --m_depth; }
-        DepthGuard(const DepthGuard&) = delete;
-        DepthGuard& operator=(const DepthGuard&) = delete;
+        DepthGuard(const DepthGuard &) = delete;
+        DepthGuard &operator=(const DepthGuard &) = delete;
 
     private:
-        int& m_depth;
+        int &m_depth;
     };
 
     void advance() { m_token = m_lexer.next(); }
 
     // Operators binding at least as tightly as minPrecedence, left to right.
-    std::optional<Value> parseExpression(int minPrecedence) {
+    std::optional<Value> parseExpression(int minPrecedence)
+    {
         const DepthGuard guard(m_depth);
-        if (m_depth > kMaxDepth) return std::nullopt;
+        if (m_depth > kMaxDepth)
+            return std::nullopt;
         auto lhs = parseOperand();
-        if (!lhs) return std::nullopt;
+        if (!lhs)
+            return std::nullopt;
         for (;;) {
             const Tok op = m_token.kind;
             const int precedence = binaryPrecedence(op);
-            if (precedence < 0 || precedence < minPrecedence) return lhs;
+            if (precedence < 0 || precedence < minPrecedence)
+                return lhs;
             advance();
             const auto rhs = parseExpression(precedence + 1);
-            if (!rhs || !applyBinary(op, *lhs, *rhs)) return std::nullopt;
+            if (!rhs || !applyBinary(op, *lhs, *rhs))
+                return std::nullopt;
         }
     }
 
-    std::optional<Value> parseOperand() {
+    std::optional<Value> parseOperand()
+    {
         switch (m_token.kind) {
         case Tok::Plus:
-        case Tok::Minus: return parseSigned();
-        case Tok::Not: return parseNot();
+        case Tok::Minus:
+            return parseSigned();
+        case Tok::Not:
+            return parseNot();
         case Tok::LParen: {
             advance();
             auto value = parseExpression(0);
-            if (!value || m_token.kind != Tok::RParen) return std::nullopt;
+            if (!value || m_token.kind != Tok::RParen)
+                return std::nullopt;
             advance();
             return value;
         }
         case Tok::Amp:
             m_token = m_lexer.radixLiteral();
-            if (m_token.kind != Tok::Number) return std::nullopt;
+            if (m_token.kind != Tok::Number)
+                return std::nullopt;
             [[fallthrough]];
         case Tok::Number: {
             const double x = m_token.number;
@@ -749,14 +963,17 @@ private:
             advance();
             return makeBoolean(b);
         }
-        case Tok::Name: return parseCall();
-        default: return std::nullopt;
+        case Tok::Name:
+            return parseCall();
+        default:
+            return std::nullopt;
         }
     }
 
     // A run of unary signs is folded here rather than recursed, so "- - - ... 1" of any
     // length costs no stack. The operand takes in `^` but nothing weaker: -2^2 is -4.
-    std::optional<Value> parseSigned() {
+    std::optional<Value> parseSigned()
+    {
         bool anyMinus = false;
         bool negate = false;
         while (m_token.kind == Tok::Plus || m_token.kind == Tok::Minus) {
@@ -767,33 +984,39 @@ private:
             advance();
         }
         auto value = parseExpression(kUnaryMinusPrecedence + 1);
-        if (!value || !anyMinus) return value;  // unary plus leaves the value alone
+        if (!value || !anyMinus)
+            return value; // unary plus leaves the value alone
         const auto x = toNumber(*value);
-        if (!x) return std::nullopt;
+        if (!x)
+            return std::nullopt;
         return makeNumber(negate ? -*x : *x);
     }
 
     // Not applies to a whole comparison: Not 1 = 2 is Not (1 = 2).
-    std::optional<Value> parseNot() {
+    std::optional<Value> parseNot()
+    {
         bool invert = false;
         while (m_token.kind == Tok::Not) {
             invert = !invert;
             advance();
         }
         auto value = parseExpression(kNotPrecedence + 1);
-        if (!value) return std::nullopt;
+        if (!value)
+            return std::nullopt;
         const auto x = toLong(*value);
-        if (!x) return std::nullopt;
-        const auto bits = static_cast<std::int32_t>(invert ? ~static_cast<std::uint32_t>(*x)
-                                                           : static_cast<std::uint32_t>(*x));
-        return Value{value->kind == Kind::Boolean ? Kind::Boolean : Kind::Number,
-                     static_cast<double>(bits), {}};
+        if (!x)
+            return std::nullopt;
+        const auto bits =
+            static_cast<std::int32_t>(invert ? ~static_cast<std::uint32_t>(*x) : static_cast<std::uint32_t>(*x));
+        return Value{value->kind == Kind::Boolean ? Kind::Boolean : Kind::Number, static_cast<double>(bits), {}};
     }
 
     // name(args) or, for Rnd only, a bare name.
-    std::optional<Value> parseCall() {
-        const FunctionInfo* info = findFunction(m_token.name);
-        if (!info) return std::nullopt;
+    std::optional<Value> parseCall()
+    {
+        const FunctionInfo *info = findFunction(m_token.name);
+        if (!info)
+            return std::nullopt;
         advance();
         std::vector<Value> args;
         if (m_token.kind == Tok::LParen) {
@@ -801,16 +1024,20 @@ private:
             if (m_token.kind != Tok::RParen) {
                 for (;;) {
                     auto arg = parseExpression(0);
-                    if (!arg || args.size() == kMaxArgs) return std::nullopt;
+                    if (!arg || args.size() == kMaxArgs)
+                        return std::nullopt;
                     args.push_back(std::move(*arg));
-                    if (m_token.kind != Tok::Comma) break;
+                    if (m_token.kind != Tok::Comma)
+                        break;
                     advance();
                 }
             }
-            if (m_token.kind != Tok::RParen) return std::nullopt;
+            if (m_token.kind != Tok::RParen)
+                return std::nullopt;
             advance();
         }
-        if (args.size() < info->minArgs || args.size() > info->maxArgs) return std::nullopt;
+        if (args.size() < info->minArgs || args.size() > info->maxArgs)
+            return std::nullopt;
         return callFunction(info->function, args);
     }
 
@@ -819,19 +1046,22 @@ private:
     int m_depth = 0;
 };
 
-}  // namespace
+} // namespace
 
-std::optional<double> evaluateExpression(std::u16string_view text) {
+std::optional<double> evaluateExpression(std::u16string_view text)
+{
     try {
         Parser parser(text);
         const auto value = parser.parseAll();
-        if (!value) return std::nullopt;
+        if (!value)
+            return std::nullopt;
         const auto result = toNumber(*value);
-        if (!result) return std::nullopt;
-        return *result == 0.0 ? 0.0 : *result;  // no negative zero on the display
-    } catch (...) {  // out of memory on a gigantic input, or a failed lock
+        if (!result)
+            return std::nullopt;
+        return *result == 0.0 ? 0.0 : *result; // no negative zero on the display
+    } catch (...) {                            // out of memory on a gigantic input, or a failed lock
         return std::nullopt;
     }
 }
 
-}  // namespace numbelle
+} // namespace numbelle

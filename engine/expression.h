@@ -6,4 +6,4 @@ namespace numbelle {
 // Returns the value as a double, or std::nullopt for any error (syntax, division by
 // zero, overflow, invalid argument, wrong arity, a result that is text and not a number).
 std::optional<double> evaluateExpression(std::u16string_view text);
-}
+} // namespace numbelle

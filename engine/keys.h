@@ -58,9 +58,9 @@ enum class ButtonAction {
 };
 
 struct ButtonSpec {
-    int number;          // CommandN
+    int number; // CommandN
     ButtonAction action;
-    int keyIndex;        // for ButtonAction::Key
+    int keyIndex; // for ButtonAction::Key
     unsigned guards;
     const char16_t *caption; // face text of the button
     const char16_t *tooltip; // empty when the button has none

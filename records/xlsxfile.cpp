@@ -55,7 +55,8 @@ bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error
                 e = worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(c), *number, nullptr);
             }
             if (e != LXW_NO_ERROR) {
-                setError(error, QStringLiteral("cell %1%2: %3").arg(columnLetters(int(c) + 1)).arg(r + 1).arg(lxwText(e)));
+                setError(error,
+                         QStringLiteral("cell %1%2: %3").arg(columnLetters(int(c) + 1)).arg(r + 1).arg(lxwText(e)));
                 ok = false;
             }
         }

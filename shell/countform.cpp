@@ -34,19 +34,18 @@ constexpr Place key(int number, int col, int row, int cols = 1, int rows = 1)
 }
 
 constexpr Place kKeypad[] = {
-    key(17, 0, 0), key(18, 1, 0), key(19, 2, 0), key(20, 3, 0), key(30, 4, 0), key(21, 5, 0),
-    key(7, 0, 1),  key(8, 1, 1),  key(9, 2, 1),  key(16, 3, 1), key(35, 4, 1), key(26, 5, 1),
-    key(4, 0, 2),  key(5, 1, 2),  key(6, 2, 2),  key(15, 3, 2), key(23, 4, 2), key(25, 5, 2),
-    key(1, 0, 3),  key(2, 1, 3),  key(3, 2, 3),  key(14, 3, 3), key(10, 4, 3), key(22, 5, 3, 1, 2),
-    key(0, 0, 4, 2), key(11, 2, 4), key(13, 3, 4), key(24, 4, 4),
-    key(33, 0, 5, 2), key(37, 2, 5, 2), key(38, 4, 5, 2),
+    key(17, 0, 0),    key(18, 1, 0), key(19, 2, 0), key(20, 3, 0), key(30, 4, 0),    key(21, 5, 0),
+    key(7, 0, 1),     key(8, 1, 1),  key(9, 2, 1),  key(16, 3, 1), key(35, 4, 1),    key(26, 5, 1),
+    key(4, 0, 2),     key(5, 1, 2),  key(6, 2, 2),  key(15, 3, 2), key(23, 4, 2),    key(25, 5, 2),
+    key(1, 0, 3),     key(2, 1, 3),  key(3, 2, 3),  key(14, 3, 3), key(10, 4, 3),    key(22, 5, 3, 1, 2),
+    key(0, 0, 4, 2),  key(11, 2, 4), key(13, 3, 4), key(24, 4, 4), key(33, 0, 5, 2), key(37, 2, 5, 2),
+    key(38, 4, 5, 2),
 };
 
 // The small buttons above the display.
 constexpr Place kSmallButtons[] = {
-    {28, 2400, 180, 450, 420}, {29, 2880, 180, 450, 420}, {12, 3360, 180, 450, 420},
-    {31, 3840, 180, 450, 420}, {34, 4320, 180, 450, 420}, {32, 4800, 180, 450, 420},
-    {27, 5880, 180, 450, 420},
+    {28, 2400, 180, 450, 420}, {29, 2880, 180, 450, 420}, {12, 3360, 180, 450, 420}, {31, 3840, 180, 450, 420},
+    {34, 4320, 180, 450, 420}, {32, 4800, 180, 450, 420}, {27, 5880, 180, 450, 420},
 };
 constexpr int kSmallButtonsHiddenInMini[] = {27, 28, 29, 12, 31, 32, 34};
 
@@ -185,7 +184,9 @@ void countform::buildFace()
     };
     for (const Place &p : kKeypad) {
         QPushButton *b = makeButton(p, keyFont);
-        b->setProperty("keyClass", p.number <= 9 || p.number == 11 ? "digit" : (p.number >= 13 && p.number <= 16) || p.number == 22 ? "operator" : "function");
+        b->setProperty("keyClass", p.number <= 9 || p.number == 11                        ? "digit"
+                                   : (p.number >= 13 && p.number <= 16) || p.number == 22 ? "operator"
+                                                                                          : "function");
     }
     QFont smallKey = font();
     smallKey.setPointSizeF(10);
@@ -199,8 +200,10 @@ void countform::buildFace()
         "QPushButton:hover { background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #ffffff, stop:1 #e4ebf2); }"
         "QPushButton:pressed { background: #b9c6d3; }"
         "QPushButton:focus { border: 2px solid #f08a24; }"
-        "QPushButton[keyClass=\"operator\"] { color: white; background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #f6a04d, stop:1 #d9711c); }"
-        "QPushButton[keyClass=\"function\"] { color: #15324f; background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 #e3eefa, stop:1 #b8cde2); }"
+        "QPushButton[keyClass=\"operator\"] { color: white; background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 "
+        "#f6a04d, stop:1 #d9711c); }"
+        "QPushButton[keyClass=\"function\"] { color: #15324f; background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 "
+        "#e3eefa, stop:1 #b8cde2); }"
         "QPushButton[keyClass=\"small\"] { border-radius: 4px; padding: 0px; }"));
 
     // Frame and clock lines.

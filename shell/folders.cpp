@@ -12,8 +12,9 @@ namespace numbelle::ui {
 
 QStringList defaultFiles()
 {
-    return {QStringLiteral("dansheng109.wav"), QStringLiteral("savedata.txt"), QStringLiteral("datafile.txt"),
-            QStringLiteral("countface107.jpg"), QStringLiteral("计算器sound开.bmp"), QStringLiteral("计算器sound关.bmp"),
+    return {QStringLiteral("dansheng109.wav"),   QStringLiteral("savedata.txt"),
+            QStringLiteral("datafile.txt"),      QStringLiteral("countface107.jpg"),
+            QStringLiteral("计算器sound开.bmp"), QStringLiteral("计算器sound关.bmp"),
             QStringLiteral("stockname.prn")};
 }
 
@@ -32,7 +33,8 @@ void seed(const QString &folder, const QString &from)
         const QString target = folder + u'/' + name;
         const QString source = from + u'/' + name;
         if (!QFileInfo::exists(target) && QFileInfo::exists(source))
-            QFile::copy(source, target) && QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+            QFile::copy(source, target) && QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner |
+                                                                             QFile::ReadGroup | QFile::ReadOther);
     }
 }
 

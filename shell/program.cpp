@@ -56,10 +56,7 @@ Program::Program(platform::Platform platform, QString folder)
     });
 }
 
-Program::~Program()
-{
-    delete m_main;
-}
+Program::~Program() { delete m_main; }
 
 void Program::start()
 {
@@ -74,11 +71,11 @@ void Program::start()
         // while other windows are open.
         unload();
         m_windows.removeAll(QPointer<QWidget>(m_main));
-        QMetaObject::invokeMethod(this, [this] { endIfNoWindowLeft(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { endIfNoWindowLeft(); }, Qt::QueuedConnection);
     });
-    connect(m_main->timer2(), &WindowTimer::timeout, this, [this] {
-        m_main->paintTrayButton(QApplication::activeWindow() == m_main);
-    });
+    connect(m_main->timer2(), &WindowTimer::timeout, this,
+            [this] { m_main->paintTrayButton(QApplication::activeWindow() == m_main); });
     connect(m_main, &countform::trayButtonClicked, this, [this] { trayButton(); });
     connect(m_main, &countform::activated, this, [this] {
         if (m_calculator->view().label4 == u"录入") {
@@ -253,37 +250,68 @@ std::optional<QString> Program::variable(const QString &name) const
     QString n = name;
     if (n.startsWith(QStringLiteral("countform.")))
         n = n.mid(10);
-    if (n == u"calcMode") return i(m_state.calcMode);
-    if (n == u"lastResult") return d(m_state.lastResult);
-    if (n == u"lastKeyWasOperator") return i(m_state.lastKeyWasOperator);
-    if (n == u"voiceOn") return i(m_state.voiceOn);
-    if (n == u"zoomState") return i(m_state.zoomState);
-    if (n == u"dataFileOpen") return i(m_state.dataFileOpen);
-    if (n == u"recordsSinceSave") return i(m_state.recordsSinceSave);
-    if (n == u"recordCount") return i(m_state.recordCount);
-    if (n == u"shutdownHour") return d(s.shutdownHour);
-    if (n == u"shutdownMinute") return d(s.shutdownMinute);
-    if (n == u"shutdownSecond") return i(s.shutdownSecond);
-    if (n == u"shutdownMode") return i(s.shutdownMode);
-    if (n == u"decimalPlaces") return i(s.decimalPlaces);
-    if (n == u"memoryFlag") return i(s.memoryFlag);
-    if (n == u"memoryValue") return d(s.memoryValue);
-    if (n == u"taxCategory") return i(s.taxCategory);
-    if (n == u"salaryDeduction") return i(s.salaryDeduction);
-    if (n == u"opacity") return d(s.opacity);
-    if (n == u"labourDeduction") return i(s.labourDeduction);
-    if (n == u"voiceChoice") return i(s.voiceChoice);
-    if (n == u"fontColorIndex") return i(s.fontColorIndex);
-    if (n == u"displayColorIndex") return i(s.displayColorIndex);
-    if (n == u"savedLoanRate") return std::optional<QString>(shortest(s.savedLoanRate));
-    if (n == u"skinPath") return s.skinPath;
-    if (n == u"startNewNumber") return i(c.startNewNumber());
-    if (n == u"pointEntered") return i(c.pointEntered());
-    if (n == u"pendingOperator") return i(c.pendingOperator());
-    if (n == u"accumulator") return d(c.accumulator());
-    if (n == u"operand") return d(c.operand());
-    if (n == u"readOutPosition") return i(c.readOutPosition());
-    if (n == u"errorLock") return i(c.errorLock());
+    if (n == u"calcMode")
+        return i(m_state.calcMode);
+    if (n == u"lastResult")
+        return d(m_state.lastResult);
+    if (n == u"lastKeyWasOperator")
+        return i(m_state.lastKeyWasOperator);
+    if (n == u"voiceOn")
+        return i(m_state.voiceOn);
+    if (n == u"zoomState")
+        return i(m_state.zoomState);
+    if (n == u"dataFileOpen")
+        return i(m_state.dataFileOpen);
+    if (n == u"recordsSinceSave")
+        return i(m_state.recordsSinceSave);
+    if (n == u"recordCount")
+        return i(m_state.recordCount);
+    if (n == u"shutdownHour")
+        return d(s.shutdownHour);
+    if (n == u"shutdownMinute")
+        return d(s.shutdownMinute);
+    if (n == u"shutdownSecond")
+        return i(s.shutdownSecond);
+    if (n == u"shutdownMode")
+        return i(s.shutdownMode);
+    if (n == u"decimalPlaces")
+        return i(s.decimalPlaces);
+    if (n == u"memoryFlag")
+        return i(s.memoryFlag);
+    if (n == u"memoryValue")
+        return d(s.memoryValue);
+    if (n == u"taxCategory")
+        return i(s.taxCategory);
+    if (n == u"salaryDeduction")
+        return i(s.salaryDeduction);
+    if (n == u"opacity")
+        return d(s.opacity);
+    if (n == u"labourDeduction")
+        return i(s.labourDeduction);
+    if (n == u"voiceChoice")
+        return i(s.voiceChoice);
+    if (n == u"fontColorIndex")
+        return i(s.fontColorIndex);
+    if (n == u"displayColorIndex")
+        return i(s.displayColorIndex);
+    if (n == u"savedLoanRate")
+        return std::optional<QString>(shortest(s.savedLoanRate));
+    if (n == u"skinPath")
+        return s.skinPath;
+    if (n == u"startNewNumber")
+        return i(c.startNewNumber());
+    if (n == u"pointEntered")
+        return i(c.pointEntered());
+    if (n == u"pendingOperator")
+        return i(c.pendingOperator());
+    if (n == u"accumulator")
+        return d(c.accumulator());
+    if (n == u"operand")
+        return d(c.operand());
+    if (n == u"readOutPosition")
+        return i(c.readOutPosition());
+    if (n == u"errorLock")
+        return i(c.errorLock());
     return std::nullopt;
 }
 
@@ -330,10 +358,7 @@ void Program::focusEquals()
     }
 }
 
-void Program::saveSettings()
-{
-    saveSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings);
-}
+void Program::saveSettings() { saveSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings); }
 
 void Program::messageBox(const QString &title, const QString &text) { m_platform.messages.show(title, text); }
 

@@ -44,8 +44,8 @@ bool parseSettings(const QByteArray &bytes, Settings &out)
             return false;
     }
     Settings s;
-    std::int16_t *ints[] = {&s.shutdownSecond, &s.shutdownMode, &s.decimalPlaces, &s.memoryFlag,
-                            &s.taxCategory, &s.salaryDeduction, &s.labourDeduction, &s.voiceChoice,
+    std::int16_t *ints[] = {&s.shutdownSecond, &s.shutdownMode,     &s.decimalPlaces,   &s.memoryFlag,
+                            &s.taxCategory,    &s.salaryDeduction,  &s.labourDeduction, &s.voiceChoice,
                             &s.fontColorIndex, &s.displayColorIndex};
     const double intValues[] = {v[2], v[3], v[4], v[5], v[7], v[8], v[10], v[11], v[12], v[13]};
     for (size_t i = 0; i < std::size(ints); ++i) {

@@ -43,9 +43,12 @@ int twipsProperty(const QWidget *widget, const char *name)
     const double t = twipsPerPixel();
     const QRect g = widget->geometry();
     const QByteArray n(name);
-    if (n == "left") return int(std::lround(g.x() * t));
-    if (n == "top") return int(std::lround(g.y() * t));
-    if (n == "width") return int(std::lround(g.width() * t));
+    if (n == "left")
+        return int(std::lround(g.x() * t));
+    if (n == "top")
+        return int(std::lround(g.y() * t));
+    if (n == "width")
+        return int(std::lround(g.width() * t));
     return int(std::lround(g.height() * t));
 }
 

@@ -27,6 +27,7 @@ public:
     using QLabel::QLabel;
 signals:
     void clicked();
+
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
@@ -44,8 +45,10 @@ public:
     int y2() const { return m_y2; }
     void setColor(const QColor &color);
     QColor color() const { return m_color; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+
 private:
     int m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0;
     QColor m_color = Qt::black;
@@ -67,6 +70,7 @@ public:
     void fire();
 signals:
     void timeout();
+
 private:
     bool m_enabled = false;
     int m_interval;

@@ -180,10 +180,7 @@ bool DesktopPlatform::setText(const QString &text)
     return true;
 }
 
-bool DesktopPlatform::openFile(const QString &path)
-{
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
+bool DesktopPlatform::openFile(const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 
 bool DesktopPlatform::add()
 {
@@ -229,7 +226,8 @@ bool DesktopPlatform::run()
 {
     // Reached only from an armed shutdown schedule in the desktop program.
 #ifdef Q_OS_WIN
-    return QProcess::startDetached(QStringLiteral("shutdown"), {QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("0")});
+    return QProcess::startDetached(QStringLiteral("shutdown"),
+                                   {QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("0")});
 #else
     return QProcess::startDetached(QStringLiteral("systemctl"), {QStringLiteral("poweroff")});
 #endif

@@ -30,7 +30,7 @@ private:
     bool loadWave(const QString &path);
 
     QString m_path;
-    QByteArray m_pcm;      // sample data of the whole file
+    QByteArray m_pcm; // sample data of the whole file
     int m_sampleRate = 0;
     int m_channels = 0;
     int m_bytesPerSample = 0;

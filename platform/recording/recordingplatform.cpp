@@ -56,10 +56,7 @@ void RecordingPlatform::close()
     }
 }
 
-void RecordingPlatform::show(const QString &title, const QString &text)
-{
-    m_messages.append(title + u'|' + text);
-}
+void RecordingPlatform::show(const QString &title, const QString &text) { m_messages.append(title + u'|' + text); }
 
 bool RecordingPlatform::setText(const QString &text)
 {

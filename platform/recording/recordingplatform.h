@@ -14,7 +14,14 @@
 
 namespace numbelle::platform {
 
-class RecordingPlatform final : Sound, MessageBoxes, Clipboard, Desktop, Tray, WindowEffects, Clock, Shutdown,
+class RecordingPlatform final : Sound,
+                                MessageBoxes,
+                                Clipboard,
+                                Desktop,
+                                Tray,
+                                WindowEffects,
+                                Clock,
+                                Shutdown,
                                 Spreadsheet {
 public:
     RecordingPlatform();

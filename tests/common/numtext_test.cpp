@@ -2,8 +2,8 @@
 
 #include "common/numtext.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace numbelle;
@@ -18,12 +18,30 @@ struct ParseRow {
 TEST(LeadingNumber, ReadsTheNumberAtTheStartOfATextAndStopsAtAnythingElse)
 {
     const ParseRow rows[] = {
-        {u"", 0},           {u"abc", 0},        {u"  12.5abc", 12.5}, {u"-3", -3},
-        {u"+7", 7},         {u"1E+16", 1e16},   {u"1.5E-05", 1.5e-5}, {u".5", 0.5},
-        {u"-.25", -0.25},   {u"1.2.3", 1.2},    {u"12 34", 12},       {u"1e", 1},
-        {u"1e+", 1},        {u"12.", 12},       {u"0.", 0},           {u"-", 0},
-        {u".", 0},          {u"ERR0R除数为零!", 0}, {u" 15", 15},       {u"3+4", 3},
-        {u"7×2=14", 7},     {u"12X", 12},       {u"\t8", 8},          {u"1D3", 1000},
+        {u"", 0},
+        {u"abc", 0},
+        {u"  12.5abc", 12.5},
+        {u"-3", -3},
+        {u"+7", 7},
+        {u"1E+16", 1e16},
+        {u"1.5E-05", 1.5e-5},
+        {u".5", 0.5},
+        {u"-.25", -0.25},
+        {u"1.2.3", 1.2},
+        {u"12 34", 12},
+        {u"1e", 1},
+        {u"1e+", 1},
+        {u"12.", 12},
+        {u"0.", 0},
+        {u"-", 0},
+        {u".", 0},
+        {u"ERR0R除数为零!", 0},
+        {u" 15", 15},
+        {u"3+4", 3},
+        {u"7×2=14", 7},
+        {u"12X", 12},
+        {u"\t8", 8},
+        {u"1D3", 1000},
     };
     for (const ParseRow &row : rows)
         EXPECT_EQ(leadingNumber(QString::fromUtf16(row.text)), row.value) << QString::fromUtf16(row.text).toStdString();
@@ -96,9 +114,9 @@ struct RoundRow {
 TEST(RoundHalfEven, TiesGoToTheEvenNeighbourOnTheValueActuallyHeld)
 {
     const RoundRow rows[] = {
-        {0.125, 2, 0.12}, {0.375, 2, 0.38}, {2.675, 2, 2.67}, {2.5, 0, 2},     {3.5, 0, 4},
-        {-2.5, 0, -2},    {0.5, 0, 0},      {1.0 / 3, 2, 0.33}, {10.0 / 3, 3, 3.333}, {2.0 / 3, 1, 0.7},
-        {1e300, 2, 1e300}, {-0.001, 2, 0},  {1.005, 2, 1.0},  {14.0 / 4, 0, 4},  {10.0 / 4, 0, 2},
+        {0.125, 2, 0.12},  {0.375, 2, 0.38}, {2.675, 2, 2.67},   {2.5, 0, 2},          {3.5, 0, 4},
+        {-2.5, 0, -2},     {0.5, 0, 0},      {1.0 / 3, 2, 0.33}, {10.0 / 3, 3, 3.333}, {2.0 / 3, 1, 0.7},
+        {1e300, 2, 1e300}, {-0.001, 2, 0},   {1.005, 2, 1.0},    {14.0 / 4, 0, 4},     {10.0 / 4, 0, 2},
     };
     for (const RoundRow &row : rows)
         EXPECT_EQ(roundHalfEven(row.value, row.decimals), row.expected) << row.value << " to " << row.decimals;
@@ -141,8 +159,9 @@ TEST(ResultPattern, FixedPointWithoutTrailingZerosAndABarePointForWholeNumbers)
 TEST(Fixed2, TwoDecimalsWithHalvesAwayFromZero)
 {
     const TextRow rows[] = {
-        {1, "1.00"}, {-0.5, "-0.50"}, {0.125, "0.13"}, {2.675, "2.68"}, {0.004, "0.00"},
-        {-0.004, "0.00"}, {-0.005, "-0.01"}, {1234567.891, "1234567.89"}, {0.995, "1.00"},
+        {1, "1.00"},     {-0.5, "-0.50"},  {0.125, "0.13"},   {2.675, "2.68"},
+        {0.004, "0.00"}, {-0.004, "0.00"}, {-0.005, "-0.01"}, {1234567.891, "1234567.89"},
+        {0.995, "1.00"},
     };
     for (const TextRow &row : rows)
         EXPECT_EQ(fixed2Text(row.value).toStdString(), row.text) << row.value;

@@ -20,7 +20,10 @@ TEST(Gbk, ListingEscapesControlCharactersBackslashesAndInvalidBytes)
 {
     EXPECT_EQ(fromGbkEscaped(QByteArray(" 1 5\r\n")).toStdString(), " 1 5\\r\\n");
     EXPECT_EQ(fromGbkEscaped(QByteArray(".\\countface107.jpg\t")).toStdString(), ".\\\\countface107.jpg\\t");
-    EXPECT_EQ(fromGbkEscaped(QByteArray("a\xFF" "b")).toStdString(), "a\\xFFb");
+    EXPECT_EQ(fromGbkEscaped(QByteArray("a\xFF"
+                                        "b"))
+                  .toStdString(),
+              "a\\xFFb");
     EXPECT_EQ(fromGbkEscaped(QByteArray("\xD6\xD0\xD6")), QStringLiteral("中\\xD6"));
     // The second byte of a GBK character may be a backslash; it is no escape.
     EXPECT_EQ(fromGbkEscaped(toGbk(QStringLiteral("诚"))), QStringLiteral("诚"));

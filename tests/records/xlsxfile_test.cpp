@@ -23,8 +23,8 @@ QString unzipMember(const QString &zip, const QString &member)
     QProcess unzip;
     unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), zip, member});
     if (!unzip.waitForFinished(30000) || unzip.exitStatus() != QProcess::NormalExit || unzip.exitCode() != 0) {
-        ADD_FAILURE() << "unzip -p " << zip.toStdString() << " " << member.toStdString() << " failed: "
-                      << unzip.readAllStandardError().toStdString();
+        ADD_FAILURE() << "unzip -p " << zip.toStdString() << " " << member.toStdString()
+                      << " failed: " << unzip.readAllStandardError().toStdString();
         return {};
     }
     return QString::fromUtf8(unzip.readAllStandardOutput());
@@ -110,12 +110,10 @@ TEST_F(XlsxFile, RecordExportLayoutReadsBack)
 
     const ReadBack book = readBack(file);
     const std::map<QString, SheetCell> expected = {
-        {"A1", text("序号")}, {"B1", text("记录")},
-        {"A2", number("1")},  {"B2", text("00123")},
-        {"A3", number("2")},  {"B3", text("12345678901234567890")},
-        {"A4", number("3")},  {"B4", text("1,5")},
-        {"A5", number("4")},  {"B5", text("4.5")},
-        {"A6", number("5")},  {"B6", text("中文")},
+        {"A1", text("序号")},  {"B1", text("记录")}, {"A2", number("1")},
+        {"B2", text("00123")}, {"A3", number("2")},  {"B3", text("12345678901234567890")},
+        {"A4", number("3")},   {"B4", text("1,5")},  {"A5", number("4")},
+        {"B5", text("4.5")},   {"A6", number("5")},  {"B6", text("中文")},
     };
     EXPECT_EQ(book.cells, expected);
     EXPECT_EQ(book.cellOrder, (QStringList{"A1", "B1", "A2", "B2", "A3", "B3", "A4", "B4", "A5", "B5", "A6", "B6"}));
@@ -139,12 +137,13 @@ TEST_F(XlsxFile, NumbersTextsAndWidths)
 
     const ReadBack book = readBack(file);
     const std::map<QString, SheetCell> expected = {
-        {"A1", number("-2.5")},          {"B1", number("0.1")}, {"C1", number("1E+16")},
+        {"A1", number("-2.5")},      {"B1", number("0.1")},     {"C1", number("1E+16")},
         {"A2", text("a<b & \"c\"")}, {"C2", text("  padded ")}, {"AB4", text("far")},
     };
     EXPECT_EQ(book.cells, expected);
     // The width of column B only, marked as set.
-    static const QRegularExpression col(QStringLiteral("<col min=\"(\\d+)\" max=\"(\\d+)\" width=\"([0-9.]+)\"[^>]*customWidth=\"1\""));
+    static const QRegularExpression col(
+        QStringLiteral("<col min=\"(\\d+)\" max=\"(\\d+)\" width=\"([0-9.]+)\"[^>]*customWidth=\"1\""));
     const auto m = col.match(book.sheetXml);
     ASSERT_TRUE(m.hasMatch()) << book.sheetXml.toStdString();
     EXPECT_EQ(m.captured(1), QStringLiteral("2"));
