@@ -4,7 +4,7 @@
 #include "app/scriptrunner.h"
 #include "platform/recording/recordingplatform.h"
 #include "shell/program.h"
-#include "shell/widgets.h"
+#include "uikit/widgets.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,10 +2,11 @@
 
 #include "common/textfile.h"
 #include "common/workbook.h"
+#include "app/variables.h"
+#include "common/numtext.h"
 #include "platform/recording/recordingplatform.h"
-#include "shell/countform.h"
 #include "shell/program.h"
-#include "shell/widgets.h"
+#include "uikit/widgets.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -19,7 +20,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTextEdit>
-#include <charconv>
 
 namespace numbelle {
 
@@ -28,13 +28,6 @@ namespace {
 QString yesNo(bool v) { return v ? QStringLiteral("1") : QStringLiteral("0"); }
 
 QString colourText(const QColor &c) { return c.name(QColor::HexRgb).toUpper(); }
-
-QString shortestNumber(double v)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return QString::fromLatin1(buf, r.ptr - buf);
-}
 
 bool parseCount(const QString &text, int &out)
 {
@@ -97,12 +90,12 @@ QStringList workbookLines(const Workbook &book)
                 if (!text->isEmpty())
                     lines.append(name + QStringLiteral("=\"") + escapeValue(*text) + u'"');
             } else if (const double *number = std::get_if<double>(&row[c])) {
-                lines.append(name + u'=' + shortestNumber(*number));
+                lines.append(name + u'=' + shortestText(*number));
             }
         }
     }
     for (const auto &[column, width] : book.columnWidths)
-        lines.append(QStringLiteral("width ") + columnLetters(column) + u'=' + shortestNumber(width));
+        lines.append(QStringLiteral("width ") + columnLetters(column) + u'=' + shortestText(width));
     return lines;
 }
 
@@ -207,7 +200,7 @@ ScriptRunner::ScriptRunner(ui::Program &program, platform::RecordingPlatform &pl
 
 QWidget *ScriptRunner::windowNamed(const QString &name) const
 {
-    QWidget *w = m_program.window(name);
+    QWidget *w = m_program.windows().window(name);
     if (!w)
         throw ScriptError("no window " + name.toStdString());
     return w;
@@ -236,7 +229,7 @@ QWidget *ScriptRunner::keyTarget() const
         return focus;
     if (QWidget *active = QApplication::activeWindow())
         return active;
-    const QList<QWidget *> windows = m_program.windows();
+    const QList<QWidget *> windows = m_program.windows().windows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         if (!(*it)->isHidden())
             return *it;
@@ -512,7 +505,7 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
         return colourText(w->palette().color(role));
     }
     if (p == u"fontsize")
-        return shortestNumber(w->font().pointSizeF());
+        return shortestText(w->font().pointSizeF());
     if (p == u"selection") {
         if (auto *e = qobject_cast<QLineEdit *>(w))
             return e->selectedText();
@@ -566,7 +559,7 @@ void ScriptRunner::print(const QList<Word> &args)
         printLine(QStringLiteral("focus"), value);
     } else if (what == u"windows" && args.size() == 1) {
         QStringList parts;
-        for (QWidget *w : m_program.windows())
+        for (QWidget *w : m_program.windows().windows())
             parts.append(w->objectName() + (w->isHidden() ? QStringLiteral(":hidden") : QStringLiteral(":shown")));
         printLine(QStringLiteral("windows"), parts.join(u' '));
     } else if (what == u"file" && args.size() == 2 && args[1].quoted) {
@@ -577,7 +570,7 @@ void ScriptRunner::print(const QList<Word> &args)
         else
             printLine(name, fromGbkEscaped(file.readAll()));
     } else if (what == u"var" && args.size() == 2) {
-        const auto value = m_program.variable(args[1].text);
+        const auto value = variableText(m_program, args[1].text);
         if (!value)
             throw ScriptError("no variable " + args[1].text.toStdString());
         printLine(args[1].text, escapeValue(*value));

@@ -62,10 +62,10 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         counted = countRecords(big);
-        countMs.push_back(t.nsecsElapsed() / 1e6);
+        countMs.push_back(double(t.nsecsElapsed()) / 1e6);
     }
     std::printf("count %lld records (%.1f MB): median %.1f ms, slowest %.1f ms (limit 500 ms)%s\n",
-                static_cast<long long>(counted), bytes / 1e6, median(countMs),
+                static_cast<long long>(counted), double(bytes) / 1e6, median(countMs),
                 *std::max_element(countMs.begin(), countMs.end()), counted == records ? "" : "  WRONG COUNT");
 
     {
@@ -73,7 +73,7 @@ int main(int argc, char **argv)
         t.start();
         const qsizetype read = readRecords(big).size();
         std::printf("read back %lld records for export: %.0f ms\n", static_cast<long long>(read),
-                    t.nsecsElapsed() / 1e6);
+                    double(t.nsecsElapsed()) / 1e6);
     }
 
     // Storing: as equalsEntry does it, and the bare append.
@@ -90,7 +90,7 @@ int main(int argc, char **argv)
             if (flushEveryTenth && i % 10 == 0)
                 store.flush();
         }
-        const double us = t.nsecsElapsed() / 1e3 / stores;
+        const double us = double(t.nsecsElapsed()) / 1e3 / stores;
         store.close();
         return us;
     };

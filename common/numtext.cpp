@@ -271,6 +271,20 @@ QString resultPatternText(double value)
     return QString::fromLatin1(s.c_str());
 }
 
+QString shortestText(double value)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return QString::fromLatin1(buf, r.ptr - buf);
+}
+
+QString shortestText(float value)
+{
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    return QString::fromLatin1(buf, r.ptr - buf);
+}
+
 QString fixed2Text(double value)
 {
     if (!std::isfinite(value))

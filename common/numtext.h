@@ -49,6 +49,12 @@ bool toInt16(double value, std::int16_t &out);
 // are shown, as in the general text form.
 QString resultPatternText(double value);
 
+// The shortest text that reads back as the same double ("5", "0.1",
+// "0.3333333333333333", "1e+16"), and the same for a single-precision value
+// ("4.41"). For listings of exact values, never for what a window shows.
+QString shortestText(double value);
+QString shortestText(float value);
+
 // Fixed "0.00": two decimals, halves rounded away from zero ("1.00", "-0.50").
 QString fixed2Text(double value);
 

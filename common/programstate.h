@@ -47,8 +47,7 @@ struct ProgramState {
     std::int16_t voiceOn = kFalse;
     std::int16_t zoomState = 0;
 
-    // Record file.
-    std::int16_t dataFileOpen = kFalse;
+    // Record file (whether it is open is the record store's to say).
     std::int16_t recordsSinceSave = 0;
     std::int64_t recordCount = 0;
 };

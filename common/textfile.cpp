@@ -72,6 +72,17 @@ QString fromGbk(const QByteArray &bytes) { return decodeGbk(bytes, false); }
 
 QString fromGbkEscaped(const QByteArray &bytes) { return decodeGbk(bytes, true); }
 
+QString localPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return path;
+#else
+    QString p = path;
+    p.replace(u'\\', u'/');
+    return p;
+#endif
+}
+
 QByteArray toGbk(QStringView text)
 {
     QByteArray out;

@@ -21,6 +21,10 @@ QByteArray toGbk(QStringView text);
 
 inline constexpr char kLineEnd[] = "\r\n";
 
+// Turns a path written with "\" separators, as the settings file may hold
+// them, into one this system can open.
+QString localPath(const QString &path);
+
 // Reads items from a text by the list-input rules of the program's files: an item
 // ends at a blank, a comma or the end of the line; blanks around items are
 // skipped; a quoted text item may hold commas and blanks. Items run on across

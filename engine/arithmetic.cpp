@@ -240,10 +240,7 @@ void Calculator::equalsEntry()
 {
     ++m_state.recordsSinceSave;
     ++m_state.recordCount;
-    if (m_state.dataFileOpen == kFalse) {
-        m_records.openAppend();
-        m_state.dataFileOpen = kTrue;
-    }
+    m_records.openAppend();
     if (!m_records.append(m_state.recordCount, m_view.label1)) {
         // A record that did not reach the file is not counted: the display
         // keeps it, so equals can store it again once the file is writable.

@@ -207,9 +207,7 @@ void Calculator::cycleMode()
         break;
     case ModeExpression:
         m_state.calcMode = ModeEntry;
-        if (m_state.dataFileOpen == kFalse)
-            m_records.openAppend();
-        m_state.dataFileOpen = kTrue;
+        m_records.openAppend();
         m_view.label4 = QString::fromUtf16(kModeEntry);
         m_state.recordsSinceSave = 0;
         m_view.label5 = QString::fromUtf16(kRecordCountCaption);
@@ -222,7 +220,6 @@ void Calculator::cycleMode()
         m_records.close();
         m_view.label5.clear();
         m_view.label6.clear();
-        m_state.dataFileOpen = kFalse;
         m_view.label1FontSize = kCalculateFontSize;
         m_view.label1 = QStringLiteral("0");
         break;
@@ -495,7 +492,7 @@ void Calculator::saveRecordsButton()
     // Closing and reopening brings the file to disk. A file that cannot be
     // opened for writing has not kept the records: say so rather than report
     // them saved.
-    if (m_state.dataFileOpen == kTrue && !m_records.flush())
+    if (m_records.isOpen() && !m_records.flush())
         m_host.messageBox(QString(), QStringLiteral("无法保存数据文件datafile.txt。"));
     else
         m_host.messageBox(QString(), QStringLiteral("数据已得到保存"));

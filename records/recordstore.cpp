@@ -93,16 +93,20 @@ QList<Record> readRecords(const QString &path)
     return records;
 }
 
+bool RecordStore::openFile()
+{
+    return m_file.isOpen() || m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+}
+
 bool RecordStore::openAppend()
 {
-    if (m_file.isOpen())
-        return true;
-    return m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+    m_open = true;
+    return openFile();
 }
 
 bool RecordStore::append(std::int64_t number, const QString &text)
 {
-    if (!m_file.isOpen() && !openAppend())
+    if (!openFile())
         return false;
     const QByteArray line = recordLine(number, text);
     return m_file.write(line) == line.size();
@@ -116,6 +120,7 @@ bool RecordStore::flush()
 
 void RecordStore::close()
 {
+    m_open = false;
     if (m_file.isOpen())
         m_file.close();
 }

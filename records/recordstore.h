@@ -35,9 +35,13 @@ class RecordStore {
 public:
     explicit RecordStore(QString path = QString::fromLatin1(kRecordFileName)) : m_file(std::move(path)) {}
 
-    bool isOpen() const { return m_file.isOpen(); }
+    // Whether the file is open for appending, as far as the program is
+    // concerned: from openAppend() to close(). When the system refused to
+    // open it, the next append tries again and reports the failure.
+    bool isOpen() const { return m_open; }
 
-    // Opens the file for appending, creating it when missing. True when open.
+    // Opens the file for appending, creating it when missing. True when the
+    // system opened it.
     bool openAppend();
     // Writes one record line straight to the operating system.
     bool append(std::int64_t number, const QString &text);
@@ -49,7 +53,10 @@ public:
     bool truncate();
 
 private:
+    bool openFile();
+
     QFile m_file;
+    bool m_open = false;
 };
 
 } // namespace numbelle

@@ -1,7 +1,7 @@
 #include "countform.h"
 
-#include "shell/palette.h"
-#include "shell/widgets.h"
+#include "uikit/palette.h"
+#include "uikit/widgets.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -220,6 +220,20 @@ void countform::buildFace()
     makeLine(5, 90, 7095, 6540, 7095);
     makeLine(6, 5550, 390, 5550, 240); // clock hand
     m_lines[6]->setColor(Qt::black);
+}
+
+QString countform::displayText() const { return m_calculator.view().label1; }
+
+void countform::setDisplayText(const QString &text)
+{
+    m_calculator.view().label1 = text;
+    render();
+}
+
+void countform::setMessageText(const QString &text)
+{
+    m_calculator.view().label6 = text;
+    render();
 }
 
 QPushButton *countform::button(int number) const

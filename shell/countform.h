@@ -5,6 +5,7 @@
 // key before the focused button, as the keyboard handling needs.
 
 #include "engine/calculator.h"
+#include "uikit/windowcontext.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -19,10 +20,15 @@ class ClickLabel;
 class LineElement;
 class WindowTimer;
 
-class countform : public QWidget {
+class countform : public QWidget, public MainWindowLink {
     Q_OBJECT
 public:
     explicit countform(Calculator &calculator, QWidget *parent = nullptr);
+
+    // MainWindowLink
+    QString displayText() const override;
+    void setDisplayText(const QString &text) override;
+    void setMessageText(const QString &text) override;
 
     // Shows the calculator's view on the labels and runs or stops Timer1.
     void render();

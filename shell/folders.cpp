@@ -1,5 +1,7 @@
 #include "folders.h"
 
+#include "shell/defaultfiles.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -12,10 +14,10 @@ namespace numbelle::ui {
 
 QStringList defaultFiles()
 {
-    return {QStringLiteral("dansheng109.wav"),   QStringLiteral("savedata.txt"),
-            QStringLiteral("datafile.txt"),      QStringLiteral("countface107.jpg"),
-            QStringLiteral("计算器sound开.bmp"), QStringLiteral("计算器sound关.bmp"),
-            QStringLiteral("stockname.prn")};
+    QStringList names;
+    for (const char16_t *name : kDefaultFiles)
+        names.append(QString::fromUtf16(name));
+    return names;
 }
 
 namespace {

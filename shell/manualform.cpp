@@ -1,6 +1,6 @@
 #include "manualform.h"
 
-#include "shell/widgets.h"
+#include "uikit/widgets.h"
 
 #include <QFile>
 #include <QPushButton>

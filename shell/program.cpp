@@ -1,49 +1,20 @@
 #include "program.h"
 
 #include "common/numtext.h"
-#include "records/clearrecords.h"
-#include "records/recordviewer.h"
+#include "common/settingsfile.h"
+#include "common/textfile.h"
+#include "records/ui/clearrecords.h"
+#include "records/ui/recordviewer.h"
 #include "shell/countform.h"
 #include "shell/manualform.h"
-#include "shell/settingsfile.h"
-#include "shell/widgets.h"
+#include "uikit/widgets.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
-#include <charconv>
 #include <cmath>
 
 namespace numbelle::ui {
-
-namespace {
-
-QString shortest(double v)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return QString::fromLatin1(buf, r.ptr - buf);
-}
-
-QString shortest(float v)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return QString::fromLatin1(buf, r.ptr - buf);
-}
-
-} // namespace
-
-QString localPath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return path;
-#else
-    QString p = path;
-    p.replace(u'\\', u'/');
-    return p;
-#endif
-}
 
 Program::Program(platform::Platform platform, QString folder)
     : m_platform(platform), m_folder(std::move(folder)), m_speaker(m_state, platform.sound)
@@ -65,12 +36,14 @@ void Program::start()
     QDir::setCurrent(m_folder);
 
     m_main = new countform(*m_calculator);
-    m_windows.append(m_main);
+    m_windows.add(m_main);
+    m_context.emplace(WindowContext{m_platform, m_state, m_records, m_speaker, *this, *m_main, m_windows});
+    connect(&m_windows, &WindowRegistry::windowLeft, this, [this] { endIfNoWindowLeft(); });
     connect(m_main, &countform::closeRequested, this, [this] {
         // A close by the system runs the closing steps; the program goes on
         // while other windows are open.
         unload();
-        m_windows.removeAll(QPointer<QWidget>(m_main));
+        m_windows.remove(m_main);
         QMetaObject::invokeMethod(
             this, [this] { endIfNoWindowLeft(); }, Qt::QueuedConnection);
     });
@@ -86,7 +59,7 @@ void Program::start()
 
     // Speech on, record file closed, full size.
     m_state.voiceOn = kTrue;
-    m_state.dataFileOpen = kFalse;
+    m_records.close();
     m_state.zoomState = 0;
 
     // Count the stored records, then load the settings.
@@ -163,8 +136,7 @@ void Program::unload()
     if (m_trayIconAdded)
         m_platform.tray.remove();
     m_speaker.closeDevice();
-    if (m_state.dataFileOpen == kTrue)
-        m_records.close();
+    m_records.close();
     saveSettings();
 }
 
@@ -178,7 +150,7 @@ void Program::endProgram()
 
 void Program::endIfNoWindowLeft()
 {
-    for (QWidget *w : windows()) {
+    for (QWidget *w : m_windows.windows()) {
         if (w->isVisible() || w == m_main)
             return;
     }
@@ -212,109 +184,6 @@ void Program::activateMainWindow()
     focusEquals();
 }
 
-QList<QWidget *> Program::windows() const
-{
-    QList<QWidget *> list;
-    for (const auto &w : m_windows) {
-        if (w)
-            list.append(w);
-    }
-    return list;
-}
-
-void Program::addWindow(QWidget *window)
-{
-    if (m_windows.contains(window))
-        return;
-    m_windows.append(window);
-    connect(window, &QObject::destroyed, this, [this] { endIfNoWindowLeft(); });
-}
-
-void Program::removeWindow(QWidget *window) { m_windows.removeAll(window); }
-
-QWidget *Program::window(const QString &name) const
-{
-    for (QWidget *w : windows()) {
-        if (w->objectName() == name)
-            return w;
-    }
-    return nullptr;
-}
-
-std::optional<QString> Program::variable(const QString &name) const
-{
-    const Settings &s = m_state.settings;
-    const Calculator &c = *m_calculator;
-    auto i = [](qint64 v) { return std::optional<QString>(QString::number(v)); };
-    auto d = [](double v) { return std::optional<QString>(shortest(v)); };
-    QString n = name;
-    if (n.startsWith(QStringLiteral("countform.")))
-        n = n.mid(10);
-    if (n == u"calcMode")
-        return i(m_state.calcMode);
-    if (n == u"lastResult")
-        return d(m_state.lastResult);
-    if (n == u"lastKeyWasOperator")
-        return i(m_state.lastKeyWasOperator);
-    if (n == u"voiceOn")
-        return i(m_state.voiceOn);
-    if (n == u"zoomState")
-        return i(m_state.zoomState);
-    if (n == u"dataFileOpen")
-        return i(m_state.dataFileOpen);
-    if (n == u"recordsSinceSave")
-        return i(m_state.recordsSinceSave);
-    if (n == u"recordCount")
-        return i(m_state.recordCount);
-    if (n == u"shutdownHour")
-        return d(s.shutdownHour);
-    if (n == u"shutdownMinute")
-        return d(s.shutdownMinute);
-    if (n == u"shutdownSecond")
-        return i(s.shutdownSecond);
-    if (n == u"shutdownMode")
-        return i(s.shutdownMode);
-    if (n == u"decimalPlaces")
-        return i(s.decimalPlaces);
-    if (n == u"memoryFlag")
-        return i(s.memoryFlag);
-    if (n == u"memoryValue")
-        return d(s.memoryValue);
-    if (n == u"taxCategory")
-        return i(s.taxCategory);
-    if (n == u"salaryDeduction")
-        return i(s.salaryDeduction);
-    if (n == u"opacity")
-        return d(s.opacity);
-    if (n == u"labourDeduction")
-        return i(s.labourDeduction);
-    if (n == u"voiceChoice")
-        return i(s.voiceChoice);
-    if (n == u"fontColorIndex")
-        return i(s.fontColorIndex);
-    if (n == u"displayColorIndex")
-        return i(s.displayColorIndex);
-    if (n == u"savedLoanRate")
-        return std::optional<QString>(shortest(s.savedLoanRate));
-    if (n == u"skinPath")
-        return s.skinPath;
-    if (n == u"startNewNumber")
-        return i(c.startNewNumber());
-    if (n == u"pointEntered")
-        return i(c.pointEntered());
-    if (n == u"pendingOperator")
-        return i(c.pendingOperator());
-    if (n == u"accumulator")
-        return d(c.accumulator());
-    if (n == u"operand")
-        return d(c.operand());
-    if (n == u"readOutPosition")
-        return i(c.readOutPosition());
-    if (n == u"errorLock")
-        return i(c.errorLock());
-    return std::nullopt;
-}
-
 void Program::perform(Action action)
 {
     switch (action) {
@@ -332,13 +201,13 @@ void Program::perform(Action action)
         endProgram();
         break;
     case Action::OpenManual:
-        openWindow(QStringLiteral("Form3"), [] { return new Form3(); });
+        m_windows.open(QStringLiteral("Form3"), [] { return new Form3(); });
         break;
     case Action::ViewRecords:
-        showRecordViewer(*this);
+        showRecordViewer(*m_context);
         break;
     case Action::ClearRecords:
-        showClearRecords(*this);
+        showClearRecords(*m_context);
         break;
     case Action::OpenLoan:
     case Action::Securities:

@@ -1,20 +1,22 @@
 #pragma once
 // The running program: the program-wide state, the speech routine, the record
-// file, the calculator and the main window, wired together. Start-up loads the
-// main window the way the program starts; unload runs the main window's closing
-// steps. Both the desktop program and numbelle-script build one of these, each
-// with its own platform.
+// file, the calculator and the main window, wired together with the other
+// windows. This is the one place that knows every window: the calculator asks
+// for actions (open a window, end the program) and Program carries them out.
+// Start-up loads the main window the way the program starts; unload runs the
+// main window's closing steps. Both the desktop program and numbelle-script
+// build one of these, each with its own platform.
 
 #include "common/programstate.h"
 #include "engine/calculator.h"
 #include "platform/platform.h"
 #include "records/recordstore.h"
 #include "speech/speaker.h"
+#include "uikit/windowcontext.h"
+#include "uikit/windowregistry.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <QWidget>
 #include <memory>
 #include <optional>
 
@@ -22,7 +24,7 @@ namespace numbelle::ui {
 
 class countform;
 
-class Program : public QObject, public CalculatorHost {
+class Program : public QObject, public CalculatorHost, public SettingsWriter {
     Q_OBJECT
 public:
     Program(platform::Platform platform, QString folder);
@@ -37,30 +39,12 @@ public:
     // record file closed, settings saved.
     void unload();
 
-    ProgramState &state() { return m_state; }
-    Calculator &calculator() { return *m_calculator; }
-    countform &mainWindow() { return *m_main; }
-    platform::Platform &platform() { return m_platform; }
-    RecordStore &records() { return m_records; }
-
-    // Loaded windows in load order.
-    QList<QWidget *> windows() const;
-    QWidget *window(const QString &name) const;
-    // A window other than the main one joins the loaded windows when it is
-    // loaded and leaves them when it is unloaded.
-    void addWindow(QWidget *window);
-    void removeWindow(QWidget *window);
-
-    // A program-wide or window variable by name, formatted for printing;
-    // nothing when there is no such variable.
-    std::optional<QString> variable(const QString &name) const;
+    const ProgramState &state() const { return m_state; }
+    const Calculator &calculator() const { return *m_calculator; }
+    const RecordStore &records() const { return m_records; }
+    const WindowRegistry &windows() const { return m_windows; }
 
     bool hasEnded() const { return m_ended; }
-
-    // Brings the loaded window of that name forward, or loads it with make()
-    // (which returns the new window) and shows it.
-    template <typename Make>
-    QWidget *openWindow(const QString &name, Make make);
 
     // Mouse reports of the tray icon. Only the left-button release restores
     // the window.
@@ -91,29 +75,12 @@ private:
     RecordStore m_records;
     Speaker m_speaker;
     std::unique_ptr<Calculator> m_calculator;
+    WindowRegistry m_windows;
     countform *m_main = nullptr;
-    QList<QPointer<QWidget>> m_windows;
+    std::optional<WindowContext> m_context;
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_trayIconAdded = false;
 };
-
-template <typename Make>
-QWidget *Program::openWindow(const QString &name, Make make)
-{
-    QWidget *w = window(name);
-    if (!w) {
-        w = make();
-        addWindow(w);
-    }
-    w->show();
-    w->raise();
-    w->activateWindow();
-    return w;
-}
-
-// Turns a path written with "\" separators, as the settings file may hold them,
-// into one this system can open.
-QString localPath(const QString &path);
 
 } // namespace numbelle::ui

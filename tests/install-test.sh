@@ -3,6 +3,7 @@
 # program folder from the installed defaults and runs there.
 set -euo pipefail
 build=$1
+source=$2
 prefix=$(mktemp -d)
 data=$(mktemp -d)
 trap 'rm -rf "$prefix" "$data"' EXIT
@@ -14,7 +15,10 @@ status=0
 env -u NUMBELLE_DIR QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$data" timeout 3 "$prefix/bin/numbelle" 2>/dev/null || status=$?
 # Still running after three seconds: it started and stayed up.
 [ "$status" = 124 ] || { echo "numbelle ended with status $status"; exit 1; }
-for f in dansheng109.wav savedata.txt datafile.txt countface107.jpg "计算器sound开.bmp" "计算器sound关.bmp"; do
+# Every default file is installed and seeded into the new program folder.
+grep -v '^#' "$source/resources/default-files.txt" | while IFS= read -r f; do
+  [ -n "$f" ] || continue
+  cmp "$source/resources/$f" "$prefix/share/numbelle/$f"
   cmp "$prefix/share/numbelle/$f" "$data/numbelle/$f"
 done
 echo "installed program started from / and prepared $data/numbelle"

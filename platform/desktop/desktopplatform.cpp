@@ -1,6 +1,6 @@
 #include "desktopplatform.h"
 
-#include "records/xlsxfile.h"
+#include "platform/desktop/xlsxfile.h"
 
 #include <QApplication>
 #include <QAudioDevice>

@@ -1,7 +1,6 @@
 // Capital-numeral amounts as written on cheques.
 
 #include "capitals/capitalamount.h"
-#include "engine/calculator.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{u"1.567", u"壹元伍角陆分"}, Row{u"1.007", u"壹元零零"}, Row{u"0", u"零元"}, Row{u"-5", u"零元"},
                     Row{u" 15 ", u"壹拾伍元整"}, Row{u".5", u"伍角"}, Row{u"abc", u"零元"},
                     Row{u"100000000", u"壹亿元整"}, Row{u"1000000000000", u"壹yu元整"}),
-    [](const testing::TestParamInfo<Row> &info) { return "row" + std::to_string(info.index); });
+    [](const testing::TestParamInfo<Row> &row) { return "row" + std::to_string(row.index); });
 
 TEST(CapitalAmount, UnitsAreTheCallersWords)
 {
@@ -51,16 +50,6 @@ TEST(CapitalAmount, MoreThanSixteenIntegerDigitsNeverCrash)
     const QString result =
         CapitalAmount(QString(40, u'9'), QStringLiteral("元"), QStringLiteral("角"), QStringLiteral("分"));
     EXPECT_TRUE(result.endsWith(QStringLiteral("元整")));
-}
-
-// The identity-number check character (ISO 7064 MOD 11-2).
-TEST(IDCode, WidensTheYearAndAppendsTheCheckCharacter)
-{
-    EXPECT_EQ(IDCode(QStringLiteral("110105491231002")), QStringLiteral("11010519491231002X"));
-    EXPECT_EQ(IDCode(QStringLiteral("440524800101001")), QStringLiteral("440524198001010013"));
-    // Remainder 0 gives "1", remainder 1 gives "0".
-    EXPECT_EQ(IDCode(QStringLiteral("110105491231001")), QStringLiteral("110105194912310011"));
-    EXPECT_EQ(IDCode(QStringLiteral("110105491231007")), QStringLiteral("110105194912310070"));
 }
 
 } // namespace

@@ -58,7 +58,7 @@ int main(int argc, char **argv)
     std::mt19937 rng(seed);
     long displayFaults = 0;
     for (long i = 0; i < count; ++i) {
-        const unsigned r = rng() % 100;
+        const auto r = rng() % 100;
         if (r < 55) {
             calc.keyPress(typed[rng() % typedCount]);
         } else if (r < 85) {

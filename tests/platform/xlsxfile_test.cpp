@@ -2,7 +2,7 @@
 // the sheet and the shared strings are taken out of the zip with unzip and the
 // cells rebuilt from the XML.
 
-#include "records/xlsxfile.h"
+#include "platform/desktop/xlsxfile.h"
 
 #include <gtest/gtest.h>
 

@@ -9,15 +9,15 @@ class QPushButton;
 
 namespace numbelle::ui {
 
-class Program;
+struct WindowContext;
 
 // Command31: loads the clearing window (or brings the loaded one forward) and
 // gives it the focus.
-void showClearRecords(Program &program);
+void showClearRecords(WindowContext &context);
 
 class ClearRecordsForm final : public QWidget {
 public:
-    explicit ClearRecordsForm(Program &program);
+    explicit ClearRecordsForm(WindowContext &context);
 
     QPushButton *cancelButton() const { return m_cancel; }
 
@@ -27,7 +27,7 @@ protected:
 private:
     void confirm();
 
-    Program &m_program;
+    WindowContext &m_context;
     QPushButton *m_cancel = nullptr;
 };
 

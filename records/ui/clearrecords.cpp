@@ -1,8 +1,9 @@
 #include "clearrecords.h"
 
 #include "records/recordstore.h"
-#include "shell/program.h"
-#include "shell/widgets.h"
+#include "uikit/widgets.h"
+#include "uikit/windowcontext.h"
+#include "uikit/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -69,14 +70,14 @@ QPixmap recycleBin(int size)
 
 } // namespace
 
-void showClearRecords(Program &program)
+void showClearRecords(WindowContext &context)
 {
-    QWidget *form = program.openWindow(QStringLiteral("Form2"), [&program] { return new ClearRecordsForm(program); });
+    QWidget *form = context.windows.open(QStringLiteral("Form2"), [&context] { return new ClearRecordsForm(context); });
     if (auto *clear = dynamic_cast<ClearRecordsForm *>(form))
         clear->cancelButton()->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-ClearRecordsForm::ClearRecordsForm(Program &program) : QWidget(nullptr, Qt::Window), m_program(program)
+ClearRecordsForm::ClearRecordsForm(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(context)
 {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -112,33 +113,30 @@ ClearRecordsForm::ClearRecordsForm(Program &program) : QWidget(nullptr, Qt::Wind
 
 void ClearRecordsForm::confirm()
 {
-    ProgramState &state = m_program.state();
-    RecordStore &store = m_program.records();
-    const bool wasOpen = state.dataFileOpen == kTrue;
-    if (wasOpen)
-        store.close();
+    ProgramState &state = m_context.state;
+    RecordStore &store = m_context.records;
+    const bool wasOpen = store.isOpen();
+    store.close();
     if (!store.truncate()) {
         // Nothing was removed: the file and the count stay as they were, and
         // the user is told so instead of being told the data is gone.
         if (wasOpen)
             store.openAppend();
-        m_program.messageBox(QString(), QString::fromUtf16(kFailed));
+        m_context.platform.messages.show(QString(), QString::fromUtf16(kFailed));
         close();
         return;
     }
-    state.dataFileOpen = kFalse;
     state.recordCount = 0;
-    m_program.messageBox(QString(), QString::fromUtf16(kDone));
+    m_context.platform.messages.show(QString(), QString::fromUtf16(kDone));
     state.recordsSinceSave = 0;
     // Ready for the next record, whatever mode the calculator is in.
     store.openAppend();
-    state.dataFileOpen = kTrue;
     close();
 }
 
 void ClearRecordsForm::closeEvent(QCloseEvent *event)
 {
-    m_program.removeWindow(this);
+    m_context.windows.remove(this);
     event->accept();
 }
 

@@ -1,6 +1,6 @@
 // The settings file: exact bytes, read-back, and start-up with a damaged file.
 
-#include "shell/settingsfile.h"
+#include "common/settingsfile.h"
 
 #include <QDir>
 #include <QFile>

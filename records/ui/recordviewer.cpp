@@ -3,8 +3,9 @@
 #include "common/textfile.h"
 #include "common/workbook.h"
 #include "records/recordstore.h"
-#include "shell/program.h"
-#include "shell/widgets.h"
+#include "uikit/widgets.h"
+#include "uikit/windowcontext.h"
+#include "uikit/windowregistry.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -41,24 +42,24 @@ public:
 protected:
     QMimeData *createMimeDataFromSelection() const override
     {
-        auto *data = new QMimeData;
-        data->setText(withFileLineEnds(textCursor().selectedText()));
-        return data;
+        auto *mime = new QMimeData;
+        mime->setText(withFileLineEnds(textCursor().selectedText()));
+        return mime;
     }
 };
 
 } // namespace
 
-void showRecordViewer(Program &program)
+void showRecordViewer(WindowContext &context)
 {
-    program.openWindow(QStringLiteral("Form1"), [&program] {
-        auto *viewer = new RecordViewer(program);
+    context.windows.open(QStringLiteral("Form1"), [&context] {
+        auto *viewer = new RecordViewer(context);
         viewer->load();
         return viewer;
     });
 }
 
-RecordViewer::RecordViewer(Program &program) : QWidget(nullptr, Qt::Window), m_program(program)
+RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(context)
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -115,11 +116,7 @@ RecordViewer::RecordViewer(Program &program) : QWidget(nullptr, Qt::Window), m_p
 
 void RecordViewer::load()
 {
-    ProgramState &state = m_program.state();
-    if (state.dataFileOpen == kTrue) {
-        m_program.records().close();
-        state.dataFileOpen = kFalse;
-    }
+    m_context.records.close();
     QFile file(QString::fromLatin1(kRecordFileName));
     QString text;
     if (file.open(QIODevice::ReadOnly))
@@ -130,9 +127,8 @@ void RecordViewer::load()
 void RecordViewer::closeEvent(QCloseEvent *event)
 {
     // Unload: the record file stays closed until the next record is stored.
-    m_program.records().close();
-    m_program.state().dataFileOpen = kFalse;
-    m_program.removeWindow(this);
+    m_context.records.close();
+    m_context.windows.remove(this);
     event->accept();
 }
 
@@ -160,7 +156,7 @@ void RecordViewer::copySelection()
     const QTextCursor cursor = m_box->textCursor();
     if (!cursor.hasSelection())
         return;
-    m_program.platform().clipboard.setText(withFileLineEnds(cursor.selectedText()));
+    m_context.platform.clipboard.setText(withFileLineEnds(cursor.selectedText()));
 }
 
 void RecordViewer::exportSpreadsheet()
@@ -175,8 +171,8 @@ void RecordViewer::exportSpreadsheet()
         book.setNumber(int(i) + 2, 1, double(i + 1));
         book.setText(int(i) + 2, 2, records[i].text);
     }
-    if (!m_program.platform().spreadsheet.show(book))
-        m_program.messageBox(QString(), QString::fromUtf16(kNoSpreadsheet));
+    if (!m_context.platform.spreadsheet.show(book))
+        m_context.platform.messages.show(QString(), QString::fromUtf16(kNoSpreadsheet));
 }
 
 } // namespace numbelle::ui

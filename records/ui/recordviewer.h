@@ -13,14 +13,14 @@ class QTextEdit;
 
 namespace numbelle::ui {
 
-class Program;
+struct WindowContext;
 
 // Command29: loads the viewer, or brings the loaded one forward unchanged.
-void showRecordViewer(Program &program);
+void showRecordViewer(WindowContext &context);
 
 class RecordViewer final : public QWidget {
 public:
-    explicit RecordViewer(Program &program);
+    explicit RecordViewer(WindowContext &context);
 
     // The load steps: the record file closed, then its text shown.
     void load();
@@ -34,7 +34,7 @@ private:
     void copySelection();     // Command2
     void exportSpreadsheet(); // Command3
 
-    Program &m_program;
+    WindowContext &m_context;
     QTextEdit *m_box = nullptr;
     QPushButton *m_selectAll = nullptr;
 };

@@ -1,0 +1,3 @@
+#include "engine/calculator.h"
+#include <gtest/gtest.h>
+TEST(Calculator, Placeholder) {}

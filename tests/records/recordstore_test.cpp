@@ -1,0 +1,3 @@
+#include "records/recordstore.h"
+#include <gtest/gtest.h>
+TEST(RecordStore, Placeholder) {}

@@ -1,0 +1,37 @@
+#include "windowregistry.h"
+
+namespace numbelle::ui {
+
+QList<QWidget *> WindowRegistry::windows() const
+{
+    QList<QWidget *> list;
+    for (const auto &w : m_windows) {
+        if (w)
+            list.append(w);
+    }
+    return list;
+}
+
+QWidget *WindowRegistry::window(const QString &name) const
+{
+    for (QWidget *w : windows()) {
+        if (w->objectName() == name)
+            return w;
+    }
+    return nullptr;
+}
+
+void WindowRegistry::add(QWidget *window)
+{
+    if (m_windows.contains(window))
+        return;
+    m_windows.append(window);
+    connect(window, &QObject::destroyed, this, [this] { emit windowLeft(); });
+}
+
+void WindowRegistry::remove(QWidget *window)
+{
+    m_windows.removeAll(window);
+}
+
+} // namespace numbelle::ui
