@@ -29,8 +29,9 @@ int main(int argc, char **argv)
     }
 
     numbelle::ui::Program *programPtr = nullptr;
-    numbelle::platform::DesktopPlatform desktop(
-        [&programPtr](const QString &name) -> QWidget * { return programPtr ? programPtr->windows().window(name) : nullptr; });
+    numbelle::platform::DesktopPlatform desktop([&programPtr](const QString &name) -> QWidget * {
+        return programPtr ? programPtr->windows().window(name) : nullptr;
+    });
     numbelle::ui::Program program(desktop.platform(), folder);
     programPtr = &program;
     QObject::connect(desktop.trayIcon(), &QSystemTrayIcon::activated, &program,

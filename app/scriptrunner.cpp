@@ -1,9 +1,9 @@
 #include "scriptrunner.h"
 
-#include "common/textfile.h"
-#include "common/workbook.h"
 #include "app/variables.h"
 #include "common/numtext.h"
+#include "common/textfile.h"
+#include "common/workbook.h"
 #include "platform/recording/recordingplatform.h"
 #include "shell/program.h"
 #include "uikit/widgets.h"

@@ -59,7 +59,7 @@ std::optional<VariableValue> programVariable(const ui::Program &program, const Q
         {QStringLiteral("skinPath"), [&] { return VariableValue(s.skinPath); }},
         {QStringLiteral("startNewNumber"), [&] { return i(c.startNewNumber()); }},
         {QStringLiteral("pointEntered"), [&] { return i(c.pointEntered()); }},
-        {QStringLiteral("pendingOperator"), [&] { return i(c.pendingOperator()); }},
+        {QStringLiteral("pendingOperator"), [&] { return i(int(c.pendingOperator())); }},
         {QStringLiteral("accumulator"), [&] { return VariableValue(c.accumulator()); }},
         {QStringLiteral("operand"), [&] { return VariableValue(c.operand()); }},
         {QStringLiteral("readOutPosition"), [&] { return i(c.readOutPosition()); }},

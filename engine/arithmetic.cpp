@@ -22,9 +22,9 @@ using namespace calc;
 void Calculator::digit(int d)
 {
     if (m_state.calcMode == ModeExpression) {
-        if (m_pendingOperator == 5) {
+        if (m_pendingOperator == Pending::ResultShown) {
             m_view.label1 = QString::number(d);
-            m_pendingOperator = 0;
+            m_pendingOperator = Pending::None;
         } else {
             m_view.label1 += QString::number(d);
         }
@@ -33,9 +33,9 @@ void Calculator::digit(int d)
             m_view.label1.clear();
             m_startNewNumber = kFalse;
         }
-        if (m_pendingOperator == 5) {
+        if (m_pendingOperator == Pending::ResultShown) {
             m_view.label1.clear();
-            m_pendingOperator = 0;
+            m_pendingOperator = Pending::None;
         }
         if (m_view.label1 == u"0" && m_pointEntered == kFalse)
             m_view.label1.clear();
@@ -55,9 +55,9 @@ void Calculator::point()
             m_view.label1.clear();
         m_startNewNumber = kFalse;
     }
-    if (m_pendingOperator == 5) {
+    if (m_pendingOperator == Pending::ResultShown) {
         m_view.label1.clear();
-        m_pendingOperator = 0;
+        m_pendingOperator = Pending::None;
     }
     if (m_view.label1 == u"0." && m_pointEntered == kFalse)
         m_view.label1.clear();
@@ -109,7 +109,7 @@ void Calculator::clearAll()
     m_operand = 0;
     m_state.lastResult = 0;
     m_pointEntered = kFalse;
-    m_pendingOperator = 0;
+    m_pendingOperator = Pending::None;
     m_state.lastKeyWasOperator = kFalse;
     speak(SpeakClearAll);
 }
@@ -117,33 +117,33 @@ void Calculator::clearAll()
 // ---------------------------------------------------------------------------
 // Operators and equals
 
-void Calculator::operatorKey(int k)
+void Calculator::operatorKey(Pending op)
 {
-    m_view.label9 = operatorSymbol(k);
+    m_view.label9 = operatorSymbol(op);
     if (m_startNewNumber == kTrue) {
-        m_pendingOperator = std::int16_t(k);
+        m_pendingOperator = op;
         return;
     }
     double accumulator = m_accumulator;
     double operand = m_operand;
     switch (m_pendingOperator) {
-    case 0:
+    case Pending::None:
         accumulator = displayValue();
         operand = 0;
         break;
-    case 1:
+    case Pending::Add:
         accumulator += displayValue();
         operand = 0;
         break;
-    case 2:
+    case Pending::Subtract:
         accumulator -= displayValue();
         operand = 0;
         break;
-    case 3:
+    case Pending::Multiply:
         operand = displayValue();
         accumulator *= operand;
         break;
-    case 4:
+    case Pending::Divide:
         operand = displayValue();
         if (operand == 0) {
             m_operand = operand;
@@ -152,7 +152,7 @@ void Calculator::operatorKey(int k)
         }
         accumulator /= operand;
         break;
-    case 5:
+    case Pending::ResultShown:
         operand = 0;
         break;
     }
@@ -165,10 +165,10 @@ void Calculator::operatorKey(int k)
     m_state.lastResult = m_accumulator;
     m_startNewNumber = kTrue;
     m_pointEntered = kFalse;
-    m_pendingOperator = std::int16_t(k);
+    m_pendingOperator = op;
     const QString text = generalText(m_state.lastResult);
     m_view.label1 = text.startsWith(u'.') ? u'0' + text : withBlankSign(m_state.lastResult);
-    speak(13 + k);
+    speak(operatorSpeechCode(op));
 }
 
 bool Calculator::equals()
@@ -189,15 +189,15 @@ bool Calculator::equalsCalculate()
 {
     double result = 0;
     switch (m_pendingOperator) {
-    case 1:
-    case 2:
-    case 3:
+    case Pending::Add:
+    case Pending::Subtract:
+    case Pending::Multiply:
         m_operand = displayValue();
-        result = m_pendingOperator == 1   ? m_accumulator + m_operand
-                 : m_pendingOperator == 2 ? m_accumulator - m_operand
-                                          : m_accumulator * m_operand;
+        result = m_pendingOperator == Pending::Add        ? m_accumulator + m_operand
+                 : m_pendingOperator == Pending::Subtract ? m_accumulator - m_operand
+                                                          : m_accumulator * m_operand;
         break;
-    case 4:
+    case Pending::Divide:
         m_operand = displayValue();
         if (m_operand == 0) {
             showError(kDivideByZeroText);
@@ -227,7 +227,7 @@ bool Calculator::equalsCalculate()
         text.chop(1);
     m_accumulator = result;
     m_state.lastKeyWasOperator = kFalse;
-    m_pendingOperator = 5;
+    m_pendingOperator = Pending::ResultShown;
     m_pointEntered = kFalse;
     m_startNewNumber = kFalse;
     speak(SpeakEquals);
@@ -254,7 +254,7 @@ void Calculator::equalsEntry()
         m_records.flush();
     }
     m_view.label6 = QString::number(m_state.recordCount);
-    m_pendingOperator = 5;
+    m_pendingOperator = Pending::ResultShown;
     m_pointEntered = kFalse;
     m_startNewNumber = kFalse;
     speak(SpeakEquals);
@@ -268,7 +268,7 @@ bool Calculator::equalsExpression()
     const auto value = evaluate(evaluationText(m_view.label1));
     if (!value) {
         // The expression stays as typed so it can be corrected.
-        m_pendingOperator = 0;
+        m_pendingOperator = Pending::None;
         return true;
     }
     const double result = roundResult(*value);
@@ -278,7 +278,7 @@ bool Calculator::equalsExpression()
     if (text.size() > kWrapColumn && !text.contains(kLineBreak))
         text.insert(kWrapColumn, kLineBreak);
     m_state.lastKeyWasOperator = kFalse;
-    m_pendingOperator = 5;
+    m_pendingOperator = Pending::ResultShown;
     m_pointEntered = kFalse;
     m_startNewNumber = kFalse;
     speak(SpeakEquals);
@@ -286,13 +286,13 @@ bool Calculator::equalsExpression()
     return true;
 }
 
-void Calculator::expressionOperator(int k, bool fromButton)
+void Calculator::expressionOperator(Pending op, bool fromButton)
 {
-    const QString symbol = operatorSymbol(k);
-    if (m_pendingOperator == 5) {
+    const QString symbol = operatorSymbol(op);
+    if (m_pendingOperator == Pending::ResultShown) {
         // Go on from the result: a typed "+" writes the zero of a negative
         // fraction with a blank before it, as the buttons always do.
-        const bool blank = fromButton || k == 1;
+        const bool blank = fromButton || op == Pending::Add;
         m_view.label1 = resultText(m_state.lastResult, blank) + symbol;
     } else if (m_startNewNumber == kTrue) {
         return;
@@ -301,10 +301,10 @@ void Calculator::expressionOperator(int k, bool fromButton)
     }
     m_startNewNumber = kTrue;
     m_pointEntered = kFalse;
-    m_pendingOperator = std::int16_t(k);
+    m_pendingOperator = op;
     if (fromButton)
         m_state.lastKeyWasOperator = kTrue;
-    speak(13 + k);
+    speak(operatorSpeechCode(op));
 }
 
 // ---------------------------------------------------------------------------

@@ -148,9 +148,9 @@ bool Calculator::runKey(int keyIndex)
     case KeyMultiply:
     case KeyDivide:
         if (m_state.calcMode == ModeExpression)
-            expressionOperator(keyIndex - 12, true);
+            expressionOperator(operatorOfKey(keyIndex), true);
         else if (m_state.calcMode == ModeCalculate)
-            operatorKey(keyIndex - 12);
+            operatorKey(operatorOfKey(keyIndex));
         return false;
     case KeyMemoryClear:
         return memoryClear();
@@ -243,7 +243,7 @@ void Calculator::speechSwitch()
 
 void Calculator::clickButton(int number)
 {
-    const ButtonSpec *key = findButton(number);
+    const KeySpec *key = keyOfButton(number);
     if (!key)
         return;
     if ((key->guards & GuardLock) && m_errorLock == kTrue)
@@ -252,12 +252,19 @@ void Calculator::clickButton(int number)
         return;
     if ((key->guards & GuardPoint) && m_pointEntered == kTrue)
         return;
-    using A = ButtonAction;
-    switch (key->action) {
-    case A::Key:
-        numsound(key->keyIndex);
-        if (number == 21)
-            m_errorLock = kFalse;
+    runAction(*key);
+    // The C button also lifts the error lock.
+    if (key->key == Key::ClearAll)
+        m_errorLock = kFalse;
+}
+
+void Calculator::runAction(const KeySpec &key)
+{
+    using A = KeyAction;
+    using H = CalculatorHost::Action;
+    switch (key.action) {
+    case A::Index:
+        numsound(key.keyIndex);
         break;
     case A::SignChange:
         signChange();
@@ -277,29 +284,35 @@ void Calculator::clickButton(int number)
     case A::SaveRecords:
         saveRecordsButton();
         break;
+    case A::IdentityNumber:
+        identityNumber();
+        break;
     case A::ViewRecords:
-        m_host.perform(CalculatorHost::Action::ViewRecords);
+        m_host.perform(H::ViewRecords);
         break;
     case A::ClearRecords:
-        m_host.perform(CalculatorHost::Action::ClearRecords);
+        m_host.perform(H::ClearRecords);
         break;
     case A::IncomeTax:
-        m_host.perform(CalculatorHost::Action::IncomeTax);
+        m_host.perform(H::IncomeTax);
         break;
     case A::Loan:
-        m_host.perform(CalculatorHost::Action::OpenLoan);
+        m_host.perform(H::OpenLoan);
         break;
     case A::Securities:
-        m_host.perform(CalculatorHost::Action::Securities);
+        m_host.perform(H::Securities);
         break;
     case A::Exit:
-        m_host.perform(CalculatorHost::Action::Exit);
+        m_host.perform(H::Exit);
         break;
     case A::Manual:
-        m_host.perform(CalculatorHost::Action::OpenManual);
+        m_host.perform(H::OpenManual);
         break;
     case A::Settings:
-        m_host.perform(CalculatorHost::Action::OpenSettings);
+        m_host.perform(H::OpenSettings);
+        break;
+    case A::Minimize:
+        m_host.perform(H::MinimizeWindow);
         break;
     }
 }
@@ -358,75 +371,20 @@ void Calculator::keyPress(char16_t ch)
     switch (ch) {
     case 27:
         numsound(KeyEnd);
-        break;
-    case u'*':
-        numsound(KeyMultiply);
-        break;
-    case u'+':
-        numsound(KeyAdd);
-        break;
+        return;
     case u',':
     case u'.':
+        // Both are the decimal point; a second point in a number is dropped.
         if (m_pointEntered != kTrue) {
             numsound(KeyPoint);
             m_pointEntered = kTrue;
         }
-        break;
-    case u'-':
-        numsound(KeySubtract);
-        break;
-    case u'/':
-        numsound(KeyDivide);
-        break;
-    case u'=':
-        numsound(KeyEquals);
-        break;
-    case u'a':
-        m_host.perform(CalculatorHost::Action::MinimizeWindow);
-        break;
-    case u'c':
-        numsound(KeyMemoryClear);
-        break;
-    case u'd':
-        m_host.perform(CalculatorHost::Action::OpenLoan);
-        break;
-    case u'e':
-        numsound(KeyClearEntry);
-        break;
-    case u'k':
-        m_host.perform(CalculatorHost::Action::Securities);
-        break;
-    case u'm':
-        numsound(KeyMemoryAdd);
-        break;
-    case u'n':
-        identityNumber();
-        break;
-    case u'o':
-        numsound(KeySizeMode);
-        break;
-    case u'r':
-        numsound(KeyMemoryRecall);
-        break;
-    case u's':
-        numsound(KeyMemoryStore);
-        break;
-    case u't':
-        m_host.perform(CalculatorHost::Action::IncomeTax);
-        break;
-    case u'v':
-        numsound(KeySpeechSwitch);
-        break;
-    case u'x':
-        numsound(KeyAppendX);
-        break;
-    case u'z':
-        numsound(KeyClearAll);
-        break;
+        return;
     default:
-        if (ch >= u'0' && ch <= u'9')
-            numsound(ch - u'0');
-        break;
+        // Typed keys go past the buttons' guards.
+        if (const KeySpec *key = keyOfKeystroke(ch))
+            runAction(*key);
+        return;
     }
 }
 
@@ -453,30 +411,30 @@ void Calculator::expressionCharacter(char16_t ch)
             numsound(KeyPoint);
         break;
     case u'=':
-        m_pendingOperator = 5;
+        m_pendingOperator = Pending::ResultShown;
         numsound(KeyEquals);
         return;
     case u'+':
-        expressionOperator(1, false);
+        expressionOperator(Pending::Add, false);
         break;
     case u'-':
-        expressionOperator(2, false);
+        expressionOperator(Pending::Subtract, false);
         break;
     case u'*':
-        expressionOperator(3, false);
+        expressionOperator(Pending::Multiply, false);
         break;
     case u'/':
-        expressionOperator(4, false);
+        expressionOperator(Pending::Divide, false);
         break;
     default:
         if (m_view.label6 == QStringView(kExpressionErrorText))
             m_view.label6.clear();
-        if (m_pendingOperator == 5)
+        if (m_pendingOperator == Pending::ResultShown)
             m_view.label1.clear();
         if (m_view.label1.size() == kWrapColumn)
             m_view.label1 += kLineBreak;
         m_view.label1 += QChar(ch);
-        m_pendingOperator = 0;
+        m_pendingOperator = Pending::None;
         if (ch >= u'0' && ch <= u'9') {
             m_state.lastKeyWasOperator = kFalse;
             m_startNewNumber = kFalse;

@@ -59,6 +59,18 @@ public:
     virtual void speakerChanged(bool on) = 0;
 };
 
+// What waits between keys: the operator waiting for its right operand, or a
+// result on the display (which the next digit replaces and the next operator
+// goes on from). Stored and shown as the numbers 0 to 5.
+enum class Pending : std::int16_t {
+    None = 0,
+    Add = 1,
+    Subtract = 2,
+    Multiply = 3,
+    Divide = 4,
+    ResultShown = 5,
+};
+
 // Keys seen before the character stage.
 enum class SpecialKey { F1, F2, F3, Print };
 
@@ -109,7 +121,7 @@ public:
     // Window state, readable by name for scripts and tests.
     std::int16_t startNewNumber() const { return m_startNewNumber; }
     std::int16_t pointEntered() const { return m_pointEntered; }
-    std::int16_t pendingOperator() const { return m_pendingOperator; }
+    Pending pendingOperator() const { return m_pendingOperator; }
     double accumulator() const { return m_accumulator; }
     double operand() const { return m_operand; }
     std::int16_t readOutPosition() const { return m_readOutPosition; }
@@ -117,13 +129,14 @@ public:
 
 private:
     bool runKey(int keyIndex); // returns whether the focus goes back to equals
+    void runAction(const KeySpec &key);
     void digit(int d);
     void point();
     bool backspace();
     void clearEntry();
     void clearAll();
-    void operatorKey(int k);
-    void expressionOperator(int k, bool fromButton);
+    void operatorKey(Pending op);
+    void expressionOperator(Pending op, bool fromButton);
     bool equals();
     bool equalsCalculate();
     void equalsEntry();
@@ -155,7 +168,7 @@ private:
 
     std::int16_t m_startNewNumber = kFalse;
     std::int16_t m_pointEntered = kFalse;
-    std::int16_t m_pendingOperator = 0;
+    Pending m_pendingOperator = Pending::None;
     double m_accumulator = 0;
     double m_operand = 0;
     std::int16_t m_readOutPosition = 0;

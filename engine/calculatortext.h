@@ -3,6 +3,9 @@
 // the engine's interface.
 
 #include "common/numtext.h"
+#include "engine/calculator.h"
+#include "engine/keys.h"
+#include "speech/speaker.h"
 
 #include <QString>
 
@@ -19,20 +22,25 @@ inline constexpr double kTextFontSize = 16;
 inline constexpr qsizetype kWrapColumn = 32;
 inline const QString kLineBreak = QStringLiteral("\r\n");
 
-inline QString operatorSymbol(int k)
+inline QString operatorSymbol(Pending op)
 {
-    switch (k) {
-    case 1:
+    switch (op) {
+    case Pending::Add:
         return QStringLiteral("+");
-    case 2:
+    case Pending::Subtract:
         return QStringLiteral("-");
-    case 3:
+    case Pending::Multiply:
         return QStringLiteral("×");
-    case 4:
+    case Pending::Divide:
         return QStringLiteral("÷");
+    default:
+        return {};
     }
-    return {};
 }
+
+// The operator of an operator key (add to divide), and the word spoken for it.
+inline Pending operatorOfKey(int keyIndex) { return Pending(keyIndex - KeyAdd + int(Pending::Add)); }
+inline int operatorSpeechCode(Pending op) { return SpeakPlus + int(op) - int(Pending::Add); }
 
 // "0" before a positive fraction, "-0" (or "- 0") before a negative one.
 inline QString resultText(double value, bool blankBeforeZero)

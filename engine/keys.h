@@ -1,8 +1,14 @@
 #pragma once
-// The key vocabulary of the main window: key indices that every button and
-// keystroke is turned into, and the table of keypad buttons with their guards.
+// The key vocabulary of the main window. Every button and keystroke becomes a
+// key index that the central key handler dispatches on (or, for a few keys, a
+// handler of its own). One table holds each key once: its name, the button
+// CommandN that carries it, the button's caption and tool tip, the character
+// that types it in calculate and entry mode, its key index and its guards.
+// The calculator dispatches from this table and the main window builds its
+// buttons from it.
 
 #include <QString>
+#include <optional>
 #include <span>
 
 namespace numbelle {
@@ -30,6 +36,53 @@ enum KeyIndex : int {
     KeyAppendX = 120,
 };
 
+// The keys by name.
+enum class Key {
+    Digit0,
+    Digit1,
+    Digit2,
+    Digit3,
+    Digit4,
+    Digit5,
+    Digit6,
+    Digit7,
+    Digit8,
+    Digit9,
+    Point,
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    MemoryClear,
+    MemoryRecall,
+    MemoryStore,
+    MemoryAdd,
+    ClearAll,
+    Equals,
+    Backspace,
+    ClearEntry,
+    SpeechSwitch,
+    SignChange,
+    Reciprocal,
+    TimesHundred,
+    SquareRoot,
+    Capitals,
+    SaveRecords,
+    ViewRecords,
+    ClearRecords,
+    IncomeTax,
+    Loan,
+    Securities,
+    Exit,
+    Manual,
+    Settings,
+    // Keys without a button of their own.
+    AppendX,
+    SizeMode,
+    Minimize,
+    IdentityNumber,
+};
+
 // Guards of a keypad button: the click is ignored while the flag is set.
 enum ButtonGuard : unsigned {
     GuardNone = 0,
@@ -38,35 +91,48 @@ enum ButtonGuard : unsigned {
     GuardPoint = 4, // while the number already has a point
 };
 
-// What a button does when its guards let the click through.
-enum class ButtonAction {
-    Key,          // numsound with keyIndex
-    SignChange,   // Command10
-    Reciprocal,   // Command23
-    Capitals,     // Command24
-    TimesHundred, // Command25
-    SquareRoot,   // Command35
-    SaveRecords,  // Command12
-    ViewRecords,  // Command29
-    ClearRecords, // Command31
-    IncomeTax,    // Command33
-    Loan,         // Command37
-    Securities,   // Command38
-    Exit,         // Command27
-    Manual,       // Command32
-    Settings,     // Command34
+// What a key does once its guards let it through.
+enum class KeyAction {
+    Index,          // the central key handler with keyIndex
+    SignChange,     // ±
+    Reciprocal,     // 1/x
+    Capitals,       // amount in capitals
+    TimesHundred,   // ×100
+    SquareRoot,     // √
+    SaveRecords,    // bring the record file to disk
+    ViewRecords,    // open the record viewer
+    ClearRecords,   // open the clearing window
+    IncomeTax,      // the income tax key
+    Loan,           // open the loan window
+    Securities,     // open the securities window
+    Exit,           // unload and end
+    Manual,         // open the manual
+    Settings,       // open the settings window
+    Minimize,       // minimise the main window
+    IdentityNumber, // 15-digit identity number to 18 digits
 };
 
-struct ButtonSpec {
-    int number; // CommandN
-    ButtonAction action;
-    int keyIndex; // for ButtonAction::Key
-    unsigned guards;
+inline constexpr int kNoButton = -1;
+
+struct KeySpec {
+    Key key;
+    int button; // N of the main window's CommandN, or kNoButton
+    KeyAction action;
+    int keyIndex;            // for KeyAction::Index
+    unsigned guards;         // of the button; typed keys are not guarded
+    char16_t keystroke;      // the character that types it in calculate and entry mode, or 0
     const char16_t *caption; // face text of the button
     const char16_t *tooltip; // empty when the button has none
 };
 
-std::span<const ButtonSpec> keypadButtons();
-const ButtonSpec *findButton(int number);
+std::span<const KeySpec> keyTable();
+const KeySpec &keySpec(Key key);
+// The key of button CommandN, or null.
+const KeySpec *keyOfButton(int button);
+// The key a character types in calculate and entry mode, or null.
+const KeySpec *keyOfKeystroke(char16_t ch);
+
+// "CommandN", the object name of a key's button.
+QString buttonName(Key key);
 
 } // namespace numbelle

@@ -54,7 +54,7 @@ bool Calculator::memoryRecall()
 {
     if (m_view.label7 != u"M")
         return false;
-    if (m_state.calcMode != ModeExpression || m_pendingOperator == 5)
+    if (m_state.calcMode != ModeExpression || m_pendingOperator == Pending::ResultShown)
         m_view.label1 = generalText(m_state.settings.memoryValue);
     else
         m_view.label1 += generalText(m_state.settings.memoryValue);
@@ -68,7 +68,7 @@ bool Calculator::memoryRecall()
 void Calculator::memoryStore()
 {
     double value = 0;
-    if (m_state.calcMode == ModeExpression && m_pendingOperator == 5)
+    if (m_state.calcMode == ModeExpression && m_pendingOperator == Pending::ResultShown)
         value = m_state.lastResult;
     else
         value = displayValue();
@@ -138,7 +138,7 @@ void Calculator::showUnaryResult(double value)
     else
         m_view.label1 = generalText(m_accumulator);
     m_state.lastResult = m_accumulator;
-    m_pendingOperator = 5;
+    m_pendingOperator = Pending::ResultShown;
     m_pointEntered = kFalse;
 }
 
@@ -198,12 +198,12 @@ void Calculator::capitals()
     if (m_errorLock == kTrue)
         return;
     if (m_state.lastKeyWasOperator != kFalse) {
-        m_pendingOperator = 5;
+        m_pendingOperator = Pending::ResultShown;
         return;
     }
     stopTimer1();
     const QString yuan = QStringLiteral("元"), jiao = QStringLiteral("角"), fen = QStringLiteral("分");
-    if (m_pendingOperator == 5) {
+    if (m_pendingOperator == Pending::ResultShown) {
         m_view.label1 = CapitalAmount(generalText(m_state.lastResult), yuan, jiao, fen);
     } else {
         const double value = displayValue();
@@ -214,7 +214,7 @@ void Calculator::capitals()
         m_accumulator = m_state.lastResult;
     }
     m_state.lastKeyWasOperator = kTrue;
-    m_pendingOperator = 5;
+    m_pendingOperator = Pending::ResultShown;
 }
 
 void Calculator::identityNumber()
@@ -232,7 +232,7 @@ void Calculator::identityNumber()
     if (allDigits) {
         m_view.label1 = IDCode(text);
         m_view.label6 = QString::fromUtf16(kNewIdCaption);
-        m_pendingOperator = 5;
+        m_pendingOperator = Pending::ResultShown;
         m_pointEntered = kFalse;
         m_startNewNumber = kTrue;
     } else {

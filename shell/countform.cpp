@@ -25,29 +25,40 @@ struct Place {
     int left, top, width, height;
 };
 
+struct KeyPlace {
+    Key key;
+    int left, top, width, height;
+};
+
 // Keypad: six columns of 950 twips from x 480, six rows of 750 from y 2460.
 constexpr int kColumn = 950, kRow = 750, kPadLeft = 480, kPadTop = 2460, kKeyWidth = 870, kKeyHeight = 660;
-constexpr Place key(int number, int col, int row, int cols = 1, int rows = 1)
+constexpr KeyPlace pad(Key key, int col, int row, int cols = 1, int rows = 1)
 {
-    return {number, kPadLeft + col * kColumn, kPadTop + row * kRow, kKeyWidth + (cols - 1) * kColumn,
+    return {key, kPadLeft + col * kColumn, kPadTop + row * kRow, kKeyWidth + (cols - 1) * kColumn,
             kKeyHeight + (rows - 1) * kRow};
 }
 
-constexpr Place kKeypad[] = {
-    key(17, 0, 0),    key(18, 1, 0), key(19, 2, 0), key(20, 3, 0), key(30, 4, 0),    key(21, 5, 0),
-    key(7, 0, 1),     key(8, 1, 1),  key(9, 2, 1),  key(16, 3, 1), key(35, 4, 1),    key(26, 5, 1),
-    key(4, 0, 2),     key(5, 1, 2),  key(6, 2, 2),  key(15, 3, 2), key(23, 4, 2),    key(25, 5, 2),
-    key(1, 0, 3),     key(2, 1, 3),  key(3, 2, 3),  key(14, 3, 3), key(10, 4, 3),    key(22, 5, 3, 1, 2),
-    key(0, 0, 4, 2),  key(11, 2, 4), key(13, 3, 4), key(24, 4, 4), key(33, 0, 5, 2), key(37, 2, 5, 2),
-    key(38, 4, 5, 2),
+constexpr KeyPlace kKeypad[] = {
+    pad(Key::MemoryClear, 0, 0),   pad(Key::MemoryRecall, 1, 0), pad(Key::MemoryStore, 2, 0),
+    pad(Key::MemoryAdd, 3, 0),     pad(Key::ClearEntry, 4, 0),   pad(Key::ClearAll, 5, 0),
+    pad(Key::Digit7, 0, 1),        pad(Key::Digit8, 1, 1),       pad(Key::Digit9, 2, 1),
+    pad(Key::Divide, 3, 1),        pad(Key::SquareRoot, 4, 1),   pad(Key::Backspace, 5, 1),
+    pad(Key::Digit4, 0, 2),        pad(Key::Digit5, 1, 2),       pad(Key::Digit6, 2, 2),
+    pad(Key::Multiply, 3, 2),      pad(Key::Reciprocal, 4, 2),   pad(Key::TimesHundred, 5, 2),
+    pad(Key::Digit1, 0, 3),        pad(Key::Digit2, 1, 3),       pad(Key::Digit3, 2, 3),
+    pad(Key::Subtract, 3, 3),      pad(Key::SignChange, 4, 3),   pad(Key::Equals, 5, 3, 1, 2),
+    pad(Key::Digit0, 0, 4, 2),     pad(Key::Point, 2, 4),        pad(Key::Add, 3, 4),
+    pad(Key::Capitals, 4, 4),      pad(Key::IncomeTax, 0, 5, 2), pad(Key::Loan, 2, 5, 2),
+    pad(Key::Securities, 4, 5, 2),
 };
 
 // The small buttons above the display.
-constexpr Place kSmallButtons[] = {
-    {28, 2400, 180, 450, 420}, {29, 2880, 180, 450, 420}, {12, 3360, 180, 450, 420}, {31, 3840, 180, 450, 420},
-    {34, 4320, 180, 450, 420}, {32, 4800, 180, 450, 420}, {27, 5880, 180, 450, 420},
+constexpr KeyPlace kSmallButtons[] = {
+    {Key::SpeechSwitch, 2400, 180, 450, 420}, {Key::ViewRecords, 2880, 180, 450, 420},
+    {Key::SaveRecords, 3360, 180, 450, 420},  {Key::ClearRecords, 3840, 180, 450, 420},
+    {Key::Settings, 4320, 180, 450, 420},     {Key::Manual, 4800, 180, 450, 420},
+    {Key::Exit, 5880, 180, 450, 420},
 };
-constexpr int kSmallButtonsHiddenInMini[] = {27, 28, 29, 12, 31, 32, 34};
 
 // Labels in stacking order, bottom first: in mini mode the display panel moves
 // up over the title labels and hides them.
@@ -133,7 +144,7 @@ void countform::buildFace()
     setTwipsGeometry(tray, 240, 210, 360, 360);
     tray->setAutoFillBackground(true);
     tray->setFrameShape(QFrame::Box);
-    m_labels[-1] = tray;
+    m_trayButton = tray;
     connect(tray, &ClickLabel::clicked, this, &countform::trayButtonClicked);
     connect(static_cast<ClickLabel *>(m_labels[2]), &ClickLabel::clicked, this, &countform::trayButtonClicked);
     connect(static_cast<ClickLabel *>(m_labels[8]), &ClickLabel::clicked, this, &countform::trayButtonClicked);
@@ -142,7 +153,7 @@ void countform::buildFace()
     clock->setObjectName(QStringLiteral("Image1"));
     setTwipsGeometry(clock, 5340, 180, 420, 420);
     clock->setStyleSheet(QStringLiteral("background: #f4f4f4; border: 2px solid #555; border-radius: 14px;"));
-    m_labels[-2] = clock;
+    m_clock = clock;
     connect(clock, &ClickLabel::clicked, this, &countform::clockClicked);
 
     connect(static_cast<ClickLabel *>(m_labels[1]), &ClickLabel::clicked, this, [this] {
@@ -161,36 +172,39 @@ void countform::buildFace()
     QFont keyFont = font();
     keyFont.setPointSizeF(13);
     keyFont.setBold(true);
-    auto makeButton = [&](const Place &p, const QFont &f) {
-        const ButtonSpec *key = findButton(p.number);
+    auto makeButton = [&](const KeyPlace &p, const QFont &f) {
+        const KeySpec &key = keySpec(p.key);
         auto *b = new QPushButton(this);
-        b->setObjectName(QStringLiteral("Command%1").arg(p.number));
+        b->setObjectName(buttonName(p.key));
         setTwipsGeometry(b, p.left, p.top, p.width, p.height);
         b->setFont(f);
         b->setCursor(Qt::PointingHandCursor);
         b->setAutoDefault(false);
-        if (key) {
-            b->setText(QString::fromUtf16(key->caption));
-            if (key->tooltip[0] != 0)
-                b->setToolTip(QString::fromUtf16(key->tooltip));
-        }
-        const int number = p.number;
+        b->setText(QString::fromUtf16(key.caption));
+        if (key.tooltip[0] != 0)
+            b->setToolTip(QString::fromUtf16(key.tooltip));
+        const int number = key.button;
         connect(b, &QPushButton::clicked, this, [this, number] {
             m_calculator.clickButton(number);
             render();
         });
-        m_buttons[number] = b;
+        m_buttons[p.key] = b;
         return b;
     };
-    for (const Place &p : kKeypad) {
+    auto keyClass = [](Key k) {
+        if (k <= Key::Point)
+            return "digit";
+        if ((k >= Key::Add && k <= Key::Divide) || k == Key::Equals)
+            return "operator";
+        return "function";
+    };
+    for (const KeyPlace &p : kKeypad) {
         QPushButton *b = makeButton(p, keyFont);
-        b->setProperty("keyClass", p.number <= 9 || p.number == 11                        ? "digit"
-                                   : (p.number >= 13 && p.number <= 16) || p.number == 22 ? "operator"
-                                                                                          : "function");
+        b->setProperty("keyClass", keyClass(p.key));
     }
     QFont smallKey = font();
     smallKey.setPointSizeF(10);
-    for (const Place &p : kSmallButtons) {
+    for (const KeyPlace &p : kSmallButtons) {
         QPushButton *b = makeButton(p, smallKey);
         b->setProperty("keyClass", "small");
     }
@@ -236,9 +250,9 @@ void countform::setMessageText(const QString &text)
     render();
 }
 
-QPushButton *countform::button(int number) const
+QPushButton *countform::button(Key key) const
 {
-    const auto it = m_buttons.find(number);
+    const auto it = m_buttons.find(key);
     return it == m_buttons.end() ? nullptr : it->second;
 }
 
@@ -294,7 +308,7 @@ void countform::setSkin(const QPixmap &picture)
 
 void countform::setSpeakerPicture(bool on)
 {
-    QPushButton *b = m_buttons[28];
+    QPushButton *b = button(Key::SpeechSwitch);
     const QPixmap picture(on ? QStringLiteral("计算器sound开.bmp") : QStringLiteral("计算器sound关.bmp"));
     if (picture.isNull()) {
         b->setIcon(QIcon());
@@ -308,7 +322,7 @@ void countform::setSpeakerPicture(bool on)
 
 void countform::paintTrayButton(bool active)
 {
-    QLabel *tray = m_labels[-1];
+    QLabel *tray = m_trayButton;
     QPalette p = tray->palette();
     p.setColor(QPalette::Window, active ? kTrayActive : kTrayInactive);
     tray->setPalette(p);
@@ -329,10 +343,10 @@ void countform::stepSizeMode(std::int16_t &zoomState)
             moveTwips(m_labels[n], 0, -kMiniShiftUp);
         for (int n : kMovingLabels)
             moveTwips(m_labels[n], -kMiniShiftLeft, 0);
-        m_labels[-1]->hide();
-        for (int n : kSmallButtonsHiddenInMini)
-            m_buttons[n]->hide();
-        m_labels[-2]->hide();
+        m_trayButton->hide();
+        for (const KeyPlace &p : kSmallButtons)
+            m_buttons[p.key]->hide();
+        m_clock->hide();
         setTwipsGeometry(this, 0, 0, kMiniWidth, kMiniHeight);
         for (int n : {2, 3, 4, 5, 6})
             m_lines[n]->hide();
@@ -342,10 +356,10 @@ void countform::stepSizeMode(std::int16_t &zoomState)
         m_lines[1]->show();
         for (int n : kMovingLabels)
             moveTwips(m_labels[n], kMiniShiftLeft, kMiniShiftUp);
-        m_labels[-1]->show();
-        for (int n : kSmallButtonsHiddenInMini)
-            m_buttons[n]->show();
-        m_labels[-2]->show();
+        m_trayButton->show();
+        for (const KeyPlace &p : kSmallButtons)
+            m_buttons[p.key]->show();
+        m_clock->show();
         setTwipsGeometry(this, 0, 0, kFullWidth, kFullHeight);
         for (int n : {2, 3, 4, 5})
             m_lines[n]->show();

@@ -33,7 +33,7 @@ public:
     // Shows the calculator's view on the labels and runs or stops Timer1.
     void render();
 
-    QPushButton *button(int number) const;
+    QPushButton *button(Key key) const;
     QLabel *label(int number) const;
     LineElement *line(int number) const;
     WindowTimer *timer1() const { return m_timer1; }
@@ -73,9 +73,11 @@ private:
     bool previewKey(QKeyEvent *event);
 
     Calculator &m_calculator;
-    std::map<int, QPushButton *> m_buttons;
+    std::map<Key, QPushButton *> m_buttons;
     std::map<int, QLabel *> m_labels;
     std::map<int, LineElement *> m_lines;
+    QLabel *m_trayButton = nullptr; // Picture1
+    QLabel *m_clock = nullptr;      // Image1
     WindowTimer *m_timer1 = nullptr;
     WindowTimer *m_timer2 = nullptr;
     std::optional<QPoint> m_dragOffset;

@@ -222,7 +222,7 @@ void Program::perform(Action action)
 void Program::focusEquals()
 {
     if (m_main) {
-        if (QPushButton *equals = m_main->button(22))
+        if (QPushButton *equals = m_main->button(Key::Equals))
             equals->setFocus(Qt::OtherFocusReason);
     }
 }

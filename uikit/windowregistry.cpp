@@ -29,9 +29,6 @@ void WindowRegistry::add(QWidget *window)
     connect(window, &QObject::destroyed, this, [this] { emit windowLeft(); });
 }
 
-void WindowRegistry::remove(QWidget *window)
-{
-    m_windows.removeAll(window);
-}
+void WindowRegistry::remove(QWidget *window) { m_windows.removeAll(window); }
 
 } // namespace numbelle::ui

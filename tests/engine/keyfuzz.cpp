@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <vector>
 
 using namespace numbelle;
 
@@ -54,7 +55,11 @@ int main(int argc, char **argv)
                              u"sqr(abs(int(fix(log(exp(round(hex(oct(cint(csng(rnd mod and or not xor E\b\b\b\x1b"
                              u"，。";
     const size_t typedCount = sizeof typed / sizeof typed[0] - 1;
-    const auto buttons = keypadButtons();
+    std::vector<int> buttons;
+    for (const KeySpec &key : keyTable()) {
+        if (key.button != kNoButton)
+            buttons.push_back(key.button);
+    }
     std::mt19937 rng(seed);
     long displayFaults = 0;
     for (long i = 0; i < count; ++i) {
@@ -62,7 +67,7 @@ int main(int argc, char **argv)
         if (r < 55) {
             calc.keyPress(typed[rng() % typedCount]);
         } else if (r < 85) {
-            calc.clickButton(buttons[rng() % buttons.size()].number);
+            calc.clickButton(buttons[rng() % buttons.size()]);
         } else if (r < 92) {
             // The read-out timer ticks only while it runs.
             if (calc.view().timer1Enabled)
