@@ -28,8 +28,15 @@ install_packages() {
 }
 
 build() {
-  cmake -S . -B build -G Ninja -DBUILD_TESTING=ON >/dev/null
-  cmake --build build -j"$(nproc)"
+  cmake --preset dev >/dev/null
+  cmake --build --preset dev -j"$(nproc)"
+}
+
+# Prints how long a step took, so the README can say what each part costs.
+timed() {
+  local start=$SECONDS
+  "$@"
+  echo "== $* took $((SECONDS - start)) s"
 }
 
 case "${1:-}" in
@@ -40,15 +47,13 @@ case "${1:-}" in
     ;;
   test)
     install_packages
-    build
+    timed build
     # Again under AddressSanitizer and UBSan: the unit tests, 100,000 random
     # keys through the calculator and 20,000 random commands through the windows.
-    cmake -S . -B build-asan -G Ninja -DNUMBELLE_SANITIZE=ON -DBUILD_TESTING=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-    cmake --build build-asan -j"$(nproc)" --target numbelle_unit_tests numbelle_keyfuzz numbelle-script
-    build-asan/bin/numbelle_unit_tests --gtest_brief=1
-    build-asan/bin/numbelle_keyfuzz 100000
-    ASAN_OPTIONS=detect_leaks=0 bash tests/ui-random.sh build-asan/bin/numbelle-script 20000
-    ctest --test-dir build -j"$(nproc)" --output-on-failure
+    cmake --preset asan >/dev/null
+    timed cmake --build --preset asan -j"$(nproc)"
+    timed ctest --preset asan -j"$(nproc)"
+    timed ctest --preset dev -j"$(nproc)"
     ;;
   build)
     install_packages

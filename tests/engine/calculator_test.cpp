@@ -1,3 +1,338 @@
+// The keypad calculator without windows: rows of keys, then what the main
+// window would show (Label1, Label6), the words spoken and the state left.
+//
+// Keys are written as a small script: plain characters are typed (as the
+// keyboard delivers them), and braces name the other inputs:
+//   {Cn}   a click on button CommandN (through its guards)
+//   {F2}   the F2 key (mode cycle); {L4} {L11} clicks on those labels
+//   {T}    one tick of the read-out timer, {T*} ticks until it stops
+//   {dpN}  decimal places N in the settings
+//   {mem V} a stored memory value V (as read from the settings file)
+// The calculator starts as the program starts it: in expression mode.
+
+#include "common/numtext.h"
 #include "engine/calculator.h"
+#include "platform/recording/recordingplatform.h"
+#include "records/recordstore.h"
+#include "speech/speaker.h"
+#include "tests/support/qtprinting.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
-TEST(Calculator, Placeholder) {}
+
+using namespace numbelle;
+
+namespace {
+
+class Host final : public CalculatorHost {
+public:
+    void perform(Action action) override { actions.append(int(action)); }
+    void focusEquals() override {}
+    void saveSettings() override { ++saves; }
+    void messageBox(const QString &title, const QString &text) override { messages.append(title + u'|' + text); }
+    void speakerChanged(bool) override {}
+
+    QList<int> actions;
+    QStringList messages;
+    int saves = 0;
+};
+
+// One calculator with its program-wide state, speaking into the recording
+// platform, storing records in a folder of its own.
+class Rig {
+public:
+    Rig() : speaker(state, recording.platform().sound), records(dir.filePath(QStringLiteral("datafile.txt")))
+    {
+        state.voiceOn = kTrue;
+        calc.startUp();
+    }
+
+    void run(QStringView keys)
+    {
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            if (keys[i] != u'{') {
+                calc.keyPress(keys[i].unicode());
+                continue;
+            }
+            const qsizetype end = keys.indexOf(u'}', i);
+            const QString token = keys.mid(i + 1, end - i - 1).toString();
+            i = end;
+            if (token == u"F2")
+                calc.keyDown(SpecialKey::F2);
+            else if (token == u"L4")
+                calc.clickLabel4();
+            else if (token == u"L11")
+                calc.clickLabel11();
+            else if (token == u"T")
+                tick();
+            else if (token == u"T*") {
+                for (int n = 0; n < 100 && calc.view().timer1Enabled; ++n)
+                    tick();
+            } else if (token.startsWith(u"dp"))
+                state.settings.decimalPlaces = std::int16_t(token.mid(2).toInt());
+            else if (token.startsWith(u"mem ")) {
+                state.settings.memoryValue = token.mid(4).toDouble();
+                state.settings.memoryFlag = 1;
+                calc.startUp();
+            } else if (token.startsWith(u'C'))
+                calc.clickButton(token.mid(1).toInt());
+            else
+                ADD_FAILURE() << "unknown key token " << token.toStdString();
+        }
+    }
+
+    QString spoken() { return recording.takeSpoken().join(u' '); }
+
+    // "name=value" pairs of state, values as shortest round-trip text.
+    QString variable(const QString &name) const
+    {
+        if (name == u"pendingOperator")
+            return QString::number(int(calc.pendingOperator()));
+        if (name == u"accumulator")
+            return shortestText(calc.accumulator());
+        if (name == u"operand")
+            return shortestText(calc.operand());
+        if (name == u"lastResult")
+            return shortestText(state.lastResult);
+        if (name == u"memoryValue")
+            return shortestText(state.settings.memoryValue);
+        if (name == u"errorLock")
+            return QString::number(calc.errorLock());
+        if (name == u"pointEntered")
+            return QString::number(calc.pointEntered());
+        if (name == u"recordCount")
+            return QString::number(state.recordCount);
+        if (name == u"calcMode")
+            return QString::number(state.calcMode);
+        return QStringLiteral("<no variable %1>").arg(name);
+    }
+
+    QTemporaryDir dir;
+    ProgramState state;
+    platform::RecordingPlatform recording;
+    Speaker speaker;
+    RecordStore records;
+    Host host;
+    Calculator calc{state, speaker, records, host};
+
+private:
+    void tick()
+    {
+        if (calc.view().timer1Enabled)
+            calc.timer1Tick();
+    }
+};
+
+struct Row {
+    const char *name;
+    const char16_t *keys;
+    const char16_t *label1;
+    const char16_t *label6 = nullptr; // not checked when null
+    const char *spoken = nullptr;     // not checked when null
+    const char *state = nullptr;      // "name=value name=value", not checked when null
+};
+
+void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
+
+class Keys : public testing::TestWithParam<Row> {};
+
+TEST_P(Keys, ShowSpeakAndLeaveState)
+{
+    const Row &row = GetParam();
+    Rig rig;
+    rig.run(row.keys);
+    EXPECT_EQ(rig.calc.view().label1, QString::fromUtf16(row.label1));
+    if (row.label6) {
+        EXPECT_EQ(rig.calc.view().label6, QString::fromUtf16(row.label6));
+    }
+    if (row.spoken) {
+        EXPECT_EQ(rig.spoken(), QString::fromLatin1(row.spoken));
+    }
+    if (row.state) {
+        for (const QString &pair : QString::fromLatin1(row.state).split(u' ', Qt::SkipEmptyParts)) {
+            const QString name = pair.section(u'=', 0, 0);
+            EXPECT_EQ(rig.variable(name), pair.section(u'=', 1)) << name.toStdString();
+        }
+    }
+}
+
+std::string rowName(const testing::TestParamInfo<Row> &info) { return info.param.name; }
+
+// Calculate mode is two F2 presses from the start.
+#define CALC u"{F2}{F2}"
+
+const Row kEntryRows[] = {
+    {"LoneZeroIsReplaced", CALC u"7", u"7"},
+    {"PointKeepsItsZero", CALC u"z.7", u"0.7"},
+    {"SecondPointIgnored", CALC u"z.7.{C11}", u"0.7"},
+    {"PointAfterOperatorStartsBare", CALC u"12+.5", u".5"},
+    {"PointAfterOperatorAdds", CALC u"12+.5=", u"12.5", nullptr, "f1 f2 f14 f13 f5 f23"},
+    {"BackspaceDropsPointThenDigit", CALC u"12.5\b\b", u"12", nullptr, nullptr, "pointEntered=0"},
+    {"BackspaceToZero", CALC u"7\b\b", u"0"},
+    {"AppendXOnlyInEntryMode", CALC u"x", u"0"},
+    {"ClearEntryKeepsTheOperation", CALC u"5+3e4=", u"9", nullptr, "f5 f14 f3 f24 f4 f23"},
+    {"ClearAllForgetsEverything", CALC u"8+{C21}", u"0", nullptr, nullptr,
+     "pendingOperator=0 accumulator=0 lastResult=0"},
+};
+INSTANTIATE_TEST_SUITE_P(Entry, Keys, testing::ValuesIn(kEntryRows), rowName);
+
+const Row kOperatorRows[] = {
+    {"ChainWithoutPrecedence", CALC u"2+3*4=", u"20"},
+    {"RunningTotalWithBlank", CALC u"2+3*", u" 5"},
+    {"GoesOnFromResult", CALC u"2+3*4=+1=", u"21"},
+    {"EqualsRightAfterOperator", CALC u"5+=", u"10"},
+    {"TypedOperatorReplacesPending", CALC u"8+-3=", u"5", nullptr, "f8 f14 f3 f23"},
+    {"ButtonIgnoresSecondOperator", CALC u"8{C13}{C14}", u" 8", nullptr, nullptr, "pendingOperator=1"},
+    {"NegativeFractionShowsZero", CALC u"0-.5=", u"-0.5"},
+    {"WholeResultWithoutPoint", CALC u"8/2=", u"4"},
+    {"DecimalSum", CALC u".1+.2=", u"0.3"},
+    {"FractionTotalShowsZero", CALC u".25+", u"0.25"},
+    {"FifteenDigits", CALC u"10/3=", u"3.33333333333333", nullptr, nullptr, "lastResult=3.3333333333333335"},
+    {"DivideByZeroLocks", CALC u"7/0=", u"ERR0R除数为零!", nullptr, "f7 f17 f0", "errorLock=-1"},
+    {"LockedKeysDoNothing", CALC u"7/0={C7}7{L4}", u"ERR0R除数为零!"},
+    {"BackspaceWorksWhileLocked", CALC u"7/0=\b", u"0", nullptr, nullptr, "errorLock=-1"},
+    {"ClearButtonLiftsTheLock", CALC u"7/0={C21}", u"0", nullptr, nullptr, "errorLock=0"},
+    {"ZSpeaksZeroThenClears", CALC u"9/0+z", u"0", nullptr, "f9 f17 f0 f0 f22", "errorLock=0"},
+};
+INSTANTIATE_TEST_SUITE_P(Operators, Keys, testing::ValuesIn(kOperatorRows), rowName);
+
+const Row kUnaryRows[] = {
+    {"SignChange", CALC u"5{C10}", u"-5"},
+    {"SignChangeTwice", CALC u"5{C10}{C10}", u"5"},
+    {"TimesHundred", CALC u".25{C25}", u" 25"},
+    {"Reciprocal", CALC u"4{C23}", u"0.25", nullptr, "f4 f27", "lastResult=0.25 pendingOperator=5"},
+    {"ReciprocalOfZeroLocks", CALC u"0{C23}", u"ERR0R除数为零!", nullptr, nullptr, "errorLock=-1"},
+    {"RootOfNegativeLocks", CALC u"9{C10}{C35}", u"ERR0R无理数!", nullptr, "f9 f26"},
+    {"RootDropsPendingOperation", CALC u"8+4{C35}+1=", u"3"},
+    {"ReciprocalRoundedToPlaces", CALC u"{dp2}3{C23}", u"0.33"},
+    {"RootRoundedToWhole", CALC u"{dp4}2{C35}", u"1"},
+    {"UnaryKeysLockedByError", CALC u"1/0={C10}{C35}", u"ERR0R除数为零!"},
+};
+INSTANTIATE_TEST_SUITE_P(Unary, Keys, testing::ValuesIn(kUnaryRows), rowName);
+
+const Row kRoundingRows[] = {
+    {"TwoPlaces", CALC u"{dp2}1/3=", u"0.33"},
+    {"TwoPlacesReadOut", CALC u"{dp2}1/3={T*}", u"0.33", nullptr, "f1 f17 f3 f23 f0 f13 f3 f3"},
+    {"WholeTiesToEven", CALC u"{dp4}10/4=", u"2"},
+    {"WholeRoundsUp", CALC u"{dp4}14/4=", u"4"},
+    {"RunningTotalNotRounded", CALC u"{dp3}1/3+", u"0.333333333333333"},
+    {"RoundedToZeroShowsTwoZeros", CALC u"{dp2}.001=", u"0.00"},
+    {"ZeroReadOutShowsZero", CALC u"{dp2}.001={T}", u"0"},
+    {"LabelClickCyclesPlaces", CALC u"{L11}{L11}1/3=", u"0.33"},
+};
+INSTANTIATE_TEST_SUITE_P(Rounding, Keys, testing::ValuesIn(kRoundingRows), rowName);
+
+const Row kReadOutRows[] = {
+    {"NegativeNumberWordByWord", CALC u"0-12.5={T*}", u"-12.5", nullptr, "f0 f15 f1 f2 f13 f5 f23 f25 f1 f2 f13 f5"},
+    {"ZeroResultOnFirstTick", CALC u"5-5={T}", u"0", nullptr, "f5 f15 f5 f23 f0"},
+    {"AnyKeyStopsTheReadOut", CALC u"3*4={T}5", u"5", nullptr, "f3 f16 f4 f23 f1 f5"},
+};
+INSTANTIATE_TEST_SUITE_P(ReadOut, Keys, testing::ValuesIn(kReadOutRows), rowName);
+
+const Row kMemoryRows[] = {
+    {"StoreShowsIndicator", CALC u"12s", u"12", nullptr, "f1 f2 f20", "memoryValue=12"},
+    {"ClearWithoutMemorySpeaksNothing", CALC u"c", u"0", nullptr, ""},
+    {"RecallWithoutMemorySpeaksNothing", CALC u"r", u"0", nullptr, ""},
+    {"AddToEmptyMemoryStores", CALC u"5m", u"5", nullptr, nullptr, "memoryValue=5"},
+    {"AddToMemory", u"{mem 5}" CALC u"7m", u"7", nullptr, nullptr, "memoryValue=12"},
+    {"RecallShowsMemory", u"{mem -2.5}" CALC u"r", u"-2.5", nullptr, "f19"},
+    {"NegativeStore", CALC u"0-2.5=s", u"-2.5", nullptr, nullptr, "memoryValue=-2.5"},
+};
+INSTANTIATE_TEST_SUITE_P(Memory, Keys, testing::ValuesIn(kMemoryRows), rowName);
+
+const Row kExpressionRows[] = {
+    {"Precedence", u"1+2*3=", u"1+2×3=7", nullptr, "f1 f14 f2 f16 f3 f23"},
+    {"ReadOutAfterEquals", u"1+2*3={T*}", u"1+2×3=7", nullptr, "f1 f14 f2 f16 f3 f23 f7"},
+    {"GoesOnFromResult", u"1+2*3=*2=", u"7×2=14"},
+    {"SecondOperatorIgnored", u"5++", u"5+", nullptr, "f5 f14"},
+    {"CommaIsPoint", u"1,5+1=", u"1.5+1=2.5"},
+    {"FullWidthStop", u"2。5*", u"2.5×"},
+    {"FunctionsRounded", u"{dp2}sqr(2)=", u"sqr(2)=1.41"},
+    {"FailedEvaluationKeepsFormula", u"2+=", u"2+", u"表达式错误！"},
+    {"TypingClearsTheMessage", u"2+=3=", u"2+3=5", u""},
+    {"EnterIsNotPartOfFormula", u"7-10\r=", u"7-10=-3"},
+    {"TypedPlusAfterNegativeFraction", u"0-.5=+", u"- 0.5+"},
+    {"TypedTimesAfterNegativeFraction", u"0-.5=*", u"-0.5×"},
+    {"ButtonPlusAfterNegativeFraction", u"0-.5={C13}", u"- 0.5+"},
+    {"WrapsAfter32", u"1234567890123456789012345678901234567890", u"12345678901234567890123456789012\r\n34567890"},
+};
+INSTANTIATE_TEST_SUITE_P(Expression, Keys, testing::ValuesIn(kExpressionRows), rowName);
+
+const Row kIdentityRows[] = {
+    {"FifteenToEighteen", CALC u"110105491231002n", u"11010519491231002X", u"新身份证号", nullptr, "pendingOperator=5"},
+    {"NextDigitStartsOver", CALC u"110105491231002n5", u"5", u""},
+    {"TooShort", CALC u"11010549123100n", u"11010549123100", u"旧号码位数错"},
+    {"TooLong", CALC u"1101054912310021n", u"1101054912310021", u"旧号码位数错"},
+    {"NotAllDigits", CALC u"11010549123.002n", u"11010549123.002", u"旧号码位数错"},
+    {"NothingInEntryMode", u"{F2}11010519491231002xn", u"11010519491231002X"},
+};
+INSTANTIATE_TEST_SUITE_P(Identity, Keys, testing::ValuesIn(kIdentityRows), rowName);
+
+const Row kCapitalsRows[] = {
+    {"TypedAmount", CALC u"1234.56{C24}", u"壹仟贰佰叁拾肆元伍角陆分"},
+    {"Result", CALC u"10/4*5={C24}", u"壹拾贰元伍角"},
+    {"TrailingZeroKept", CALC u"1.50{C24}", u"壹元伍角零"},
+    {"HundredMillions", CALC u"100010000{C24}", u"壹亿零壹万元整"},
+    {"ZeroStays", CALC u"0{C24}", u"0"},
+};
+INSTANTIATE_TEST_SUITE_P(Capitals, Keys, testing::ValuesIn(kCapitalsRows), rowName);
+
+const Row kEntryModeRows[] = {
+    {"NumberStaysAsTyped", u"{F2}12+3", u"123", u"0"},
+    {"EqualsStoresAndCounts", u"{F2}123=", u"123", u"1", "f1 f2 f3 f23", "recordCount=1"},
+    {"NextNumberReplacesStored", u"{F2}123=45=", u"45", u"2"},
+    {"XAppended", u"{F2}1234x=", u"1234X", u"1"},
+};
+INSTANTIATE_TEST_SUITE_P(EntryMode, Keys, testing::ValuesIn(kEntryModeRows), rowName);
+
+// What entry mode leaves in the record file, byte for byte.
+TEST(EntryMode, RecordsReachTheFileAsTheyAreStored)
+{
+    Rig rig;
+    // Operators do nothing in entry mode: "-5" is stored as 5.
+    rig.run(u"{F2}31=32=-5=");
+    QFile file(rig.dir.filePath(QStringLiteral("datafile.txt")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray(" 1 31\r\n 2 32\r\n 3 5\r\n"));
+}
+
+TEST(EntryMode, ModeChangeClosesTheRecordFile)
+{
+    Rig rig;
+    rig.run(u"{F2}7=");
+    EXPECT_TRUE(rig.records.isOpen());
+    rig.run(u"{F2}");
+    EXPECT_FALSE(rig.records.isOpen());
+    EXPECT_EQ(rig.calc.view().label4, QStringLiteral("计算"));
+}
+
+TEST(EntryMode, SaveButtonReportsTheOutcome)
+{
+    Rig rig;
+    rig.run(u"{F2}7={C12}");
+    EXPECT_EQ(rig.host.messages, QStringList{QStringLiteral("|数据已得到保存")});
+}
+
+// The identity-number check character (ISO 7064 MOD 11-2).
+TEST(IDCode, WidensTheYearAndAppendsTheCheckCharacter)
+{
+    EXPECT_EQ(IDCode(QStringLiteral("110105491231002")), QStringLiteral("11010519491231002X"));
+    EXPECT_EQ(IDCode(QStringLiteral("440524800101001")), QStringLiteral("440524198001010013"));
+    // Remainder 0 gives "1", remainder 1 gives "0".
+    EXPECT_EQ(IDCode(QStringLiteral("110105491231001")), QStringLiteral("110105194912310011"));
+    EXPECT_EQ(IDCode(QStringLiteral("110105491231007")), QStringLiteral("110105194912310070"));
+}
+
+TEST(Keys, WindowKeysAreHandedToTheHost)
+{
+    Rig rig;
+    rig.run(CALC u"dkta{C29}{C31}{C34}{C32}{C27}");
+    using A = CalculatorHost::Action;
+    EXPECT_EQ(rig.host.actions, (QList<int>{int(A::OpenLoan), int(A::Securities), int(A::IncomeTax),
+                                            int(A::MinimizeWindow), int(A::ViewRecords), int(A::ClearRecords),
+                                            int(A::OpenSettings), int(A::OpenManual), int(A::Exit)}));
+}
+
+} // namespace

@@ -1,3 +1,154 @@
+// The record file of entry mode, checked byte for byte on disk.
+
 #include "records/recordstore.h"
+#include "tests/support/qtprinting.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
-TEST(RecordStore, Placeholder) {}
+
+using namespace numbelle;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+struct LineRow {
+    std::int64_t number;
+    const char16_t *text;
+    const char *bytes;
+};
+
+class RecordLineBytes : public testing::TestWithParam<LineRow> {};
+
+TEST_P(RecordLineBytes, PrintFormNumberTextAndCrLf)
+{
+    const LineRow &row = GetParam();
+    EXPECT_EQ(recordLine(row.number, QString::fromUtf16(row.text)), QByteArray(row.bytes));
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, RecordLineBytes,
+                         testing::Values(LineRow{1, u"123", " 1 123\r\n"}, LineRow{40000, u"5", " 40000 5\r\n"},
+                                         LineRow{2, u"11010519491231002X", " 2 11010519491231002X\r\n"},
+                                         LineRow{3, u"壹元", " 3 \xD2\xBC\xD4\xAA\r\n"}, LineRow{4, u"", " 4 \r\n"}));
+
+struct CountRow {
+    const char *name;
+    const char *bytes;
+    std::int64_t records;
+};
+
+class CountedRecords : public testing::TestWithParam<CountRow> {};
+
+TEST_P(CountedRecords, CountsLinesWithContent)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    writeAll(path, GetParam().bytes);
+    EXPECT_EQ(countRecords(path), GetParam().records);
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, CountedRecords,
+                         testing::Values(CountRow{"Empty", "", 0}, CountRow{"One", " 1 5\r\n", 1},
+                                         CountRow{"NoFinalLineEnd", " 1 5\r\n 2 6", 2},
+                                         CountRow{"BlankLinesSkipped", " 1 5\r\n\r\n   \r\n 2 6\r\n", 2},
+                                         CountRow{"CommaInsideText", " 1 1,5\r\n", 1},
+                                         CountRow{"LfOnly", " 1 5\n 2 6\n", 2}),
+                         [](const testing::TestParamInfo<CountRow> &row) { return std::string(row.param.name); });
+
+TEST(RecordFile, MissingFileCountsNothingAndReadsNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("none.txt"));
+    EXPECT_EQ(countRecords(path), 0);
+    EXPECT_TRUE(readRecords(path).isEmpty());
+}
+
+TEST(RecordFile, ReadsNumberAndTextByTheListRules)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    writeAll(path, " 1 123\r\n 2 1,5\r\n\r\n 3 \"quoted\"\r\n 4 \xD2\xBC\xD4\xAA\r\n");
+    const QList<Record> records = readRecords(path);
+    ASSERT_EQ(records.size(), 4);
+    EXPECT_EQ(records[0].number, 1);
+    EXPECT_EQ(records[0].text, QStringLiteral("123"));
+    EXPECT_EQ(records[1].text, QStringLiteral("1,5"));
+    EXPECT_EQ(records[2].text, QStringLiteral("quoted"));
+    EXPECT_EQ(records[3].number, 4);
+    EXPECT_EQ(records[3].text, QStringLiteral("壹元"));
+}
+
+TEST(RecordStore, AppendsEachRecordStraightToTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    RecordStore store(path);
+    EXPECT_FALSE(store.isOpen());
+    ASSERT_TRUE(store.openAppend());
+    EXPECT_TRUE(store.isOpen());
+    ASSERT_TRUE(store.append(1, QStringLiteral("31")));
+    // On disk before any close: nothing waits in a buffer of the program.
+    EXPECT_EQ(readAll(path), QByteArray(" 1 31\r\n"));
+    ASSERT_TRUE(store.flush());
+    ASSERT_TRUE(store.append(2, QStringLiteral("32")));
+    store.close();
+    EXPECT_FALSE(store.isOpen());
+    EXPECT_EQ(readAll(path), QByteArray(" 1 31\r\n 2 32\r\n"));
+}
+
+TEST(RecordStore, AppendsAfterWhatIsThere)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    writeAll(path, " 1 7\r\n");
+    RecordStore store(path);
+    store.openAppend();
+    store.append(2, QStringLiteral("8"));
+    store.close();
+    EXPECT_EQ(readAll(path), QByteArray(" 1 7\r\n 2 8\r\n"));
+}
+
+TEST(RecordStore, TruncateEmptiesAndCreates)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    RecordStore store(path);
+    ASSERT_TRUE(store.truncate());
+    EXPECT_EQ(readAll(path), QByteArray());
+    writeAll(path, " 1 7\r\n");
+    store.openAppend();
+    ASSERT_TRUE(store.truncate());
+    EXPECT_FALSE(store.isOpen());
+    EXPECT_EQ(readAll(path), QByteArray());
+}
+
+// A record file the system will not open (here a folder of that name): the
+// store still counts as open for the program, and every append and flush
+// reports the failure instead of losing records silently.
+TEST(RecordStore, AnUnwritableFileReportsEveryFailure)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    ASSERT_TRUE(QDir().mkdir(path));
+    RecordStore store(path);
+    EXPECT_FALSE(store.openAppend());
+    EXPECT_TRUE(store.isOpen());
+    EXPECT_FALSE(store.append(1, QStringLiteral("5")));
+    EXPECT_FALSE(store.flush());
+    EXPECT_FALSE(store.truncate());
+}
+
+} // namespace
