@@ -8,6 +8,7 @@
 // reader of its own so the check does not depend on the audio code it is
 // meant to back up.
 
+#include "common/shippedfile.h"
 #include "speech/speaker.h"
 
 #include <gtest/gtest.h>
@@ -578,3 +579,13 @@ TEST_F(SoundFile, OverlapsOfTwoWordRangesAreSilent)
 }
 
 } // namespace
+
+// A program folder seeded by an earlier version gets the new sound file only
+// if that version's hash is listed; the next version must know this one.
+TEST(ShippedSoundFile, TheCurrentFileIsListedAsShipped)
+{
+    const QByteArray hash = numbelle::sha256Hex(QStringLiteral(NUMBELLE_SOURCE_DIR "/resources/dansheng109.wav"));
+    ASSERT_FALSE(hash.isEmpty());
+    EXPECT_TRUE(numbelle::shippedSoundFileHashes().contains(hash))
+        << "add " << hash.toStdString() << " to shippedSoundFileHashes() in speech/speaker.cpp";
+}
