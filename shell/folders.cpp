@@ -1,6 +1,8 @@
 #include "folders.h"
 
+#include "common/shippedfile.h"
 #include "shell/defaultfiles.h"
+#include "speech/speaker.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,6 +33,9 @@ bool isWritableFolder(const QString &path)
 // Copies the installed defaults that the folder does not have yet.
 void seed(const QString &folder, const QString &from)
 {
+    // A sound file an earlier version put there gives way to the installed one.
+    const QString sound = u'/' + QLatin1StringView(kSoundFileName);
+    refreshShippedFile(folder + sound, from + sound, shippedSoundFileHashes());
     for (const QString &name : defaultFiles()) {
         const QString target = folder + u'/' + name;
         const QString source = from + u'/' + name;

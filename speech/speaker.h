@@ -7,12 +7,22 @@
 #include "common/programstate.h"
 #include "platform/platform.h"
 
+#include <QByteArray>
+#include <QList>
+
 #include <functional>
 #include <optional>
 
 namespace numbelle {
 
 inline constexpr char kSoundFileName[] = "dansheng109.wav";
+
+// The SHA-256 (lower-case hex) of every sound file the program has shipped,
+// the current one included. A copy in the program folder that is one of them
+// is replaced by the installed file at start (see refreshShippedFile). Add the
+// hash of each new resources/dansheng109.wav here; the sound file test checks
+// that the current one is listed.
+QList<QByteArray> shippedSoundFileHashes();
 
 // Speech codes of the words.
 enum SpeechCode : int {

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # The installed program starts from any directory: it prepares its per-user
-# program folder from the installed defaults and runs there.
+# program folder from the installed defaults and runs there.  A sound file
+# left there by an earlier version is replaced by the installed one; a sound
+# file of the user's own is kept.
 set -euo pipefail
 build=$1
 source=$2
 prefix=$(mktemp -d)
 data=$(mktemp -d)
-trap 'rm -rf "$prefix" "$data"' EXIT
+older=$(mktemp -d)
+own=$(mktemp -d)
+trap 'rm -rf "$prefix" "$data" "$older" "$own"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 test -f "$prefix/share/applications/numbelle.desktop"
 test -f "$prefix/share/icons/hicolor/256x256/apps/numbelle.png"
@@ -22,3 +26,31 @@ grep -v '^#' "$source/resources/default-files.txt" | while IFS= read -r f; do
   cmp "$prefix/share/numbelle/$f" "$data/numbelle/$f"
 done
 echo "installed program started from / and prepared $data/numbelle"
+
+# Starts the installed program on the per-user data folder $1 for two seconds.
+start_on() {
+  local status=0
+  env -u NUMBELLE_DIR QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$1" timeout 2 "$prefix/bin/numbelle" 2>/dev/null || status=$?
+  [ "$status" = 124 ] || { echo "numbelle ended with status $status"; return 1; }
+}
+
+mkdir -p "$own/numbelle"
+head -c 4000 /dev/urandom >"$own/numbelle/dansheng109.wav"
+cp "$own/numbelle/dansheng109.wav" "$own/mine.wav"
+start_on "$own"
+cmp "$own/mine.wav" "$own/numbelle/dansheng109.wav"
+echo "a sound file of the user's own was kept"
+
+# An earlier shipped sound file, from the history when there is one.
+mkdir -p "$older/numbelle"
+for commit in $(git -C "$source" log --format=%H -- resources/dansheng109.wav 2>/dev/null); do
+  git -C "$source" show "$commit:resources/dansheng109.wav" >"$older/numbelle/dansheng109.wav" 2>/dev/null || continue
+  cmp -s "$older/numbelle/dansheng109.wav" "$prefix/share/numbelle/dansheng109.wav" || break
+done
+if [ -s "$older/numbelle/dansheng109.wav" ] && ! cmp -s "$older/numbelle/dansheng109.wav" "$prefix/share/numbelle/dansheng109.wav"; then
+  start_on "$older"
+  cmp "$prefix/share/numbelle/dansheng109.wav" "$older/numbelle/dansheng109.wav"
+  echo "an earlier shipped sound file ($commit) was replaced"
+else
+  echo "no earlier sound file in the history; replacement not checked"
+fi

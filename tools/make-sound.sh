@@ -4,14 +4,27 @@
 #
 # Every word sits at a fixed millisecond range of the file, once in a female
 # voice and once in a male voice; the player seeks to a range and plays it.
-# Each word starts at its range start and ends a few milliseconds before the
-# range end.  Every sample outside the words is an exact zero, so playing a
-# range never picks up a neighbouring word.
+# Each word starts at its range start and has died away at least
+# QUIET_TAIL_MS before the range end.  Every sample outside the words is an
+# exact zero, so playing a range never picks up a neighbouring word.
+#
+# Each word goes through these steps:
+#   1. espeak-ng speaks it at its default rate (SPEED, the same for every word);
+#   2. the zero samples espeak-ng pads with are cut off at both ends;
+#   3. a word longer than the room in its range is shortened with sox's tempo
+#      effect, which keeps the pitch and the voice, by the smallest factor
+#      (in steps of 0.001) that makes it fit;
+#   4. a short fade-in (FADE_IN_S) and a release (RELEASE_S): espeak-ng stops
+#      its last vowel at about -27 dBFS, and without the release that
+#      stop is heard as a cut-off word and as a click;
+#   5. a gain that brings its speech level (see level() below) to LEVEL_DB,
+#      so all words of both voices sound equally loud;
+#   6. a check that no sample goes above PEAK_MAX_DB.
 #
 # Usage: tools/make-sound.sh [OUTPUT.wav]     (default: resources/dansheng109.wav)
 #
-# Needs espeak-ng (1.51) and sox (14.4).  Both are deterministic: the same
-# versions give a bit-identical file on every run.
+# Needs espeak-ng (1.51), sox (14.4) and python3.  All are deterministic: the
+# same versions give a bit-identical file on every run.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -19,10 +32,13 @@ root=$(dirname "$here")
 out=${1:-$root/resources/dansheng109.wav}
 
 readonly RATE=22050        # espeak-ng's own rate, so nothing gets resampled
-readonly MARGIN_MS=5       # silence kept between a word's end and its range end
-readonly SPEED_MIN=175     # espeak-ng's default words per minute
-readonly SPEED_MAX=250     # faster than this gets hard to follow
-readonly FADE_S=0.004      # fade at both clip ends so playback starts/stops without a click
+readonly SPEED=175         # espeak-ng's default words per minute, for every word
+readonly QUIET_TAIL_MS=25  # silence kept between a word's end and its range end
+readonly TEMPO_MAX=1600    # per mille; a word that needs more is too fast to follow
+readonly FADE_IN_S=0.003   # so playback starts without a click
+readonly RELEASE_S=0.050   # so the word dies away instead of stopping
+readonly LEVEL_DB=-19      # speech level of every word, dBFS
+readonly PEAK_MAX_DB=-1    # no sample above this, dBFS
 
 readonly MALE_VOICE=cmn-latn-pinyin
 readonly FEMALE_VARIANT=f3-noecho          # tools/espeak/f3-noecho
@@ -32,6 +48,9 @@ readonly FEMALE_VOICE=$MALE_VOICE+$FEMALE_VARIANT
 # exclusive.  The cmn-latn-pinyin voice is fed tone-numbered pinyin: given
 # Hanzi, espeak-ng reads some characters as pinyin followed by an English
 # digit.  The pinyin is the rest of the line and may contain spaces.
+# Codes 10 and 11 have no range.  Code 12 (12731-13360 in both voices) is no
+# word of its own: its range lies over the end of female 27 and the silence
+# after it.  Code 28 is asked for by no key; its ranges stay silent.
 #
 # code  female        male          word      pinyin
 #       start   end   start   end
@@ -68,6 +87,7 @@ die() { echo "make-sound: $*" >&2; exit 1; }
 
 command -v espeak-ng >/dev/null || die "espeak-ng not found"
 command -v sox >/dev/null || die "sox not found"
+command -v python3 >/dev/null || die "python3 not found"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -90,17 +110,62 @@ espeak-ng --path="$work" --voices=variant | grep -qF "!v/$FEMALE_VARIANT" \
 ms_to_sample_ceil()  { echo $(( ($1 * RATE + 999) / 1000 )); }
 ms_to_sample_floor() { echo $((  $1 * RATE / 1000 )); }
 
-# Synthesises "$pinyin" with voice $1 at speed $2 into $3 as raw 16-bit
-# little-endian samples: leading and trailing zeros cut off, then faded.
-synth() {
-    local voice=$1 speed=$2 dest=$3 pinyin=$4
-    espeak-ng --path="$work" -v "$voice" -s "$speed" -w "$work/raw.wav" "$pinyin"
+samples() { sox --i -s "$1"; }
+
+# Prints the speech level and the peak of a sound file, both in dBFS.  The
+# speech level is the RMS of those 10 ms windows that come within 20 dB of
+# the loudest one: the pause between two syllables and the faint start of a
+# consonant do not count, so a word of two syllables and a word of one that
+# sound equally loud also measure alike.  tests/speech/soundfile_test.cpp
+# measures the words of the finished file the same way.
+level() {
+    sox -D "$1" -t f32 - | python3 -c '
+import array, math, sys
+x = array.array("f")
+x.frombytes(sys.stdin.buffer.read())
+w = int(sys.argv[1]) // 100
+power = [sum(v * v for v in x[i:i + w]) / w for i in range(0, len(x) - w + 1, w)]
+kept = [p for p in power if p >= max(power) / 100]
+level = math.sqrt(sum(kept) / len(kept))
+peak = max(abs(v) for v in x)
+print("%.4f %.4f" % (20 * math.log10(level), 20 * math.log10(peak)))
+' "$RATE"
+}
+
+# Makes the word "$pinyin" in voice $1, at most $2 samples long, into $3 as
+# 16-bit mono WAV; $4 names it in messages.  Sets word_tempo (the tempo
+# factor, per mille), word_gain and word_peak (dB).
+make_word() {
+    local voice=$1 room=$2 dest=$3 name=$4 pinyin=$5
+    espeak-ng --path="$work" -v "$voice" -s "$SPEED" -w "$work/raw.wav" "$pinyin"
     # silence with a zero threshold cuts exactly the zero samples espeak-ng
-    # pads with.  fade needs a known length, hence the second pass.
-    sox -D "$work/raw.wav" "$work/trimmed.wav" \
+    # pads with.  Everything after stays 32-bit float until the last step.
+    sox -D "$work/raw.wav" -e floating-point -b 32 "$work/word.wav" \
         silence 1 0 0 reverse silence 1 0 0 reverse
-    sox -D "$work/trimmed.wav" -t raw -e signed -b 16 -c 1 -L "$dest" \
-        fade h "$FADE_S" -0 "$FADE_S"
+    local len tempo=1000
+    len=$(samples "$work/word.wav")
+    if (( len > room )); then
+        tempo=$(( (len * 1000 + room - 1) / room ))
+        while :; do
+            (( tempo <= TEMPO_MAX )) || die "$name does not fit even at tempo $TEMPO_MAX per mille"
+            sox -D "$work/word.wav" "$work/fast.wav" \
+                tempo -s "$(( tempo / 1000 )).$(printf %03d $(( tempo % 1000 )))"
+            (( $(samples "$work/fast.wav") > room )) || break
+            (( tempo += 1 ))
+        done
+        mv "$work/fast.wav" "$work/word.wav"
+    fi
+    sox -D "$work/word.wav" "$work/faded.wav" fade h "$FADE_IN_S" -0 "$RELEASE_S"
+    local measured peak gain levels
+    levels=$(level "$work/faded.wav")
+    read -r measured peak <<<"$levels"
+    gain=$(python3 -c 'import sys; print("%.4f" % (float(sys.argv[1]) - float(sys.argv[2])))' "$LEVEL_DB" "$measured")
+    sox -D "$work/faded.wav" -e signed -b 16 "$dest" gain "$gain"
+    levels=$(level "$dest")
+    read -r measured peak <<<"$levels"
+    python3 -c 'import sys; sys.exit(float(sys.argv[1]) > float(sys.argv[2]))' "$peak" "$PEAK_MAX_DB" \
+        || die "$name peaks at $peak dBFS"
+    word_tempo=$tempo word_gain=$gain word_peak=$peak
 }
 
 codes=() words=() pinyins=() fstarts=() fends=() mstarts=() mends=()
@@ -114,11 +179,11 @@ placements=$work/placements      # "start_sample clip_file" per word
 : >"$placements"
 file_end_ms=0
 
-# Report on stderr, one line per word: the speed it needed, its length, the
-# part of the range it may use (before the margin), the whole range, and how
-# much of the usable part it fills.
-printf '%-6s %4s %-18s %5s %7s %13s %13s %5s  %s\n' \
-    voice code pinyin speed len_ms usable_ms range_ms fill word >&2
+# Report on stderr, one line per word: the tempo factor it needed, its
+# length, the part of the range it may use (before the quiet tail), the whole
+# range, how much of the usable part it fills, the gain it got and its peak.
+printf '%-6s %4s %-18s %5s %6s %13s %13s %5s %6s %6s  %s\n' \
+    voice code pinyin tempo len_ms usable_ms range_ms fill gain peak word >&2
 
 # Places every word of one voice.  Where two ranges of the same voice
 # overlap, the overlap belongs to neither word and stays silent: the earlier
@@ -143,26 +208,23 @@ place_voice() {
                 (( s = oe > s ? oe : s ))
             fi
         done
-        (( s + MARGIN_MS < e )) || die "$label ${codes[i]}: no room left in its range"
+        (( s + QUIET_TAIL_MS < e )) || die "$label ${codes[i]}: no room left in its range"
 
-        local first last room speed clip len
+        local first last room clip len
         first=$(ms_to_sample_ceil "$s")
-        last=$(ms_to_sample_floor $(( e - MARGIN_MS )))
+        last=$(ms_to_sample_floor $(( e - QUIET_TAIL_MS )))
         room=$(( last - first ))
-        clip=$work/$label-${codes[i]}.raw
-        for (( speed = SPEED_MIN; speed <= SPEED_MAX; speed++ )); do
-            synth "$voice" "$speed" "$clip" "${pinyins[i]}"
-            len=$(( $(stat -c %s "$clip") / 2 ))
-            (( len <= room )) && break
-        done
-        (( speed <= SPEED_MAX )) || die "$label ${codes[i]} (${pinyins[i]}) does not fit even at speed $SPEED_MAX"
+        clip=$work/$label-${codes[i]}.wav
+        make_word "$voice" "$room" "$clip" "$label ${codes[i]} (${pinyins[i]})" "${pinyins[i]}"
+        len=$(samples "$clip")
+        sox "$clip" -t raw "${clip%.wav}.raw"
 
-        echo "$first $clip" >>"$placements"
+        echo "$first ${clip%.wav}.raw" >>"$placements"
         (( file_end_ms = re > file_end_ms ? re : file_end_ms ))
-        printf '%-6s %4s %-18s %5d %7d %13s %13s %4d%%  %s\n' \
-            "$label" "${codes[i]}" "${pinyins[i]}" "$speed" \
-            $(( len * 1000 / RATE )) "$s-$e" "$rs-$re" \
-            $(( len * 100 / room )) "${words[i]}" >&2
+        printf '%-6s %4s %-18s %5s %6d %13s %13s %4d%% %6s %6s  %s\n' \
+            "$label" "${codes[i]}" "${pinyins[i]}" "$(( word_tempo / 1000 )).$(printf %03d $(( word_tempo % 1000 )))" \
+            $(( len * 1000 / RATE )) "$s-$(( e - QUIET_TAIL_MS ))" "$rs-$re" \
+            $(( len * 100 / room )) "$word_gain" "$word_peak" "${words[i]}" >&2
     done
 }
 
