@@ -856,7 +856,11 @@ Token Lexer::next()
         return single(Tok::Caret, 1);
     case u'&':
         return single(Tok::Amp, 1);
-    case u'=':
+    case u'=': // "=>" and "=<" are VBScript's other spellings of ">=" and "<="
+        if (following == u'>')
+            return single(Tok::Ge, 2);
+        if (following == u'<')
+            return single(Tok::Le, 2);
         return single(Tok::Eq, 1);
     case u'(':
         return single(Tok::LParen, 1);
@@ -873,6 +877,8 @@ Token Lexer::next()
     case u'>':
         if (following == u'=')
             return single(Tok::Ge, 2);
+        if (following == u'<') // "><" is "<>"
+            return single(Tok::Ne, 2);
         return single(Tok::Gt, 1);
     default:
         return single(Tok::Bad, 1);
