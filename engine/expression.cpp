@@ -575,8 +575,8 @@ enum class Tok {
 };
 
 // Binding strength of binary operators, higher binds tighter; -1 for anything else.
-// Unary minus sits between `^` and `*`, Not between comparisons and And.
-constexpr int kUnaryMinusPrecedence = 13;
+// Unary signs bind tighter than all of them (-3^2 is 9, as in VBScript); Not sits
+// between comparisons and And.
 constexpr int kNotPrecedence = 6;
 
 int binaryPrecedence(Tok t)
@@ -977,7 +977,8 @@ private:
     }
 
     // A run of unary signs is folded here rather than recursed, so "- - - ... 1" of any
-    // length costs no stack. The operand takes in `^` but nothing weaker: -2^2 is -4.
+    // length costs no stack. The signs apply to the operand alone, before any binary
+    // operator, `^` included: -2^2 is (-2)^2 = 4 and 2^-1^2 is (2^-1)^2 = 0.25.
     std::optional<Value> parseSigned()
     {
         bool anyMinus = false;
@@ -989,7 +990,7 @@ private:
             }
             advance();
         }
-        auto value = parseExpression(kUnaryMinusPrecedence + 1);
+        auto value = parseOperand();
         if (!value || !anyMinus)
             return value; // unary plus leaves the value alone
         const auto x = toNumber(*value);

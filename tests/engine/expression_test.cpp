@@ -59,9 +59,14 @@ TEST_P(ExpressionValue, Evaluates)
 const ValueCase kPrecedence[] = {
     {"MultiplyBeforeAdd", u"1+2*3", 7},
     {"PowerIsLeftAssociative", u"2^3^2", 64},
-    {"NegationAfterPower", u"-2^2", -4},
+    {"NegationBeforePower", u"-2^2", 4},
+    {"NegationInsideParentheses", u"1+(-2^2)", 5},
+    {"NegatedPowerNeedsParentheses", u"-(2^2)", -4},
+    {"NegationBeforePowerAfterProduct", u"2*-3^2", 18},
+    {"NegationBeforePowerAfterDifference", u"1 - -3^2", -8},
     {"NegativeExponent", u"2^-1", 0.5},
-    {"NegatedExponentTakesPower", u"2^-1^2", 0.5},
+    {"NegativeExponentThenPower", u"2^-1^2", 0.25},
+    {"NegationOfBothSides", u"-2^-2", 0.25},
     {"NegativeFactor", u"2*-3", -6},
     {"DoubleNegation", u"- -3", 3},
     {"SubtractLeftToRight", u"10-4-3", 3},
@@ -260,6 +265,7 @@ const ErrorCase kEvaluationErrors[] = {
     {"LiteralOverflow", u"1E309"},
     {"HexTooWide", u"&H100000000"},
     {"RootOfNegative", u"(-8)^(1/3)"},
+    {"RootOfNegatedLiteral", u"-8^(1/3)"},
     {"ZeroToNegativePower", u"0^-1"},
     {"IntegerDivisionOperandTooBig", u"2147483648 \\ 1"},
     {"IntegerDivisionResultTooBig", u"-2147483648 \\ -1"},
@@ -311,6 +317,7 @@ TEST(ExpressionLimits, LongInputsEvaluateInLinearTime)
     EXPECT_EQ(evaluateExpression(repeated(u"1+", 50000) + u"1"), 50001.0);
     EXPECT_EQ(evaluateExpression(repeated(u"0&", 50000) + u"1"), 1.0);
     EXPECT_EQ(evaluateExpression(repeated(u"- ", 50001) + u"1"), -1.0);
+    EXPECT_EQ(evaluateExpression(repeated(u"1^-", 50000) + u"1"), 1.0);
     EXPECT_EQ(evaluateExpression(repeated(u"Not ", 50000) + u"7"), 7.0);
     EXPECT_EQ(evaluateExpression(u"\"" + repeated(u"9", 100000) + u"\""), std::nullopt);
 }
@@ -322,7 +329,7 @@ TEST(ExpressionLimits, ModerateNestingWorksDeepNestingFails)
     EXPECT_EQ(evaluateExpression(repeated(u"Abs(-", 100) + u"2" + repeated(u")", 100)), 2.0);
     EXPECT_EQ(evaluateExpression(repeated(u"(", 10000) + u"1" + repeated(u")", 10000)), std::nullopt);
     EXPECT_EQ(evaluateExpression(repeated(u"-(", 10000) + u"1" + repeated(u")", 10000)), std::nullopt);
-    EXPECT_EQ(evaluateExpression(repeated(u"2^-", 10000) + u"1"), std::nullopt);
+    EXPECT_EQ(evaluateExpression(repeated(u"2^-(", 10000) + u"1" + repeated(u")", 10000)), std::nullopt);
     EXPECT_EQ(evaluateExpression(repeated(u"(", 10000)), std::nullopt);
 }
 

@@ -48,7 +48,6 @@ constexpr KnownDifference kKnownDifferences[] = {
     {"34", "text against True/False is an error yet"},
     {"35", "text against True/False is an error yet"},
     {"37", "text against True/False is an error yet"},
-    {"94", "unary minus binds looser than ^ yet"},
     {"110", "Hex of -32768 is written 16 bits wide yet"},
     {"123", "Oct of -32768 is written 16 bits wide yet"},
     {"177", "CBool does not read #TRUE# yet"},
