@@ -36,7 +36,13 @@ constexpr double kSingleLimit = 0x1.ffffffp127;
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-char toLowerAscii(char16_t c) { return static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c); }
+// Lower-cases ASCII letters; any character beyond ASCII becomes '\0', which no keyword holds.
+char toLowerAscii(char16_t c)
+{
+    if (c >= 0x80)
+        return '\0';
+    return static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
+}
 
 int digitValue(char16_t c)
 {
@@ -423,6 +429,8 @@ std::u16string radixText(std::int32_t value, unsigned bitsPerDigit)
     return digits;
 }
 
+// CBool: text reads as True/False in any case, also in the #TRUE# / #FALSE# form VBScript
+// writes for Booleans in files; otherwise as a number, non-zero being True.
 std::optional<Value> toBoolean(const Value &v)
 {
     if (v.kind == Kind::String) {
@@ -431,13 +439,16 @@ std::optional<Value> toBoolean(const Value &v)
             s.remove_prefix(1);
         while (!s.empty() && isBlank(s.back()))
             s.remove_suffix(1);
-        std::string lower;
-        for (const char16_t c : s.substr(0, 6))
-            lower += toLowerAscii(c);
-        if (s.size() <= 5 && lower == "true")
-            return makeBoolean(true);
-        if (s.size() <= 5 && lower == "false")
-            return makeBoolean(false);
+        constexpr std::size_t kLongestWord = 7; // "#false#"
+        if (s.size() <= kLongestWord) {
+            std::string lower;
+            for (const char16_t c : s)
+                lower += toLowerAscii(c);
+            if (lower == "true" || lower == "#true#")
+                return makeBoolean(true);
+            if (lower == "false" || lower == "#false#")
+                return makeBoolean(false);
+        }
     }
     const auto x = toNumber(v);
     if (!x)

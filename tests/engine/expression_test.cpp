@@ -184,6 +184,8 @@ const ValueCase kFunctions[] = {
     {"CSng", u"CSng(0.1)", static_cast<double>(0.1f)},
     {"CBoolTrue", u"CBool(5)", -1},
     {"CBoolText", u"CBool(\"False\")", 0},
+    {"CBoolHashedTrue", u"CBool(\"#TRUE#\")", -1},
+    {"CBoolHashedFalseAnyCaseAndBlanks", u"CBool(\" #fAlSe# \")", 0},
     {"HexDigitsOnly", u"Hex(16)", 10},
     {"OctDigits", u"Oct(8)", 10},
     {"HexText", u"Hex(255) = \"FF\"", -1},
@@ -288,6 +290,10 @@ const ErrorCase kEvaluationErrors[] = {
     {"HexOutOfRange", u"Hex(2147483648)"},
     {"RoundNegativeDecimals", u"Round(1.5, -1)"},
     {"CBoolWord", u"CBool(\"yes\")"},
+    {"CBoolHashOpen", u"CBool(\"#TRUE\")"},
+    {"CBoolHashedTooLong", u"CBool(\"#TRUEX#\")"},
+    {"CDblHashedTrue", u"CDbl(\"#TRUE#\")"},
+    {"CBoolWordWithWideLetter", u"CBool(\"\u0174rue\")"}, // U+0174 is not "t"
     {"AbsOfText", u"Abs(\"x\")"},
     {"RndSeedOutOfRange", u"Rnd(-1E39)"},
 };

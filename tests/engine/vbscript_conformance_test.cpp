@@ -50,8 +50,6 @@ constexpr KnownDifference kKnownDifferences[] = {
     {"37", "text against True/False is an error yet"},
     {"110", "Hex of -32768 is written 16 bits wide yet"},
     {"123", "Oct of -32768 is written 16 bits wide yet"},
-    {"177", "CBool does not read #TRUE# yet"},
-    {"178", "CBool does not read #FALSE# yet"},
     {"228", "Single values compare with doubles in double precision yet"},
 };
 
