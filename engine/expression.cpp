@@ -641,12 +641,16 @@ void appendText(Value &lhs, const Value &rhs)
     }
 }
 
-// Text against text compares code units (VBScript's binary compare); otherwise both
-// sides are compared as numbers, and text that is not a number is an error.
+// Text against text compares code units (VBScript's binary compare). Text against True
+// or False compares as text too, the Boolean written "True" or "False": VBScript turns
+// the Boolean to the type of the text, so "" = True is False and not an error. Otherwise
+// both sides are compared as numbers, and text that is not a number is an error.
 std::optional<int> compare(const Value &lhs, const Value &rhs)
 {
-    if (lhs.kind == Kind::String && rhs.kind == Kind::String) {
-        const int c = lhs.text.compare(rhs.text);
+    const bool lhsText = lhs.kind == Kind::String;
+    const bool rhsText = rhs.kind == Kind::String;
+    if ((lhsText && (rhsText || rhs.kind == Kind::Boolean)) || (rhsText && lhs.kind == Kind::Boolean)) {
+        const int c = toText(lhs).compare(toText(rhs));
         return (c > 0) - (c < 0);
     }
     const auto a = toNumber(lhs);
