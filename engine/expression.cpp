@@ -13,8 +13,10 @@
 #include <vector>
 
 // Expression mode follows the rules of the VBScript Eval language: Number, Boolean and
-// String values with VBScript coercions, VBScript operator precedence (left associative,
-// `^` included), case-insensitive keywords and the usual numeric built-ins.
+// String values with VBScript coercions (numbers keeping VBScript's Integer, Long, Single
+// or Double subtype where it shows in a result), VBScript operator precedence (left
+// associative, `^` included, unary signs above all), case-insensitive keywords and the
+// usual numeric built-ins.
 //
 // The parser is a precedence-climbing recursive descent that evaluates as it goes. It never
 // throws past evaluateExpression and bounds its recursion so that pathological nesting
@@ -33,10 +35,22 @@ constexpr double kLongMax = 2147483647.0;
 // Halfway between FLT_MAX and 2^128: anything at or above rounds to infinity as a float.
 constexpr double kSingleLimit = 0x1.ffffffp127;
 
+// VBScript's numeric subtypes, kept as far as they change a result: Hex and Oct write an
+// Integer 16 bits wide and anything else 32 bits (Hex(-1) is "FFFF", Hex(-32768) is
+// "FFFF8000" since 32768 is a Long); Single arithmetic rounds to single precision and a
+// Single compares with a Double in single precision. Values are held as doubles throughout.
+enum class Subtype { Integer, Long, Single, Double };
+
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-char toLowerAscii(char16_t c) { return static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c); }
+// Lower-cases ASCII letters; any character beyond ASCII becomes '\0', which no keyword holds.
+char toLowerAscii(char16_t c)
+{
+    if (c >= 0x80)
+        return '\0';
+    return static_cast<char>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
+}
 
 int digitValue(char16_t c)
 {
@@ -165,12 +179,10 @@ std::optional<double> decimalValue(std::u16string_view literal)
 
 struct RadixLiteral {
     std::size_t end;
-    std::optional<double> value;
+    std::optional<std::uint32_t> bits; // none when empty or wider than 32 bits
 };
 
-// Reads the part of a `&H1F`, `&O17` or `&17` literal after the ampersand. VBScript types
-// these by size: up to 16 bits they are an Integer (&HFFFF is -1), up to 32 bits a Long
-// (&H10000 is 65536, &HFFFFFFFF is -1); anything wider is an overflow.
+// Reads the digits of a `&H1F`, `&O17` or `&17` literal after the ampersand.
 RadixLiteral scanRadix(std::u16string_view s, std::size_t pos)
 {
     int base = 8;
@@ -194,9 +206,22 @@ RadixLiteral scanRadix(std::u16string_view s, std::size_t pos)
     }
     if (pos == start || tooWide)
         return {pos, std::nullopt};
-    if (value <= 0xFFFFu)
-        return {pos, static_cast<double>(static_cast<std::int16_t>(value))};
-    return {pos, static_cast<double>(static_cast<std::int32_t>(value))};
+    return {pos, static_cast<std::uint32_t>(value)};
+}
+
+struct TypedNumber {
+    double value;
+    Subtype subtype;
+};
+
+// VBScript types a radix literal by its size: up to 16 bits an Integer (&HFFFF is -1), up
+// to 32 bits a Long (&H10000 is 65536, &HFFFFFFFF is -1). The `&` type suffix makes it a
+// Long whatever its size (&HFFFF& is 65535).
+TypedNumber radixNumber(std::uint32_t bits, bool longSuffix)
+{
+    if (bits <= 0xFFFFu && !longSuffix)
+        return {static_cast<double>(static_cast<std::int16_t>(bits)), Subtype::Integer};
+    return {static_cast<double>(static_cast<std::int32_t>(bits)), Subtype::Long};
 }
 
 // VBScript's reading of text as a number: surrounding blanks, an optional sign, then a
@@ -215,9 +240,9 @@ std::optional<double> numberFromText(std::u16string_view s)
     std::optional<double> value;
     if (!s.empty() && s.front() == u'&') {
         const RadixLiteral literal = scanRadix(s, 1);
-        if (literal.end != s.size())
+        if (literal.end != s.size() || !literal.bits)
             return std::nullopt;
-        value = literal.value;
+        value = radixNumber(*literal.bits, false).value;
     } else {
         const std::size_t end = scanDecimal(s, 0);
         if (end == 0 || end != s.size())
@@ -229,14 +254,15 @@ std::optional<double> numberFromText(std::u16string_view s)
     return value;
 }
 
-// VBScript's text for a number: up to 15 significant digits, exponent form beyond that
-// range ("1E+16", "1E-05").
-std::u16string numberToText(double x)
+// VBScript's text for a number: up to 15 significant digits (7 for a Single), exponent
+// form beyond that range ("1E+16", "1E-05").
+std::u16string numberToText(double x, Subtype subtype)
 {
     if (x == 0.0)
         return u"0";
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 15);
+    const int digits = subtype == Subtype::Single ? 7 : 15;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, digits);
     std::u16string text;
     for (const char *p = buffer; p != result.ptr; ++p)
         text += *p == 'e' ? u'E' : static_cast<char16_t>(*p);
@@ -250,20 +276,58 @@ enum class Kind { Number, Boolean, String };
 
 struct Value {
     Kind kind = Kind::Number;
-    double number = 0.0; // for Boolean: -1 or 0
-    std::u16string text; // for String
+    double number = 0.0;               // for Boolean: -1 or 0
+    std::u16string text;               // for String
+    Subtype subtype = Subtype::Double; // for Number
 };
 
-Value makeNumber(double x) { return Value{Kind::Number, x, {}}; }
+Value makeNumber(double x, Subtype subtype = Subtype::Double) { return Value{Kind::Number, x, {}, subtype}; }
 Value makeBoolean(bool b) { return Value{Kind::Boolean, b ? -1.0 : 0.0, {}}; }
 Value makeText(std::u16string s) { return Value{Kind::String, 0.0, std::move(s)}; }
 
-// Every computed number goes through here: infinities and NaNs are overflow errors.
-std::optional<Value> numberResult(double x)
+// Every computed number goes through here: infinities and NaNs are overflow errors. A
+// result too large for its subtype moves up as VBScript's does (Integer to Long to Double,
+// Single to Double); a Single is rounded to single precision.
+std::optional<Value> numberResult(double x, Subtype subtype = Subtype::Double)
 {
     if (!std::isfinite(x))
         return std::nullopt;
+    switch (subtype) {
+    case Subtype::Integer:
+        if (x >= -32768.0 && x <= 32767.0)
+            return makeNumber(x, Subtype::Integer);
+        [[fallthrough]];
+    case Subtype::Long:
+        if (x >= kLongMin && x <= kLongMax)
+            return makeNumber(x, Subtype::Long);
+        break;
+    case Subtype::Single:
+        if (std::fabs(x) < kSingleLimit)
+            return makeNumber(static_cast<double>(static_cast<float>(x)), Subtype::Single);
+        break;
+    case Subtype::Double:
+        break;
+    }
     return makeNumber(x);
+}
+
+// A value as an operand of arithmetic: text converts to a Double, True/False count as
+// Integers.
+std::optional<TypedNumber> toTypedNumber(const Value &v)
+{
+    switch (v.kind) {
+    case Kind::String: {
+        const auto x = numberFromText(v.text);
+        if (!x)
+            return std::nullopt;
+        return TypedNumber{*x, Subtype::Double};
+    }
+    case Kind::Boolean:
+        return TypedNumber{v.number, Subtype::Integer};
+    case Kind::Number:
+        break;
+    }
+    return TypedNumber{v.number, v.subtype};
 }
 
 std::optional<double> toNumber(const Value &v)
@@ -271,6 +335,29 @@ std::optional<double> toNumber(const Value &v)
     if (v.kind == Kind::String)
         return numberFromText(v.text);
     return v.number;
+}
+
+// The subtype of `a op b` for + - * (and / before it widens integers): the wider of the
+// two, where a Single with a Long makes a Double.
+Subtype widerSubtype(Subtype a, Subtype b)
+{
+    if (a == Subtype::Double || b == Subtype::Double)
+        return Subtype::Double;
+    if (a == Subtype::Single || b == Subtype::Single)
+        return a == Subtype::Long || b == Subtype::Long ? Subtype::Double : Subtype::Single;
+    if (a == Subtype::Long || b == Subtype::Long)
+        return Subtype::Long;
+    return Subtype::Integer;
+}
+
+// Integer when both operands are Integers (or Booleans), otherwise Long: the subtype of
+// `\`, Mod and the bitwise operators.
+Subtype integerSubtype(const Value &a, const Value &b)
+{
+    const auto isInteger = [](const Value &v) {
+        return v.kind == Kind::Boolean || (v.kind == Kind::Number && v.subtype == Subtype::Integer);
+    };
+    return isInteger(a) && isInteger(b) ? Subtype::Integer : Subtype::Long;
 }
 
 std::optional<std::int32_t> toLong(const Value &v)
@@ -291,7 +378,7 @@ std::u16string toText(const Value &v)
     case Kind::Number:
         break;
     }
-    return numberToText(v.number);
+    return numberToText(v.number, v.subtype);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -407,13 +494,20 @@ std::optional<double> roundToDecimals(double x, std::int32_t decimals)
     return rounded;
 }
 
-// Hex/Oct digits of a Long. Negative values print as two's complement, 16 bits wide when
-// they fit an Integer (Hex(-1) = "FFFF") and 32 bits otherwise.
-std::u16string radixText(std::int32_t value, unsigned bitsPerDigit)
+// Hex/Oct digits. An Integer (or a Boolean) is written as 16 bits, so Hex(-1) is "FFFF";
+// anything else is rounded to a Long and written as 32 bits (Hex(-32768) is "FFFF8000",
+// since 32768 is a Long before it is negated).
+std::optional<std::u16string> radixText(const TypedNumber &argument, unsigned bitsPerDigit)
 {
-    std::uint32_t bits = static_cast<std::uint32_t>(value);
-    if (value < 0 && value >= -32768)
-        bits &= 0xFFFFu;
+    std::uint32_t bits = 0;
+    if (argument.subtype == Subtype::Integer && argument.value >= -32768.0 && argument.value <= 32767.0) {
+        bits = static_cast<std::uint16_t>(static_cast<std::int16_t>(argument.value));
+    } else {
+        const auto value = toLong(argument.value);
+        if (!value)
+            return std::nullopt;
+        bits = static_cast<std::uint32_t>(*value);
+    }
     const std::uint32_t mask = (1u << bitsPerDigit) - 1u;
     std::u16string digits;
     do {
@@ -423,6 +517,8 @@ std::u16string radixText(std::int32_t value, unsigned bitsPerDigit)
     return digits;
 }
 
+// CBool: text reads as True/False in any case, also in the #TRUE# / #FALSE# form VBScript
+// writes for Booleans in files; otherwise as a number, non-zero being True.
 std::optional<Value> toBoolean(const Value &v)
 {
     if (v.kind == Kind::String) {
@@ -431,13 +527,16 @@ std::optional<Value> toBoolean(const Value &v)
             s.remove_prefix(1);
         while (!s.empty() && isBlank(s.back()))
             s.remove_suffix(1);
-        std::string lower;
-        for (const char16_t c : s.substr(0, 6))
-            lower += toLowerAscii(c);
-        if (s.size() <= 5 && lower == "true")
-            return makeBoolean(true);
-        if (s.size() <= 5 && lower == "false")
-            return makeBoolean(false);
+        constexpr std::size_t kLongestWord = 7; // "#false#"
+        if (s.size() <= kLongestWord) {
+            std::string lower;
+            for (const char16_t c : s)
+                lower += toLowerAscii(c);
+            if (lower == "true" || lower == "#true#")
+                return makeBoolean(true);
+            if (lower == "false" || lower == "#false#")
+                return makeBoolean(false);
+        }
     }
     const auto x = toNumber(v);
     if (!x)
@@ -457,18 +556,20 @@ std::optional<Value> callFunction(Function function, const std::vector<Value> &a
         const auto r = randomGenerator().next(argument);
         if (!r)
             return std::nullopt;
-        return makeNumber(*r);
+        return makeNumber(*r, Subtype::Single); // a multiple of 2^-24: exact as a Single
     }
     if (function == Function::CBool)
         return toBoolean(args[0]);
 
-    const auto argument = toNumber(args[0]);
+    const auto argument = toTypedNumber(args[0]);
     if (!argument)
         return std::nullopt;
-    const double x = *argument;
+    const double x = argument->value;
+    // Abs, Fix, Int and Round keep the subtype of their argument.
+    const Subtype same = argument->subtype;
     switch (function) {
     case Function::Abs:
-        return numberResult(std::fabs(x));
+        return numberResult(std::fabs(x), same);
     case Function::Atn:
         return numberResult(std::atan(x));
     case Function::Cos:
@@ -480,9 +581,9 @@ std::optional<Value> callFunction(Function function, const std::vector<Value> &a
     case Function::Exp:
         return numberResult(std::exp(x));
     case Function::Fix:
-        return numberResult(std::trunc(x));
+        return numberResult(std::trunc(x), same);
     case Function::Int:
-        return numberResult(std::floor(x));
+        return numberResult(std::floor(x), same);
     case Function::Log:
         if (x <= 0.0)
             return std::nullopt;
@@ -492,25 +593,25 @@ std::optional<Value> callFunction(Function function, const std::vector<Value> &a
             return std::nullopt;
         return numberResult(std::sqrt(x));
     case Function::Sgn:
-        return makeNumber(x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0));
+        return makeNumber(x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0), Subtype::Integer);
     case Function::CDbl:
         return makeNumber(x);
     case Function::CInt: {
         const double rounded = roundHalfEven(x);
         if (!(rounded >= -32768.0 && rounded <= 32767.0))
             return std::nullopt;
-        return makeNumber(rounded);
+        return makeNumber(rounded, Subtype::Integer);
     }
     case Function::CLng: {
         const auto value = toLong(x);
         if (!value)
             return std::nullopt;
-        return makeNumber(*value);
+        return makeNumber(*value, Subtype::Long);
     }
     case Function::CSng:
         if (!(std::fabs(x) < kSingleLimit))
             return std::nullopt;
-        return makeNumber(static_cast<double>(static_cast<float>(x)));
+        return makeNumber(static_cast<double>(static_cast<float>(x)), Subtype::Single);
     case Function::Round: {
         std::int32_t decimals = 0;
         if (args.size() > 1) {
@@ -522,14 +623,14 @@ std::optional<Value> callFunction(Function function, const std::vector<Value> &a
         const auto rounded = roundToDecimals(x, decimals);
         if (!rounded)
             return std::nullopt;
-        return numberResult(*rounded);
+        return numberResult(*rounded, same);
     }
     case Function::Hex:
     case Function::Oct: {
-        const auto value = toLong(x);
-        if (!value)
+        auto digits = radixText(*argument, function == Function::Hex ? 4 : 3);
+        if (!digits)
             return std::nullopt;
-        return makeText(radixText(*value, function == Function::Hex ? 4 : 3));
+        return makeText(std::move(*digits));
     }
     case Function::Rnd:
     case Function::CBool:
@@ -575,8 +676,8 @@ enum class Tok {
 };
 
 // Binding strength of binary operators, higher binds tighter; -1 for anything else.
-// Unary minus sits between `^` and `*`, Not between comparisons and And.
-constexpr int kUnaryMinusPrecedence = 13;
+// Unary signs bind tighter than all of them (-3^2 is 9, as in VBScript); Not sits
+// between comparisons and And.
 constexpr int kNotPrecedence = 6;
 
 int binaryPrecedence(Tok t)
@@ -630,19 +731,34 @@ void appendText(Value &lhs, const Value &rhs)
     }
 }
 
-// Text against text compares code units (VBScript's binary compare); otherwise both
-// sides are compared as numbers, and text that is not a number is an error.
+// Text against text compares code units (VBScript's binary compare). Text against True
+// or False compares as text too, the Boolean written "True" or "False": VBScript turns
+// the Boolean to the type of the text, so "" = True is False and not an error. Otherwise
+// both sides are compared as numbers, and text that is not a number is an error. A Single
+// against a Double compares in single precision, as VBScript does: CSng(0.1) = 0.1 is True.
 std::optional<int> compare(const Value &lhs, const Value &rhs)
 {
-    if (lhs.kind == Kind::String && rhs.kind == Kind::String) {
-        const int c = lhs.text.compare(rhs.text);
+    const bool lhsText = lhs.kind == Kind::String;
+    const bool rhsText = rhs.kind == Kind::String;
+    if ((lhsText && (rhsText || rhs.kind == Kind::Boolean)) || (rhsText && lhs.kind == Kind::Boolean)) {
+        const int c = toText(lhs).compare(toText(rhs));
         return (c > 0) - (c < 0);
     }
-    const auto a = toNumber(lhs);
-    const auto b = toNumber(rhs);
+    const auto a = toTypedNumber(lhs);
+    const auto b = toTypedNumber(rhs);
     if (!a || !b)
         return std::nullopt;
-    return (*a > *b) - (*a < *b);
+    double x = a->value;
+    double y = b->value;
+    const bool singleAgainstDouble = (a->subtype == Subtype::Single && b->subtype == Subtype::Double) ||
+                                     (a->subtype == Subtype::Double && b->subtype == Subtype::Single);
+    // A Double beyond the range of a Single is beyond every Single: comparing it as a
+    // double gives the same order.
+    if (singleAgainstDouble && std::fabs(x) < kSingleLimit && std::fabs(y) < kSingleLimit) {
+        x = static_cast<float>(x);
+        y = static_cast<float>(y);
+    }
+    return (x > y) - (x < y);
 }
 
 // Applies `lhs op rhs`, leaving the result in lhs. Returns false on any error.
@@ -679,7 +795,7 @@ bool applyBinary(Tok op, Value &lhs, const Value &rhs)
         const std::int64_t result = op == Tok::Mod ? std::int64_t{*a} % *b : std::int64_t{*a} / *b;
         if (result > std::int64_t{INT32_MAX})
             return false; // -2147483648 \ -1
-        lhs = makeNumber(static_cast<double>(result));
+        lhs = *numberResult(static_cast<double>(result), integerSubtype(lhs, rhs));
         return true;
     }
     case Tok::And:
@@ -698,8 +814,12 @@ bool applyBinary(Tok op, Value &lhs, const Value &rhs)
                                    : op == Tok::Xor ? x ^ y
                                    : op == Tok::Eqv ? ~(x ^ y)
                                                     : ~x | y;
-        const bool booleans = lhs.kind == Kind::Boolean && rhs.kind == Kind::Boolean;
-        lhs = Value{booleans ? Kind::Boolean : Kind::Number, static_cast<double>(static_cast<std::int32_t>(bits)), {}};
+        const double result = static_cast<std::int32_t>(bits);
+        if (lhs.kind == Kind::Boolean && rhs.kind == Kind::Boolean) {
+            lhs = Value{Kind::Boolean, result, {}};
+        } else {
+            lhs = makeNumber(result, integerSubtype(lhs, rhs));
+        }
         return true;
     }
     default:
@@ -710,33 +830,37 @@ bool applyBinary(Tok op, Value &lhs, const Value &rhs)
         lhs.text += rhs.text;
         return true;
     }
-    const auto a = toNumber(lhs);
-    const auto b = toNumber(rhs);
+    const auto a = toTypedNumber(lhs);
+    const auto b = toTypedNumber(rhs);
     if (!a || !b)
         return false;
+    Subtype subtype = widerSubtype(a->subtype, b->subtype);
     double result = 0.0;
     switch (op) {
     case Tok::Plus:
-        result = *a + *b;
+        result = a->value + b->value;
         break;
     case Tok::Minus:
-        result = *a - *b;
+        result = a->value - b->value;
         break;
     case Tok::Star:
-        result = *a * *b;
+        result = a->value * b->value;
         break;
     case Tok::Slash:
-        if (*b == 0.0)
+        if (b->value == 0.0)
             return false;
-        result = *a / *b;
+        result = a->value / b->value;
+        if (subtype != Subtype::Single)
+            subtype = Subtype::Double; // 3/2 is 1.5
         break;
     case Tok::Caret:
-        result = std::pow(*a, *b);
+        result = std::pow(a->value, b->value);
+        subtype = Subtype::Double;
         break; // NaN for (-8)^(1/3): an error below
     default:
         return false;
     }
-    auto value = numberResult(result);
+    auto value = numberResult(result, subtype);
     if (!value)
         return false;
     lhs = std::move(*value);
@@ -749,8 +873,9 @@ bool applyBinary(Tok op, Value &lhs, const Value &rhs)
 struct Token {
     Tok kind = Tok::End;
     double number = 0.0;
-    std::u16string text; // string literal contents
-    std::string name;    // identifier, lower case
+    std::u16string text;               // string literal contents
+    std::string name;                  // identifier, lower case
+    Subtype subtype = Subtype::Double; // of a number
 };
 
 constexpr std::array<std::pair<std::string_view, Tok>, 9> kKeywords{{
@@ -772,14 +897,19 @@ public:
     Token next();
 
     // `&` is text join between operands but starts an &H/&O literal where an operand is
-    // expected; the parser calls this right after reading such an `&`.
+    // expected; the parser calls this right after reading such an `&`. An `&` right after
+    // the digits is the literal's Long type suffix, not a join: &H10&+1 is 17.
     Token radixLiteral()
     {
         const RadixLiteral literal = scanRadix(m_text, m_pos);
         m_pos = literal.end;
-        if (!literal.value)
+        if (!literal.bits)
             return Token{Tok::Bad, 0.0, {}, {}};
-        return Token{Tok::Number, *literal.value, {}, {}};
+        const bool longSuffix = m_pos < m_text.size() && m_text[m_pos] == u'&';
+        if (longSuffix)
+            ++m_pos;
+        const TypedNumber number = radixNumber(*literal.bits, longSuffix);
+        return Token{Tok::Number, number.value, {}, {}, number.subtype};
     }
 
 private:
@@ -804,11 +934,16 @@ Token Lexer::next()
 
     if (isDigit(c) || (c == u'.' && isDigit(following))) {
         const std::size_t end = scanDecimal(m_text, m_pos);
-        const auto value = decimalValue(m_text.substr(m_pos, end - m_pos));
+        const std::u16string_view literal = m_text.substr(m_pos, end - m_pos);
+        const auto value = decimalValue(literal);
         m_pos = end;
         if (!value)
             return Token{Tok::Bad, 0.0, {}, {}};
-        return Token{Tok::Number, *value, {}, {}};
+        // Whole-number literals are Integers or Longs when they fit, like VBScript's.
+        Subtype subtype = Subtype::Double;
+        if (std::all_of(literal.begin(), literal.end(), isDigit))
+            subtype = *value <= 32767.0 ? Subtype::Integer : (*value <= kLongMax ? Subtype::Long : Subtype::Double);
+        return Token{Tok::Number, *value, {}, {}, subtype};
     }
     if (isLetter(c)) {
         Token token{Tok::Name, 0.0, {}, {}};
@@ -856,7 +991,11 @@ Token Lexer::next()
         return single(Tok::Caret, 1);
     case u'&':
         return single(Tok::Amp, 1);
-    case u'=':
+    case u'=': // "=>" and "=<" are VBScript's other spellings of ">=" and "<="
+        if (following == u'>')
+            return single(Tok::Ge, 2);
+        if (following == u'<')
+            return single(Tok::Le, 2);
         return single(Tok::Eq, 1);
     case u'(':
         return single(Tok::LParen, 1);
@@ -873,6 +1012,8 @@ Token Lexer::next()
     case u'>':
         if (following == u'=')
             return single(Tok::Ge, 2);
+        if (following == u'<') // "><" is "<>"
+            return single(Tok::Ne, 2);
         return single(Tok::Gt, 1);
     default:
         return single(Tok::Bad, 1);
@@ -948,9 +1089,9 @@ private:
                 return std::nullopt;
             [[fallthrough]];
         case Tok::Number: {
-            const double x = m_token.number;
+            const Value value = makeNumber(m_token.number, m_token.subtype);
             advance();
-            return makeNumber(x);
+            return value;
         }
         case Tok::Text: {
             Value value = makeText(std::move(m_token.text));
@@ -971,7 +1112,8 @@ private:
     }
 
     // A run of unary signs is folded here rather than recursed, so "- - - ... 1" of any
-    // length costs no stack. The operand takes in `^` but nothing weaker: -2^2 is -4.
+    // length costs no stack. The signs apply to the operand alone, before any binary
+    // operator, `^` included: -2^2 is (-2)^2 = 4 and 2^-1^2 is (2^-1)^2 = 0.25.
     std::optional<Value> parseSigned()
     {
         bool anyMinus = false;
@@ -983,13 +1125,17 @@ private:
             }
             advance();
         }
-        auto value = parseExpression(kUnaryMinusPrecedence + 1);
+        auto value = parseOperand();
         if (!value || !anyMinus)
             return value; // unary plus leaves the value alone
-        const auto x = toNumber(*value);
+        const auto x = toTypedNumber(*value);
         if (!x)
             return std::nullopt;
-        return makeNumber(negate ? -*x : *x);
+        // The first minus may widen the subtype (-(-32768) is a Long); the others do not.
+        auto once = numberResult(-x->value, x->subtype);
+        if (!once || negate)
+            return once;
+        return numberResult(-once->number, once->subtype);
     }
 
     // Not applies to a whole comparison: Not 1 = 2 is Not (1 = 2).
@@ -1008,7 +1154,9 @@ private:
             return std::nullopt;
         const auto bits =
             static_cast<std::int32_t>(invert ? ~static_cast<std::uint32_t>(*x) : static_cast<std::uint32_t>(*x));
-        return Value{value->kind == Kind::Boolean ? Kind::Boolean : Kind::Number, static_cast<double>(bits), {}};
+        if (value->kind == Kind::Boolean)
+            return Value{Kind::Boolean, static_cast<double>(bits), {}};
+        return makeNumber(bits, integerSubtype(*value, *value));
     }
 
     // name(args) or, for Rnd only, a bare name.

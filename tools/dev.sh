@@ -13,6 +13,8 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins
   libxlsxwriter-dev libgtest-dev libgmock-dev
   fonts-noto-cjk unzip
+  # clang and its libFuzzer/sanitizer runtimes, for the fuzz targets in tests/fuzz
+  clang libclang-rt-14-dev
 )
 
 install_packages() {
