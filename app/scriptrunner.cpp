@@ -339,14 +339,18 @@ void ScriptRunner::run(const QString &rawLine)
             throw ScriptError("fail: on or off");
         m_platform.setFailing(args[0].text, args[1].text == u"on");
     } else if (command == u"answer") {
-        if (args.size() != 2 || args[0].text != u"open")
-            throw ScriptError("answer open \"PATH\" or answer open cancel");
+        const char *usage = "answer open|save \"PATH\" or answer open|save cancel";
+        if (args.size() != 2 || (args[0].text != u"open" && args[0].text != u"save"))
+            throw ScriptError(usage);
+        std::optional<QString> answer;
         if (args[1].quoted)
-            m_platform.setOpenAnswer(args[1].text);
-        else if (args[1].text == u"cancel")
-            m_platform.setOpenAnswer(std::nullopt);
+            answer = args[1].text; // as given: relative paths are from the program folder
+        else if (args[1].text != u"cancel")
+            throw ScriptError(usage);
+        if (args[0].text == u"open")
+            m_platform.setOpenAnswer(answer);
         else
-            throw ScriptError("answer open \"PATH\" or answer open cancel");
+            m_platform.setSaveAnswer(answer);
     } else {
         throw ScriptError("unknown command " + command.toStdString());
     }

@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace numbelle::platform {
 
@@ -42,6 +43,20 @@ public:
     virtual ~MessageBoxes() = default;
     // Shows a modal box with an OK button and returns when it is closed.
     virtual void show(const QString &title, const QString &text) = 0;
+};
+
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Asks the user for an existing file to open. The filter is in Qt's form
+    // ("图片文件 (*.bmp *.jpg);;所有文件 (*)"). Returns the chosen path, or
+    // nothing when the user cancelled. The current directory is the same
+    // afterwards as before, whatever the user did in the dialog.
+    virtual std::optional<QString> openFile(const QString &title, const QString &filter) = 0;
+    // Asks the user where to save a file, starting from the suggested name.
+    // Returns the chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> saveFile(const QString &title, const QString &filter,
+                                            const QString &suggestedName) = 0;
 };
 
 class Clipboard {
@@ -103,6 +118,7 @@ public:
 struct Platform {
     Sound &sound;
     MessageBoxes &messages;
+    FileDialogs &dialogs;
     Clipboard &clipboard;
     Desktop &desktop;
     Tray &tray;

@@ -11,6 +11,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QProcess>
@@ -153,7 +154,7 @@ DesktopPlatform::~DesktopPlatform() = default;
 
 Platform DesktopPlatform::platform()
 {
-    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this, m_spreadsheet};
+    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this, *this, m_spreadsheet};
 }
 
 QSystemTrayIcon *DesktopPlatform::trayIcon()
@@ -169,6 +170,30 @@ void DesktopPlatform::show(const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+std::optional<QString> DesktopPlatform::openFile(const QString &title, const QString &filter)
+{
+    // The dialog may change the current directory (the program folder every
+    // file is addressed from); it is put back whatever the user did.
+    const QString folder = QDir::currentPath();
+    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
+    QDir::setCurrent(folder);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> DesktopPlatform::saveFile(const QString &title, const QString &filter,
+                                                 const QString &suggestedName)
+{
+    const QString folder = QDir::currentPath();
+    const QString path =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), title, QDir::home().filePath(suggestedName), filter);
+    QDir::setCurrent(folder);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }
 
 bool DesktopPlatform::setText(const QString &text)

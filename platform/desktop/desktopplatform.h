@@ -48,7 +48,7 @@ public:
     bool show(const Workbook &workbook) override;
 };
 
-class DesktopPlatform final : MessageBoxes, Clipboard, Desktop, Tray, WindowEffects, Clock, Shutdown {
+class DesktopPlatform final : MessageBoxes, FileDialogs, Clipboard, Desktop, Tray, WindowEffects, Clock, Shutdown {
 public:
     // windowByName finds a loaded window of the program by its name.
     explicit DesktopPlatform(std::function<QWidget *(const QString &)> windowByName);
@@ -60,6 +60,8 @@ public:
 
 private:
     void show(const QString &title, const QString &text) override;
+    std::optional<QString> openFile(const QString &title, const QString &filter) override;
+    std::optional<QString> saveFile(const QString &title, const QString &filter, const QString &suggestedName) override;
     bool setText(const QString &text) override;
     bool openFile(const QString &path) override;
     bool add() override;

@@ -6,7 +6,7 @@ RecordingPlatform::RecordingPlatform() = default;
 
 Platform RecordingPlatform::platform()
 {
-    return Platform{*this, *this, *this, *this, *this, *this, *this, *this, *this};
+    return Platform{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
 bool RecordingPlatform::isFailureName(const QString &name)
@@ -57,6 +57,16 @@ void RecordingPlatform::close()
 }
 
 void RecordingPlatform::show(const QString &title, const QString &text) { m_messages.append(title + u'|' + text); }
+
+std::optional<QString> RecordingPlatform::openFile(const QString &, const QString &)
+{
+    return std::exchange(m_openAnswer, std::nullopt);
+}
+
+std::optional<QString> RecordingPlatform::saveFile(const QString &, const QString &, const QString &)
+{
+    return std::exchange(m_saveAnswer, std::nullopt);
+}
 
 bool RecordingPlatform::setText(const QString &text)
 {

@@ -16,6 +16,7 @@ namespace numbelle::platform {
 
 class RecordingPlatform final : Sound,
                                 MessageBoxes,
+                                FileDialogs,
                                 Clipboard,
                                 Desktop,
                                 Tray,
@@ -34,9 +35,10 @@ public:
     void setFailing(const QString &name, bool on);
     bool failing(const QString &name) const { return m_failing.contains(name); }
 
-    // How the next file dialog answers: a path, or cancel (nothing).
+    // How the next open or save dialog answers: a path, or cancel (nothing).
+    // A dialog without an answer set is cancelled.
     void setOpenAnswer(std::optional<QString> answer) { m_openAnswer = std::move(answer); }
-    std::optional<QString> takeOpenAnswer() { return std::exchange(m_openAnswer, std::nullopt); }
+    void setSaveAnswer(std::optional<QString> answer) { m_saveAnswer = std::move(answer); }
 
     // A fixed time for the clock; without one the real time is read.
     void setClock(const QDateTime &time) { m_clock = time; }
@@ -59,6 +61,8 @@ private:
     bool play(const Clip &clip) override;
     void close() override;
     void show(const QString &title, const QString &text) override;
+    std::optional<QString> openFile(const QString &title, const QString &filter) override;
+    std::optional<QString> saveFile(const QString &title, const QString &filter, const QString &suggestedName) override;
     bool setText(const QString &text) override;
     bool openFile(const QString &path) override;
     bool add() override;
@@ -73,6 +77,7 @@ private:
     QSet<QString> m_failing;
     std::optional<QDateTime> m_clock;
     std::optional<QString> m_openAnswer;
+    std::optional<QString> m_saveAnswer;
     QStringList m_spoken;
     QStringList m_messages;
     QStringList m_events;
