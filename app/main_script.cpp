@@ -20,7 +20,9 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: numbelle-script [--dir DIR] [FILE]\n");
+    std::fprintf(stderr, "usage: numbelle-script [--dir DIR] [--show] [FILE]\n"
+                         "  --show  put the windows on the display of DISPLAY (e.g. an Xvfb server) instead of\n"
+                         "          the offscreen platform, to look at them; nothing else changes\n");
     return 2;
 }
 
@@ -28,13 +30,15 @@ int usage()
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QString dir = QDir::currentPath();
     QString scriptPath;
+    bool show = false;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--dir") && i + 1 < argc)
             dir = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == QLatin1String("--show"))
+            show = true;
         else if (arg.startsWith(u'-') && arg != u"-")
             return usage();
         else if (scriptPath.isEmpty())
@@ -42,6 +46,8 @@ int main(int argc, char **argv)
         else
             return usage();
     }
+    if (!show)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Resolve paths before the program changes the current directory.
     dir = QFileInfo(dir).absoluteFilePath();
     if (!scriptPath.isEmpty() && scriptPath != u"-")

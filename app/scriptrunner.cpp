@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -321,6 +322,17 @@ void ScriptRunner::run(const QString &rawLine)
         m_program.trayEvent(kind == u"left"    ? ui::Program::TrayLeftRelease
                             : kind == u"right" ? ui::Program::TrayRightRelease
                                                : ui::Program::TrayDoubleClick);
+    } else if (command == u"wait") {
+        // Lets the windows paint for N milliseconds (for a look at them with
+        // --show); timers of the program still fire only by tick.
+        needArgs(1);
+        int ms = 0;
+        if (!parseCount(args[0].text, ms))
+            throw ScriptError("wait: milliseconds");
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     } else if (command == u"discard") {
         needArgs(1);
         if (args[0].text == u"spoken")
