@@ -20,8 +20,11 @@ Program::Program(platform::Platform platform, QString folder)
     : m_platform(platform), m_folder(std::move(folder)), m_speaker(m_state, platform.sound)
 {
     m_calculator = std::make_unique<Calculator>(m_state, m_speaker, m_records, *this);
+    // A word that could not be played is reported on the message line; the
+    // number or formula on the display and the calculator's state stay as
+    // they are, and the next word tries the device again.
     m_speaker.setFailureHandler([this] {
-        m_calculator->view().label1 = QStringLiteral("错误");
+        m_calculator->view().label6 = QStringLiteral("错误");
         if (m_main)
             m_main->render();
     });
