@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPixmap>
 #include <cmath>
 
@@ -68,7 +69,8 @@ void Program::start()
     // Count the stored records, then load the settings.
     m_state.recordCount += countRecords(QString::fromLatin1(kRecordFileName));
 
-    loadSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings);
+    m_settingsDamaged =
+        readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings) == SettingsFileState::Damaged;
 
     // Expression mode, the memory indicator, the decimal places.
     m_calculator->startUp();
@@ -230,7 +232,27 @@ void Program::focusEquals()
     }
 }
 
-void Program::saveSettings() { saveSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings); }
+void Program::saveSettings()
+{
+    const QString path = QString::fromLatin1(kSettingsFileName);
+    if (m_settingsDamaged) {
+        // What could not be read is kept aside before anything replaces it.
+        const QString aside = path + QStringLiteral(".bad");
+        QFile::remove(aside);
+        if (!QFile::copy(path, aside))
+            QFile::rename(path, aside);
+        m_settingsDamaged = false;
+    }
+    if (saveSettingsFile(path, m_state.settings)) {
+        m_settingsSaveFailed = false;
+        return;
+    }
+    // The values stay in memory and the old file on disk; the user hears of
+    // it once, not at every key that saves.
+    if (!m_settingsSaveFailed)
+        m_platform.messages.show(QString(), QStringLiteral("无法保存设置文件savedata.txt，设置没有保存。"));
+    m_settingsSaveFailed = true;
+}
 
 void Program::messageBox(const QString &title, const QString &text) { m_platform.messages.show(title, text); }
 
