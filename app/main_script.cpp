@@ -2,6 +2,7 @@
 // commands from a file or standard input (see the scripting guide in the README).
 
 #include "app/scriptrunner.h"
+#include "common/fileio.h"
 #include "platform/recording/recordingplatform.h"
 #include "shell/program.h"
 #include "uikit/widgets.h"
@@ -55,6 +56,21 @@ int main(int argc, char **argv)
     if (!QFileInfo(dir).isDir()) {
         std::fprintf(stderr, "numbelle-script: no folder %s\n", qPrintable(dir));
         return 2;
+    }
+
+    // File faults that hold from the start (a test seam): NUMBELLE_FAIL is a
+    // comma-separated list of disk, readonly, unreadable.
+    for (const QString &name : qEnvironmentVariable("NUMBELLE_FAIL").split(u',', Qt::SkipEmptyParts)) {
+        if (name == u"disk")
+            numbelle::fileio::setFault(numbelle::fileio::Fault::DiskFull, true);
+        else if (name == u"readonly")
+            numbelle::fileio::setFault(numbelle::fileio::Fault::ReadOnly, true);
+        else if (name == u"unreadable")
+            numbelle::fileio::setFault(numbelle::fileio::Fault::Unreadable, true);
+        else {
+            std::fprintf(stderr, "numbelle-script: NUMBELLE_FAIL: unknown fault %s\n", qPrintable(name));
+            return 2;
+        }
     }
 
     int qtArgc = 1;

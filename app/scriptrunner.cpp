@@ -1,6 +1,7 @@
 #include "scriptrunner.h"
 
 #include "app/variables.h"
+#include "common/fileio.h"
 #include "common/numtext.h"
 #include "common/textfile.h"
 #include "common/workbook.h"
@@ -345,11 +346,28 @@ void ScriptRunner::run(const QString &rawLine)
             throw ScriptError("discard: spoken, messages or events");
     } else if (command == u"fail") {
         needArgs(2);
-        if (!platform::RecordingPlatform::isFailureName(args[0].text))
-            throw ScriptError("fail: unknown facility " + args[0].text.toStdString());
         if (args[1].text != u"on" && args[1].text != u"off")
             throw ScriptError("fail: on or off");
-        m_platform.setFailing(args[0].text, args[1].text == u"on");
+        const bool on = args[1].text == u"on";
+        // Besides the platform's facilities, the file layer under the
+        // program's own files: a full disk, a read-only folder, unreadable files.
+        static const QList<QPair<QString, fileio::Fault>> fileFaults = {
+            {QStringLiteral("disk"), fileio::Fault::DiskFull},
+            {QStringLiteral("readonly"), fileio::Fault::ReadOnly},
+            {QStringLiteral("unreadable"), fileio::Fault::Unreadable},
+        };
+        bool done = false;
+        for (const auto &[name, fault] : fileFaults) {
+            if (args[0].text == name) {
+                fileio::setFault(fault, on);
+                done = true;
+            }
+        }
+        if (!done) {
+            if (!platform::RecordingPlatform::isFailureName(args[0].text))
+                throw ScriptError("fail: unknown facility " + args[0].text.toStdString());
+            m_platform.setFailing(args[0].text, on);
+        }
     } else if (command == u"answer") {
         const char *usage = "answer open|save \"PATH\" or answer open|save cancel";
         if (args.size() != 2 || (args[0].text != u"open" && args[0].text != u"save"))

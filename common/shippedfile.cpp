@@ -11,8 +11,8 @@ namespace numbelle {
 
 namespace {
 
-constexpr QFile::Permissions kFolderFilePermissions =
-    QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+// Files of the program folder are the user's own.
+constexpr QFile::Permissions kFolderFilePermissions = QFile::ReadOwner | QFile::WriteOwner;
 
 bool writeCopy(const QString &target, const QString &installed)
 {

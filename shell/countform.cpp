@@ -309,7 +309,7 @@ void countform::setSkin(const QPixmap &picture)
 void countform::setSpeakerPicture(bool on)
 {
     QPushButton *b = button(Key::SpeechSwitch);
-    const QPixmap picture(on ? QStringLiteral("计算器sound开.bmp") : QStringLiteral("计算器sound关.bmp"));
+    const QPixmap picture = loadPicture(on ? QStringLiteral("计算器sound开.bmp") : QStringLiteral("计算器sound关.bmp"));
     if (picture.isNull()) {
         b->setIcon(QIcon());
         b->setText(on ? QStringLiteral("音") : QStringLiteral("静"));

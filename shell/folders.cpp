@@ -1,5 +1,6 @@
 #include "folders.h"
 
+#include "common/fileio.h"
 #include "common/shippedfile.h"
 #include "shell/defaultfiles.h"
 #include "speech/speaker.h"
@@ -39,9 +40,8 @@ void seed(const QString &folder, const QString &from)
     for (const QString &name : defaultFiles()) {
         const QString target = folder + u'/' + name;
         const QString source = from + u'/' + name;
-        if (!QFileInfo::exists(target) && QFileInfo::exists(source))
-            QFile::copy(source, target) && QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner |
-                                                                             QFile::ReadGroup | QFile::ReadOther);
+        if (!QFileInfo::exists(target) && QFileInfo::exists(source) && QFile::copy(source, target))
+            fileio::makePrivate(target);
     }
 }
 
@@ -62,8 +62,12 @@ QString programFolder()
     if (dataHome.isEmpty())
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     const QString folder = dataHome + QStringLiteral("/numbelle");
+    const bool isNew = !QFileInfo::exists(folder);
     if (!QDir().mkpath(folder))
         return QString();
+    // The records and settings are the user's own: the folder is private.
+    if (isNew)
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Installed defaults live in <prefix>/share/numbelle beside <prefix>/bin.
     const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../share/numbelle"));
     seed(folder, QFileInfo::exists(installed) ? installed : exeDir);

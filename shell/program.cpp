@@ -85,7 +85,7 @@ void Program::start()
     // the default picture for the next start.
     bool pictureFailed = false;
     if (!m_state.settings.skinPath.isEmpty()) {
-        const QPixmap skin(localPath(m_state.settings.skinPath));
+        const QPixmap skin = loadPicture(localPath(m_state.settings.skinPath));
         if (skin.isNull())
             pictureFailed = true;
         else

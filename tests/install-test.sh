@@ -25,6 +25,11 @@ grep -v '^#' "$source/resources/default-files.txt" | while IFS= read -r f; do
   cmp "$source/resources/$f" "$prefix/share/numbelle/$f"
   cmp "$prefix/share/numbelle/$f" "$data/numbelle/$f"
 done
+# The per-user program folder and what it holds are the user's own.
+[ "$(stat -c %a "$data/numbelle")" = 700 ] || { echo "program folder is $(stat -c %a "$data/numbelle"), expected 700"; exit 1; }
+for f in "$data"/numbelle/*; do
+  [ "$(stat -c %a "$f")" = 600 ] || { echo "$f is $(stat -c %a "$f"), expected 600"; exit 1; }
+done
 echo "installed program started from / and prepared $data/numbelle"
 
 # Starts the installed program on the per-user data folder $1 for two seconds.

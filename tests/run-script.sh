@@ -7,6 +7,8 @@
 #   % COMMAND   shell check, run in the program folder after the program has ended;
 #               its output follows the program's in the expected output
 #   !exit N     the expected exit status (default 0)
+#   !env N=V    an environment variable for numbelle-script (e.g. NUMBELLE_FAIL=unreadable,
+#               file faults that hold from the program's start)
 #   anything else is a numbelle-script command (blank and # lines included).
 set -euo pipefail
 exe=$1
@@ -16,6 +18,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$folder" "$work"' EXIT
 
 expected_status=0
+envs=()
 : > "$work/setup.sh"
 : > "$work/commands"
 : > "$work/expected"
@@ -27,13 +30,14 @@ while IFS= read -r line || [ -n "$line" ]; do
     '>') printf '\n' >> "$work/expected" ;;
     '% '*) printf '%s\n' "${line#% }" >> "$work/after.sh" ;;
     '!exit '*) expected_status=${line#!exit } ;;
+    '!env '*) envs+=("${line#!env }") ;;
     *) printf '%s\n' "$line" >> "$work/commands" ;;
   esac
 done < "$script"
 
 (cd "$folder" && bash -e "$work/setup.sh")
 status=0
-"$exe" --dir "$folder" "$work/commands" > "$work/actual" 2> "$work/stderr" || status=$?
+env "${envs[@]}" "$exe" --dir "$folder" "$work/commands" > "$work/actual" 2> "$work/stderr" || status=$?
 (cd "$folder" && bash -e "$work/after.sh") >> "$work/actual"
 if ! diff -u "$work/expected" "$work/actual"; then
   echo "--- stderr:"; cat "$work/stderr"

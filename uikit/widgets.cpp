@@ -1,5 +1,7 @@
 #include "widgets.h"
 
+#include "common/fileio.h"
+
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,6 +12,17 @@ namespace numbelle::ui {
 
 namespace {
 bool s_manualTimers = false;
+// No face or button picture is this large; a bigger file is not read.
+constexpr qint64 kPictureReadLimit = 64 * 1024 * 1024;
+} // namespace
+
+QPixmap loadPicture(const QString &path)
+{
+    const auto bytes = fileio::readFile(path, kPictureReadLimit);
+    QPixmap picture;
+    if (bytes && bytes->size() < kPictureReadLimit)
+        picture.loadFromData(*bytes);
+    return picture;
 }
 
 double twipsPerPixel()

@@ -6,10 +6,16 @@
 #include <QColor>
 #include <QLabel>
 #include <QObject>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
 namespace numbelle::ui {
+
+// A picture file of the program folder (or one the user chose); a null
+// pixmap when it is missing, unreadable, no picture, or no regular file (a
+// FIFO would hold the program up).
+QPixmap loadPicture(const QString &path);
 
 // Twips per pixel on the screen the program runs on (15 at 96 dpi).
 double twipsPerPixel();

@@ -1,5 +1,7 @@
 #include "desktopplatform.h"
 
+#include "common/fileio.h"
+
 #include "platform/desktop/xlsxfile.h"
 
 #include <QApplication>
@@ -32,10 +34,13 @@ DesktopSound::~DesktopSound() { close(); }
 
 bool DesktopSound::loadWave(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file, and no more than a sound file of this kind can
+    // hold: a FIFO or a huge file in its place must not hold the program up.
+    constexpr qint64 kLimit = 256 * 1024 * 1024;
+    const auto read = fileio::readFile(path, kLimit + 1);
+    if (!read || read->size() > kLimit)
         return false;
-    const QByteArray bytes = file.readAll();
+    const QByteArray &bytes = *read;
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
         return false;
     qsizetype pos = 12;
