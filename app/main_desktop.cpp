@@ -1,5 +1,6 @@
 // numbelle: the desktop program.
 
+#include "app/singleinstance.h"
 #include "platform/desktop/desktopplatform.h"
 #include "shell/folders.h"
 #include "shell/program.h"
@@ -9,6 +10,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char **argv)
@@ -25,6 +27,22 @@ int main(int argc, char **argv)
     const QString folder = numbelle::ui::programFolder();
     if (folder.isEmpty()) {
         QMessageBox::critical(nullptr, QStringLiteral("Numbelle"), QStringLiteral("无法准备程序文件夹。"));
+        return 1;
+    }
+
+    // One program per program folder.
+    numbelle::SingleInstance instance(folder);
+    switch (instance.start()) {
+    case numbelle::SingleInstance::Outcome::First:
+        break;
+    case numbelle::SingleInstance::Outcome::OtherRaised:
+        std::fprintf(stderr, "numbelle: already running on %s; its window was brought to the front\n",
+                     qPrintable(folder));
+        return 0;
+    case numbelle::SingleInstance::Outcome::OtherNotReached:
+        QMessageBox::information(
+            nullptr, QStringLiteral("Numbelle"),
+            QStringLiteral("计算器已经在运行（程序文件夹 %1），但无法切换到它的窗口。").arg(folder));
         return 1;
     }
 
@@ -46,6 +64,7 @@ int main(int argc, char **argv)
         std::fflush(nullptr);
         std::_Exit(0);
     });
+    instance.onRaiseRequest([&program] { program.bringToFront(); });
     program.start();
     return app.exec();
 }

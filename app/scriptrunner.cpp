@@ -599,7 +599,8 @@ void ScriptRunner::print(const QList<Word> &args)
     } else if (what == u"file" && args.size() == 2 && args[1].quoted) {
         QFile file(args[1].text);
         const QString name = QStringLiteral("file ") + args[1].text;
-        if (!file.open(QIODevice::ReadOnly))
+        // A FIFO or a folder holds no bytes on disk (and a FIFO would wait).
+        if (!fileio::isRegularFile(args[1].text) || !file.open(QIODevice::ReadOnly))
             printLine(name, QStringLiteral("<missing>"));
         else
             printLine(name, fromGbkEscaped(file.readAll()));

@@ -179,6 +179,16 @@ void Program::trayEvent(TrayReport report)
     activateMainWindow();
 }
 
+void Program::bringToFront()
+{
+    if (!m_main)
+        return;
+    m_platform.windows.restored(QStringLiteral("countform"));
+    m_main->show();
+    m_main->raise();
+    activateMainWindow();
+}
+
 void Program::activateMainWindow()
 {
     m_main->activateWindow();

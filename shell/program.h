@@ -51,6 +51,10 @@ public:
     enum TrayReport { TrayLeftRelease, TrayRightRelease, TrayDoubleClick };
     void trayEvent(TrayReport report);
 
+    // Shows the main window in front (also out of the tray): another start
+    // on the same program folder asked for it.
+    void bringToFront();
+
     // CalculatorHost
     void perform(Action action) override;
     void focusEquals() override;

@@ -1,6 +1,7 @@
 #include "desktopplatform.h"
 
 #include "common/fileio.h"
+#include "platform/desktop/exports.h"
 
 #include "platform/desktop/xlsxfile.h"
 
@@ -129,14 +130,10 @@ void DesktopSound::close()
 
 bool DesktopSpreadsheet::show(const Workbook &workbook)
 {
-    // A unique name, reserved by creating the file; it is not removed
-    // afterwards, because the spreadsheet application opens it later.
-    QTemporaryFile reserved(QDir::tempPath() + QStringLiteral("/numbelle-XXXXXX.xlsx"));
-    reserved.setAutoRemove(false);
-    if (!reserved.open())
+    const QString folder = exportsFolder(true);
+    const QString path = folder.isEmpty() ? QString() : newExportFile(folder);
+    if (path.isEmpty())
         return false;
-    const QString path = reserved.fileName();
-    reserved.close();
     if (!writeXlsxFile(workbook, path)) {
         QFile::remove(path);
         return false;
@@ -145,6 +142,7 @@ bool DesktopSpreadsheet::show(const Workbook &workbook)
         QFile::remove(path);
         return false;
     }
+    rememberExport(path);
     return true;
 }
 
@@ -153,6 +151,10 @@ bool DesktopSpreadsheet::show(const Workbook &workbook)
 DesktopPlatform::DesktopPlatform(std::function<QWidget *(const QString &)> windowByName)
     : m_windowByName(std::move(windowByName))
 {
+    // Exports of earlier runs nobody touched since are cleared away.
+    const QString exports = exportsFolder(false);
+    if (!exports.isEmpty())
+        clearOldExports(exports, QDateTime::currentDateTime());
 }
 
 DesktopPlatform::~DesktopPlatform() = default;

@@ -1,5 +1,6 @@
 #include "recordviewer.h"
 
+#include "common/fileio.h"
 #include "common/textfile.h"
 #include "common/workbook.h"
 #include "records/recordstore.h"
@@ -16,6 +17,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <limits>
 
 namespace numbelle::ui {
 
@@ -117,11 +119,8 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
 void RecordViewer::load()
 {
     m_context.records.close();
-    QFile file(QString::fromLatin1(kRecordFileName));
-    QString text;
-    if (file.open(QIODevice::ReadOnly))
-        text = fromGbk(file.readAll());
-    m_box->setPlainText(text);
+    const auto bytes = fileio::readFile(QString::fromLatin1(kRecordFileName), std::numeric_limits<qint64>::max());
+    m_box->setPlainText(bytes ? fromGbk(*bytes) : QString());
 }
 
 void RecordViewer::closeEvent(QCloseEvent *event)

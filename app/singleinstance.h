@@ -1,0 +1,39 @@
+#pragma once
+// One desktop program per program folder: two would append to the same record
+// file with counters of their own. The first start holds a lock file in the
+// folder and listens for later starts; a later start asks it to bring its
+// window to the front and ends. A lock left behind by a program that was
+// killed is recognised (its process is gone) and never blocks a start.
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace numbelle {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    explicit SingleInstance(const QString &folder);
+
+    enum class Outcome {
+        First,          // this is the only program on the folder: go on
+        OtherRaised,    // another program runs on it and brought its window forward
+        OtherNotReached // another program runs on it but did not answer
+    };
+    Outcome start();
+
+    // Called in the first program when a later start asks for its window.
+    void onRaiseRequest(std::function<void()> raise) { m_raise = std::move(raise); }
+
+private:
+    QString m_folder;
+    QLockFile m_lock;
+    std::unique_ptr<QLocalServer> m_server;
+    std::function<void()> m_raise;
+};
+
+} // namespace numbelle
