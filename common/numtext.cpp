@@ -24,6 +24,45 @@ std::string toChars(double value, std::chars_format format, int precision)
     return big;
 }
 
+// The power of ten of the leading digit of a decimal number ("123" 2,
+// ".001" -3, "5e-400" -400), saturating far beyond any double's range. Only
+// asked of numbers too large or too small for a double, which have a non-zero
+// digit.
+long decimalExponent(const char *first, const char *last)
+{
+    long position = 0; // of the first non-zero digit: digits before the point count up from 0
+    bool seenDigit = false, inFraction = false;
+    long integerDigits = 0, fractionZeros = 0;
+    const char *p = first;
+    for (; p < last && *p != 'e' && *p != 'E'; ++p) {
+        if (*p == '.') {
+            inFraction = true;
+            continue;
+        }
+        if (!seenDigit && *p == '0') {
+            if (inFraction)
+                ++fractionZeros;
+            continue;
+        }
+        seenDigit = true;
+        if (!inFraction)
+            ++integerDigits;
+    }
+    position = integerDigits > 0 ? integerDigits - 1 : -(fractionZeros + 1);
+    long exponent = 0;
+    if (p < last) {
+        ++p;
+        const bool minus = p < last && *p == '-';
+        if (p < last && (*p == '-' || *p == '+'))
+            ++p;
+        for (; p < last && exponent < 100000000; ++p)
+            exponent = exponent * 10 + (*p - '0');
+        if (minus)
+            exponent = -exponent;
+    }
+    return position + exponent;
+}
+
 double fromChars(const std::string &text)
 {
     const char *first = text.data();
@@ -35,13 +74,8 @@ double fromChars(const std::string &text)
     }
     double value = 0;
     const auto r = std::from_chars(first, last, value);
-    if (r.ec == std::errc::result_out_of_range) {
-        // Too large gives infinity; too small gives zero.
-        const char *e = first;
-        while (e < last && *e != 'e' && *e != 'E')
-            ++e;
-        value = (e < last && e[1] == '-') ? 0.0 : HUGE_VAL;
-    }
+    if (r.ec == std::errc::result_out_of_range)
+        value = decimalExponent(first, last) > 0 ? HUGE_VAL : 0.0; // too large, or too small
     return negative ? -value : value;
 }
 

@@ -1,33 +1,48 @@
 #include "settingsfile.h"
 
+#include "common/fileio.h"
 #include "common/numtext.h"
 #include "common/textfile.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <cmath>
 #include <limits>
 
 namespace numbelle {
 
+namespace {
+
+// The largest magnitude whose 15-digit text reads back as a finite double.
+constexpr double kLargestWritable = 1.79769313486231e308;
+
+double writable(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (std::isfinite(value) && std::isfinite(leadingNumber(generalText(value))))
+        return value;
+    return value < 0 ? -kLargestWritable : kLargestWritable;
+}
+
+} // namespace
+
 QByteArray settingsFileBytes(const Settings &s)
 {
     QString line;
-    line += printForm(s.shutdownHour);
-    line += printForm(s.shutdownMinute);
+    line += printForm(writable(s.shutdownHour));
+    line += printForm(writable(s.shutdownMinute));
     line += printForm(std::int64_t(s.shutdownSecond));
     line += printForm(std::int64_t(s.shutdownMode));
     line += printForm(std::int64_t(s.decimalPlaces));
     line += printForm(std::int64_t(s.memoryFlag));
-    line += printForm(s.memoryValue);
+    line += printForm(writable(s.memoryValue));
     line += printForm(std::int64_t(s.taxCategory));
     line += printForm(std::int64_t(s.salaryDeduction));
-    line += printForm(s.opacity);
+    line += printForm(writable(s.opacity));
     line += printForm(std::int64_t(s.labourDeduction));
     line += printForm(std::int64_t(s.voiceChoice));
     line += printForm(std::int64_t(s.fontColorIndex));
     line += printForm(std::int64_t(s.displayColorIndex));
-    line += printFormSingle(s.savedLoanRate);
+    line += printFormSingle(std::isfinite(s.savedLoanRate) ? s.savedLoanRate : 0.0f);
     line += s.skinPath;
     QByteArray bytes = toGbk(line);
     bytes += kLineEnd;
@@ -38,53 +53,89 @@ bool parseSettings(const QByteArray &bytes, Settings &out)
 {
     const QString text = fromGbk(bytes);
     ListReader reader(text);
-    double v[15];
-    for (double &item : v) {
-        if (!reader.readNumber(item) || !std::isfinite(item))
-            return false;
-    }
-    Settings s;
-    std::int16_t *ints[] = {&s.shutdownSecond, &s.shutdownMode,     &s.decimalPlaces,   &s.memoryFlag,
-                            &s.taxCategory,    &s.salaryDeduction,  &s.labourDeduction, &s.voiceChoice,
-                            &s.fontColorIndex, &s.displayColorIndex};
-    const double intValues[] = {v[2], v[3], v[4], v[5], v[7], v[8], v[10], v[11], v[12], v[13]};
-    for (size_t i = 0; i < std::size(ints); ++i) {
-        if (!toInt16(intValues[i], *ints[i]))
-            return false;
-    }
-    if (std::fabs(v[14]) > double(std::numeric_limits<float>::max()))
+    Settings s; // the start values
+    bool complete = true;
+    // Reads the next number item; false when it is missing or no finite number.
+    auto number = [&](double &value) {
+        double v = 0;
+        if (reader.readNumber(v) && std::isfinite(v)) {
+            value = v;
+            return true;
+        }
+        complete = false;
         return false;
-    s.shutdownHour = v[0];
-    s.shutdownMinute = v[1];
-    s.memoryValue = v[6];
-    s.opacity = v[9];
-    s.savedLoanRate = float(v[14]);
+    };
+    auto real = [&](double &field) {
+        double v = 0;
+        if (number(v))
+            field = v;
+    };
+    auto int16 = [&](std::int16_t &field) {
+        double v = 0;
+        std::int16_t i = 0;
+        if (number(v)) {
+            if (toInt16(v, i))
+                field = i;
+            else
+                complete = false;
+        }
+    };
+    real(s.shutdownHour);
+    real(s.shutdownMinute);
+    int16(s.shutdownSecond);
+    int16(s.shutdownMode);
+    int16(s.decimalPlaces);
+    int16(s.memoryFlag);
+    real(s.memoryValue);
+    int16(s.taxCategory);
+    int16(s.salaryDeduction);
+    real(s.opacity);
+    int16(s.labourDeduction);
+    int16(s.voiceChoice);
+    int16(s.fontColorIndex);
+    int16(s.displayColorIndex);
+    double rate = 0;
+    if (number(rate)) {
+        if (std::fabs(rate) <= double(std::numeric_limits<float>::max()))
+            s.savedLoanRate = float(rate);
+        else
+            complete = false;
+    }
     // The skin path is the last item; a record without it still counts as complete.
     QString path;
     if (reader.readText(path))
         s.skinPath = path;
     out = s;
-    return true;
+    return complete;
+}
+
+SettingsFileState readSettingsFile(const QString &path, Settings &settings)
+{
+    const auto bytes = fileio::readFile(path, kSettingsReadLimit + 1);
+    if (!bytes) {
+        settings = Settings{};
+        // A file that is there but cannot be read is damaged, not missing: it
+        // is kept aside before anything replaces it.
+        return fileio::exists(path) && fileio::isRegularFile(path) ? SettingsFileState::Damaged
+                                                                   : SettingsFileState::Missing;
+    }
+    if (bytes->isEmpty()) {
+        settings = Settings{};
+        return SettingsFileState::Missing;
+    }
+    const bool tooLong = bytes->size() > kSettingsReadLimit;
+    const bool complete = parseSettings(bytes->left(kSettingsReadLimit), settings);
+    return complete && !tooLong ? SettingsFileState::Complete : SettingsFileState::Damaged;
 }
 
 bool loadSettingsFile(const QString &path, Settings &settings)
 {
-    QFile file(path);
-    Settings loaded;
-    bool ok = false;
-    if (file.open(QIODevice::ReadOnly))
-        ok = parseSettings(file.readAll(), loaded);
-    settings = ok ? loaded : Settings{};
-    return ok;
+    return readSettingsFile(path, settings) == SettingsFileState::Complete;
 }
 
 bool saveSettingsFile(const QString &path, const Settings &settings)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(settingsFileBytes(settings));
-    return file.commit();
+    return fileio::replaceFile(path, settingsFileBytes(settings));
 }
 
 } // namespace numbelle

@@ -120,31 +120,35 @@ void Calculator::clearAll()
 void Calculator::operatorKey(Pending op)
 {
     m_view.label9 = operatorSymbol(op);
-    if (m_startNewNumber == kTrue) {
+    if (m_startNewNumber == kTrue && !m_operandRecalled) {
+        // A second operator replaces the first.
         m_pendingOperator = op;
         return;
     }
+    const auto entered = enteredValue();
+    if (!entered)
+        return;
     double accumulator = m_accumulator;
     double operand = m_operand;
     switch (m_pendingOperator) {
     case Pending::None:
-        accumulator = displayValue();
+        accumulator = *entered;
         operand = 0;
         break;
     case Pending::Add:
-        accumulator += displayValue();
+        accumulator += *entered;
         operand = 0;
         break;
     case Pending::Subtract:
-        accumulator -= displayValue();
+        accumulator -= *entered;
         operand = 0;
         break;
     case Pending::Multiply:
-        operand = displayValue();
+        operand = *entered;
         accumulator *= operand;
         break;
     case Pending::Divide:
-        operand = displayValue();
+        operand = *entered;
         if (operand == 0) {
             m_operand = operand;
             showError(kDivideByZeroText);
@@ -187,18 +191,21 @@ bool Calculator::equals()
 
 bool Calculator::equalsCalculate()
 {
+    const auto entered = enteredValue();
+    if (!entered)
+        return false;
     double result = 0;
     switch (m_pendingOperator) {
     case Pending::Add:
     case Pending::Subtract:
     case Pending::Multiply:
-        m_operand = displayValue();
+        m_operand = *entered;
         result = m_pendingOperator == Pending::Add        ? m_accumulator + m_operand
                  : m_pendingOperator == Pending::Subtract ? m_accumulator - m_operand
                                                           : m_accumulator * m_operand;
         break;
     case Pending::Divide:
-        m_operand = displayValue();
+        m_operand = *entered;
         if (m_operand == 0) {
             showError(kDivideByZeroText);
             return false;
@@ -206,7 +213,7 @@ bool Calculator::equalsCalculate()
         result = m_accumulator / m_operand;
         break;
     default:
-        result = displayValue();
+        result = *entered;
         break;
     }
     if (!std::isfinite(result)) {

@@ -73,6 +73,18 @@ void Calculator::speak(int code) { m_speaker.speak(code); }
 
 double Calculator::displayValue() const { return leadingNumber(m_view.label1); }
 
+std::optional<double> Calculator::enteredValue()
+{
+    // A number too large for a double is an overflow as soon as it is used,
+    // and is never stored.
+    const double value = displayValue();
+    if (!std::isfinite(value)) {
+        showError(kOverflowText);
+        return std::nullopt;
+    }
+    return value;
+}
+
 void Calculator::showError(const char16_t *text)
 {
     m_view.label1 = QString::fromUtf16(text);
@@ -126,7 +138,13 @@ void Calculator::numsound(int keyIndex)
         m_view.label1.clear();
     if (m_state.calcMode != ModeEntry)
         m_view.label6.clear();
-    if (runKey(keyIndex))
+    const bool focusEquals = runKey(keyIndex);
+    // A recalled operand stays one only until the next key that is not MR and
+    // leaves the number alone.
+    if (keyIndex != KeyMemoryRecall && keyIndex != KeyBackspace && keyIndex != KeySpeechSwitch &&
+        keyIndex != KeySizeMode)
+        m_operandRecalled = false;
+    if (focusEquals)
         m_host.focusEquals();
 }
 
@@ -207,6 +225,7 @@ void Calculator::cycleMode()
         break;
     case ModeExpression:
         m_state.calcMode = ModeEntry;
+        m_pointEntered = kFalse;
         m_records.openAppend();
         m_view.label4 = QString::fromUtf16(kModeEntry);
         m_state.recordsSinceSave = 0;
@@ -215,6 +234,8 @@ void Calculator::cycleMode()
         m_view.label1FontSize = kTextFontSize;
         break;
     default:
+        // Each mode starts with a fresh number: no point typed yet.
+        m_pointEntered = kFalse;
         m_state.calcMode = ModeCalculate;
         m_view.label4 = QString::fromUtf16(kModeCalculate);
         m_records.close();

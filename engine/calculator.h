@@ -153,11 +153,17 @@ private:
     void stopTimer1() { m_view.timer1Enabled = false; }
     void startReadOut() { m_view.timer1Enabled = true; }
     double displayValue() const;
+    // The number on the display as an operand; nothing (and the overflow
+    // text) when it reads as infinity.
+    std::optional<double> enteredValue();
     void showError(const char16_t *text);
     double roundResult(double value) const;
     std::optional<double> evaluate(const QString &text);
     QString expressionValueText() const;
     void showUnaryResult(double value);
+    void rewriteShownResult(double value);
+    std::optional<double> unaryOperand();
+    bool operatorWaits() const { return m_pendingOperator >= Pending::Add && m_pendingOperator <= Pending::Divide; }
     void setDecimalsCaption();
 
     ProgramState &m_state;
@@ -173,6 +179,9 @@ private:
     double m_operand = 0;
     std::int16_t m_readOutPosition = 0;
     std::int16_t m_errorLock = kFalse;
+    // MR showed the memory as the operand of the waiting operator: the next
+    // operator applies it although no digit was typed.
+    bool m_operandRecalled = false;
 };
 
 // Evaluation text of an expression display: line breaks dropped, "×" as "*" and

@@ -54,12 +54,28 @@ bool Calculator::memoryRecall()
 {
     if (m_view.label7 != u"M")
         return false;
+    const QString recalled = generalText(m_state.settings.memoryValue);
+    // The largest doubles do not survive their 15-digit text: such a memory
+    // reads back as infinity, an overflow like any other.
+    if (!std::isfinite(leadingNumber(recalled))) {
+        showError(kOverflowText);
+        return true;
+    }
     if (m_state.calcMode != ModeExpression || m_pendingOperator == Pending::ResultShown)
-        m_view.label1 = generalText(m_state.settings.memoryValue);
+        m_view.label1 = recalled;
     else
-        m_view.label1 += generalText(m_state.settings.memoryValue);
-    m_accumulator = displayValue();
-    m_state.lastResult = displayValue();
+        m_view.label1 += recalled;
+    if (operatorWaits()) {
+        // The memory is the operand of the waiting operator; the left operand
+        // stays where it is.
+        m_operandRecalled = m_state.calcMode != ModeExpression;
+    } else {
+        const auto value = enteredValue();
+        if (!value)
+            return true;
+        m_accumulator = *value;
+        m_state.lastResult = *value;
+    }
     m_state.lastKeyWasOperator = kFalse;
     speak(SpeakMemoryRecall);
     return true;
@@ -88,9 +104,11 @@ void Calculator::memoryAdd()
     double value = 0;
     if (m_state.calcMode != ModeExpression) {
         value = viaText(m_state.settings.memoryValue) + displayValue();
-    } else if (m_state.lastResult != 0) {
-        value = viaText(m_state.lastResult) + viaText(m_state.settings.memoryValue) + viaText(m_accumulator);
+    } else if (m_pendingOperator == Pending::ResultShown) {
+        // The result shown, once.
+        value = viaText(m_state.lastResult) + viaText(m_state.settings.memoryValue);
     } else {
+        // The value of the expression being typed.
         const auto added = evaluate(expressionValueText());
         if (!added)
             return;
@@ -118,6 +136,7 @@ void Calculator::signChange()
         return;
     }
     m_view.label1 = generalText(value);
+    rewriteShownResult(value);
 }
 
 void Calculator::timesHundred()
@@ -128,6 +147,17 @@ void Calculator::timesHundred()
         return;
     }
     m_view.label1 = withBlankSign(value);
+    rewriteShownResult(value);
+}
+
+void Calculator::rewriteShownResult(double value)
+{
+    // A result rewritten on the display is the result the next operator or
+    // equals goes on from.
+    if (m_pendingOperator == Pending::ResultShown) {
+        m_accumulator = value;
+        m_state.lastResult = value;
+    }
 }
 
 void Calculator::showUnaryResult(double value)
@@ -140,25 +170,20 @@ void Calculator::showUnaryResult(double value)
     m_state.lastResult = m_accumulator;
     m_pendingOperator = Pending::ResultShown;
     m_pointEntered = kFalse;
+    m_operandRecalled = false;
 }
 
 void Calculator::reciprocal()
 {
     speak(SpeakReciprocal);
-    double x = 0;
-    if (m_state.calcMode == ModeExpression) {
-        const auto value = evaluate(expressionValueText());
-        if (!value)
-            return;
-        x = *value;
-    } else {
-        x = displayValue();
-    }
-    if (x == 0) {
+    const auto x = unaryOperand();
+    if (!x)
+        return;
+    if (*x == 0) {
         showError(kDivideByZeroText);
         return;
     }
-    const double value = 1 / x;
+    const double value = 1 / *x;
     if (!std::isfinite(value)) {
         showError(kOverflowText);
         return;
@@ -170,27 +195,24 @@ void Calculator::squareRoot()
 {
     stopTimer1();
     speak(SpeakSquareRoot);
-    if (displayValue() < 0) {
+    const auto x = unaryOperand();
+    if (!x)
+        return;
+    if (*x < 0) {
         showError(kIrrationalText);
         return;
     }
-    double root = 0;
-    if (m_state.calcMode == ModeExpression) {
-        const auto value = evaluate(expressionValueText());
-        if (!value || *value < 0) {
-            m_view.label6 = QString::fromUtf16(kExpressionErrorText);
-            return;
-        }
-        root = std::sqrt(*value);
-    } else {
-        const double value = displayValue();
-        if (!std::isfinite(value)) {
-            showError(kOverflowText);
-            return;
-        }
-        root = std::sqrt(value);
-    }
-    showUnaryResult(root);
+    showUnaryResult(std::sqrt(*x));
+}
+
+std::optional<double> Calculator::unaryOperand()
+{
+    // In expression mode the value of the expression (or of the finished
+    // one's result); otherwise the number on the display. The same value is
+    // checked and used.
+    if (m_state.calcMode == ModeExpression)
+        return evaluate(expressionValueText());
+    return enteredValue();
 }
 
 void Calculator::capitals()
@@ -209,6 +231,10 @@ void Calculator::capitals()
         const double value = displayValue();
         if (value == 0)
             return;
+        if (!std::isfinite(value)) {
+            showError(kOverflowText);
+            return;
+        }
         m_state.lastResult = value;
         m_view.label1 = CapitalAmount(m_view.label1, yuan, jiao, fen);
         m_accumulator = m_state.lastResult;

@@ -1,9 +1,12 @@
 #include "recordstore.h"
 
+#include "common/fileio.h"
 #include "common/numtext.h"
 #include "common/textfile.h"
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace numbelle {
 
@@ -14,58 +17,81 @@ QByteArray recordLine(std::int64_t number, const QString &text)
     return line;
 }
 
-std::int64_t countRecords(const QString &path)
+namespace {
+
+// Bytes that do not make a line a record line by themselves.
+bool isFiller(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Counts record lines of one block; lineHasContent carries over between blocks.
+std::int64_t countBlock(const char *p, const char *end, bool &lineHasContent)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    // Count lines holding anything but blanks, reading in large blocks: a
-    // million-record file is counted in a few milliseconds.
     std::int64_t count = 0;
-    bool lineHasContent = false;
-    QByteArray block;
-    while (!(block = file.read(1 << 20)).isEmpty()) {
-        const char *p = block.constData();
-        const char *end = p + block.size();
-        while (p < end) {
-            if (!lineHasContent) {
-                const char c = *p;
-                if (c == '\n') {
-                    ++p;
-                    continue;
-                }
-                if (c != ' ' && c != '\r' && c != '\t')
-                    lineHasContent = true;
-                ++p;
+    while (p < end) {
+        if (!lineHasContent) {
+            const char c = *p++;
+            if (c == '\n')
                 continue;
-            }
-            const void *nl = std::memchr(p, '\n', size_t(end - p));
-            if (!nl) {
-                p = end;
-                break;
-            }
-            ++count;
-            lineHasContent = false;
-            p = static_cast<const char *>(nl) + 1;
+            if (!isFiller(c))
+                lineHasContent = true;
+            continue;
         }
-    }
-    if (lineHasContent)
+        const void *nl = std::memchr(p, '\n', size_t(end - p));
+        if (!nl)
+            break;
         ++count;
+        lineHasContent = false;
+        p = static_cast<const char *>(nl) + 1;
+    }
     return count;
 }
 
-QList<Record> readRecords(const QString &path)
+// The record number item as an integer; anything out of range reads as 0.
+std::int64_t recordNumber(QStringView item)
 {
-    QList<Record> records;
+    const double value = leadingNumber(item);
+    if (!std::isfinite(value) || std::fabs(value) >= 9.2e18)
+        return 0;
+    return std::int64_t(value);
+}
+
+} // namespace
+
+std::int64_t countRecordLines(QByteArrayView bytes)
+{
+    bool lineHasContent = false;
+    std::int64_t count = countBlock(bytes.data(), bytes.data() + bytes.size(), lineHasContent);
+    return count + (lineHasContent ? 1 : 0);
+}
+
+std::int64_t countRecords(const QString &path)
+{
+    if (!fileio::isRegularFile(path) || fileio::hasFault(fileio::Fault::Unreadable))
+        return 0;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return records;
-    const QString text = fromGbk(file.readAll());
+        return 0;
+    // Read in large blocks: a million-record file is counted in a few
+    // milliseconds.
+    std::int64_t count = 0;
+    bool lineHasContent = false;
+    QByteArray block;
+    while (!(block = file.read(1 << 20)).isEmpty())
+        count += countBlock(block.constData(), block.constData() + block.size(), lineHasContent);
+    return count + (lineHasContent ? 1 : 0);
+}
+
+QList<Record> parseRecords(const QByteArray &bytes)
+{
+    QList<Record> records;
+    const QString text = fromGbk(bytes);
     for (QStringView line : QStringView(text).split(u'\n')) {
+        bool isRecord = false;
+        for (QChar c : line)
+            isRecord = isRecord || !(c == u' ' || c == u'\t' || c == u'\r');
+        if (!isRecord)
+            continue;
         if (line.endsWith(u'\r'))
             line.chop(1);
-        if (line.trimmed().isEmpty())
-            continue;
         Record r;
         qsizetype pos = 0;
         while (pos < line.size() && (line[pos] == u' ' || line[pos] == u'\t'))
@@ -73,7 +99,7 @@ QList<Record> readRecords(const QString &path)
         const qsizetype numStart = pos;
         while (pos < line.size() && line[pos] != u' ' && line[pos] != u',' && line[pos] != u'\t')
             ++pos;
-        r.number = std::int64_t(leadingNumber(line.mid(numStart, pos - numStart)));
+        r.number = recordNumber(line.mid(numStart, pos - numStart));
         if (pos < line.size() && line[pos] == u',')
             ++pos;
         else {
@@ -93,9 +119,28 @@ QList<Record> readRecords(const QString &path)
     return records;
 }
 
+QList<Record> readRecords(const QString &path)
+{
+    const auto bytes = fileio::readFile(path, std::numeric_limits<qint64>::max());
+    return bytes ? parseRecords(*bytes) : QList<Record>();
+}
+
 bool RecordStore::openFile()
 {
-    return m_file.isOpen() || m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+    if (m_file.isOpen())
+        return true;
+    const QString path = m_file.fileName();
+    // A FIFO or a device in its place would hold the program up or swallow
+    // the records: only a regular file is a record file.
+    if ((fileio::exists(path) && !fileio::isRegularFile(path)) || fileio::hasFault(fileio::Fault::ReadOnly))
+        return false;
+    const bool isNew = !fileio::exists(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    if (isNew)
+        fileio::makePrivate(path);
+    m_lineEndChecked = false;
+    return true;
 }
 
 bool RecordStore::openAppend()
@@ -104,12 +149,39 @@ bool RecordStore::openAppend()
     return openFile();
 }
 
+bool RecordStore::endsWithLineEnd()
+{
+    QFile file(m_file.fileName());
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0)
+        return true; // nothing to end, or nothing that can be checked
+    file.seek(file.size() - 1);
+    return file.read(1) == "\n";
+}
+
 bool RecordStore::append(std::int64_t number, const QString &text)
 {
     if (!openFile())
         return false;
-    const QByteArray line = recordLine(number, text);
-    return m_file.write(line) == line.size();
+    QByteArray line = recordLine(number, text);
+    if (!m_lineEndChecked) {
+        if (!endsWithLineEnd())
+            line.prepend(kLineEnd);
+        m_lineEndChecked = true;
+    }
+    const qint64 before = m_file.size();
+    bool written = false;
+    if (fileio::hasFault(fileio::Fault::DiskFull))
+        m_file.write(line.left(line.size() / 2)); // the disk fills part-way
+    else
+        written = m_file.write(line) == line.size();
+    if (!written) {
+        // Whatever part reached the file goes again: the file stays as it
+        // was, and the record can be stored once there is room.
+        m_file.resize(before);
+        m_lineEndChecked = false;
+        return false;
+    }
+    return true;
 }
 
 bool RecordStore::flush()
@@ -128,6 +200,9 @@ void RecordStore::close()
 bool RecordStore::truncate()
 {
     close();
+    if ((fileio::exists(m_file.fileName()) && !fileio::isRegularFile(m_file.fileName())) ||
+        fileio::hasFault(fileio::Fault::ReadOnly))
+        return false;
     QFile file(m_file.fileName());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

@@ -3,9 +3,15 @@
 // number in print form followed by the display text, CR LF. Records are only ever
 // appended. Each record is handed to the operating system as soon as it is
 // stored, so a crash of the program never loses one; closing and reopening (the
-// flush) remains for the moments the program brings the file to disk.
+// flush) remains for the moments the program brings the file to disk. A store
+// that fails leaves the file as it was before it, and only a regular file is
+// ever opened.
+//
+// A record line is a line that holds anything but blanks, tabs and the CR of
+// its line end; counting and reading agree on that one definition.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 #include <cstdint>
@@ -17,8 +23,11 @@ inline constexpr char kRecordFileName[] = "datafile.txt";
 // The bytes of one record line.
 QByteArray recordLine(std::int64_t number, const QString &text);
 
-// Number of records in the file at path: its non-empty lines. A missing or
-// unreadable file counts 0.
+// Number of record lines in bytes of the file.
+std::int64_t countRecordLines(QByteArrayView bytes);
+
+// Number of records in the file at path. A missing or unreadable file, or one
+// that is no regular file, counts 0.
 std::int64_t countRecords(const QString &path);
 
 // One record read back: the number item and the text item, by the list-input
@@ -27,6 +36,9 @@ struct Record {
     std::int64_t number = 0;
     QString text;
 };
+
+// The records in bytes of the file, in file order: one for each record line.
+QList<Record> parseRecords(const QByteArray &bytes);
 
 // All records of the file at path, in file order.
 QList<Record> readRecords(const QString &path);
@@ -43,7 +55,10 @@ public:
     // Opens the file for appending, creating it when missing. True when the
     // system opened it.
     bool openAppend();
-    // Writes one record line straight to the operating system.
+    // Writes one record line straight to the operating system. A file whose
+    // last line has no line end gets one first, so the record starts a line
+    // of its own. False when the record did not reach the file whole; the
+    // file is then cut back to what it was.
     bool append(std::int64_t number, const QString &text);
     // Closes and reopens the file for appending.
     bool flush();
@@ -54,9 +69,11 @@ public:
 
 private:
     bool openFile();
+    bool endsWithLineEnd();
 
     QFile m_file;
     bool m_open = false;
+    bool m_lineEndChecked = false; // the file's last line is known to be ended
 };
 
 } // namespace numbelle

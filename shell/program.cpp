@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPixmap>
 #include <cmath>
 
@@ -21,8 +22,11 @@ Program::Program(platform::Platform platform, QString folder)
     : m_platform(platform), m_folder(std::move(folder)), m_speaker(m_state, platform.sound)
 {
     m_calculator = std::make_unique<Calculator>(m_state, m_speaker, m_records, *this);
+    // A word that could not be played is reported on the message line; the
+    // number or formula on the display and the calculator's state stay as
+    // they are, and the next word tries the device again.
     m_speaker.setFailureHandler([this] {
-        m_calculator->view().label1 = QStringLiteral("错误");
+        m_calculator->view().label6 = QStringLiteral("错误");
         if (m_main)
             m_main->render();
     });
@@ -70,7 +74,8 @@ void Program::start()
     // Count the stored records, then load the settings.
     m_state.recordCount += countRecords(QString::fromLatin1(kRecordFileName));
 
-    loadSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings);
+    m_settingsDamaged =
+        readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings) == SettingsFileState::Damaged;
 
     // Expression mode, the memory indicator, the decimal places.
     m_calculator->startUp();
@@ -214,7 +219,27 @@ void Program::focusEquals()
     }
 }
 
-void Program::saveSettings() { saveSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings); }
+void Program::saveSettings()
+{
+    const QString path = QString::fromLatin1(kSettingsFileName);
+    if (m_settingsDamaged) {
+        // What could not be read is kept aside before anything replaces it.
+        const QString aside = path + QStringLiteral(".bad");
+        QFile::remove(aside);
+        if (!QFile::copy(path, aside))
+            QFile::rename(path, aside);
+        m_settingsDamaged = false;
+    }
+    if (saveSettingsFile(path, m_state.settings)) {
+        m_settingsSaveFailed = false;
+        return;
+    }
+    // The values stay in memory and the old file on disk; the user hears of
+    // it once, not at every key that saves.
+    if (!m_settingsSaveFailed)
+        m_platform.messages.show(QString(), QStringLiteral("无法保存设置文件savedata.txt，设置没有保存。"));
+    m_settingsSaveFailed = true;
+}
 
 void Program::messageBox(const QString &title, const QString &text) { m_platform.messages.show(title, text); }
 

@@ -87,6 +87,8 @@ private:
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_trayIconAdded = false;
+    bool m_settingsDamaged = false;    // the settings file could not be read whole
+    bool m_settingsSaveFailed = false; // the last save failed and the user was told
 };
 
 } // namespace numbelle::ui

@@ -58,7 +58,8 @@ class Speaker {
 public:
     Speaker(ProgramState &state, platform::Sound &sound) : m_state(state), m_sound(sound) {}
 
-    // Called when a play request fails; the main window shows "错误" on its display.
+    // Called when a play request fails; the main window shows "错误" on its
+    // message line.
     void setFailureHandler(std::function<void()> handler) { m_onFailure = std::move(handler); }
 
     // Speaks one word. Does nothing while speech is off.

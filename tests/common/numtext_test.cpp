@@ -52,6 +52,13 @@ TEST(LeadingNumber, DigitsBeyondTheRangeOfADoubleGiveInfinityOrZero)
     EXPECT_TRUE(std::isinf(leadingNumber(QString(400, u'9'))));
     EXPECT_TRUE(std::isinf(leadingNumber(QStringLiteral("-1E999"))));
     EXPECT_EQ(leadingNumber(QStringLiteral("1E-999")), 0.0);
+    // Too small without an exponent is zero too, never infinity.
+    EXPECT_EQ(leadingNumber(u'.' + QString(330, u'0') + u'1'), 0.0);
+    EXPECT_EQ(leadingNumber(QStringLiteral("-0.") + QString(400, u'0') + QStringLiteral("7")), 0.0);
+    // The digits and the exponent together decide.
+    EXPECT_EQ(leadingNumber(u'.' + QString(400, u'0') + QStringLiteral("1E+390")), 1e-11);
+    EXPECT_TRUE(std::isinf(leadingNumber(QStringLiteral("0.0001E+313"))));
+    EXPECT_EQ(leadingNumber(QString(400, u'1') + QStringLiteral("E-900")), 0.0);
     EXPECT_FALSE(startsWithNumber(QStringLiteral("  .")));
     EXPECT_TRUE(startsWithNumber(QStringLiteral("  .5")));
 }

@@ -1,11 +1,14 @@
 // The settings file: exact bytes, read-back, and start-up with a damaged file.
 
 #include "common/settingsfile.h"
+#include "tests/support/qtprinting.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
+#include <sys/stat.h>
 
 using namespace numbelle;
 
@@ -75,28 +78,102 @@ TEST(SettingsFile, APathWithACommaIsReadBackOnlyUpToTheComma)
     EXPECT_EQ(back.skinPath, QStringLiteral("a"));
 }
 
-TEST(SettingsFile, MissingShortOrDamagedFilesGiveTheStartValues)
+TEST(SettingsFile, MissingAndEmptyFilesGiveTheStartValues)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("savedata.txt"));
     Settings start;
     start.opacity = 255;
-    const QByteArray cases[] = {
-        QByteArray(),
-        QByteArray(" 1  2  3 \r\n"),
-        QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe garbage", 24),
-        QByteArray(" 0  0  0  0  2  0  0  1  3500  255  800  0  15  0  abc x\r\n"),
-        QByteArray(" 0  0  0  0  99999  0  0  1  3500  255  800  0  15  0  5 x\r\n"),
-    };
     Settings loaded = exampleSettings();
-    EXPECT_FALSE(loadSettingsFile(path, loaded)) << "missing file";
+    EXPECT_EQ(readSettingsFile(path, loaded), SettingsFileState::Missing);
     EXPECT_EQ(loaded, start);
-    for (const QByteArray &bytes : cases) {
-        writeAll(path, bytes);
-        loaded = exampleSettings();
-        EXPECT_FALSE(loadSettingsFile(path, loaded)) << bytes.toStdString();
-        EXPECT_EQ(loaded, start);
-    }
+    writeAll(path, QByteArray());
+    loaded = exampleSettings();
+    EXPECT_EQ(readSettingsFile(path, loaded), SettingsFileState::Missing);
+    EXPECT_EQ(loaded, start);
+    // A folder or a FIFO in its place is no settings file; nothing waits on it.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkdir(path));
+    EXPECT_EQ(readSettingsFile(path, loaded), SettingsFileState::Missing);
+    ASSERT_TRUE(QDir().rmdir(path));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(readSettingsFile(path, loaded), SettingsFileState::Missing);
+    EXPECT_EQ(loaded, start);
+}
+
+// A damaged record keeps every item that reads and gives the others their
+// start values.
+struct DamagedRow {
+    const char *name;
+    QByteArray bytes;
+    std::int16_t decimalPlaces;
+    double memoryValue;
+    double opacity;
+    float savedLoanRate;
+    const char16_t *skinPath;
+};
+
+class DamagedFile : public testing::TestWithParam<DamagedRow> {};
+
+TEST_P(DamagedFile, KeepsWhatReads)
+{
+    const DamagedRow &row = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("savedata.txt"));
+    writeAll(path, row.bytes);
+    Settings loaded;
+    EXPECT_EQ(readSettingsFile(path, loaded), SettingsFileState::Damaged);
+    EXPECT_EQ(loaded.decimalPlaces, row.decimalPlaces);
+    EXPECT_EQ(loaded.memoryValue, row.memoryValue);
+    EXPECT_EQ(loaded.opacity, row.opacity);
+    EXPECT_EQ(loaded.savedLoanRate, row.savedLoanRate);
+    EXPECT_EQ(loaded.skinPath, QString::fromUtf16(row.skinPath));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SettingsFile, DamagedFile,
+    testing::Values(
+        DamagedRow{"Short", QByteArray(" 1  2  3 \r\n"), 0, 0, 255, 0, u""},
+        DamagedRow{"Binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe garbage", 24), 0, 0, 255, 0, u""},
+        DamagedRow{"RateNotANumber", " 0  0  0  0  2  1  7  1  3500  128  800  0  15  0  abc x\r\n", 2, 7, 128, 0,
+                   u"x"},
+        DamagedRow{"PlacesOutOfRange", " 0  0  0  0  99999  1  7  1  3500  128  800  0  15  0  5 x\r\n", 0, 7, 128, 5,
+                   u"x"},
+        // What an earlier version wrote for a memory near the largest double.
+        DamagedRow{"MemoryReadsAsInfinity",
+                   " 0  0  0  0  3  1  1.79769313486232E+308  1  3500  200  800  0  15  0  4.9 .\\a.jpg\r\n", 3, 0, 200,
+                   4.9f, u".\\a.jpg"},
+        DamagedRow{"OpacityDamaged", " 0  0  0  0  1  0  0  1  3500  x  800  0  15  0  4.9 s.jpg\r\n", 1, 0, 255, 4.9f,
+                   u"s.jpg"}),
+    [](const testing::TestParamInfo<DamagedRow> &row) { return std::string(row.param.name); });
+
+TEST(SettingsFile, OnlyTheStartOfAHugeFileIsRead)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("savedata.txt"));
+    QByteArray bytes = settingsFileBytes(exampleSettings());
+    bytes.append(QByteArray(8 * 1024 * 1024, 'x'));
+    writeAll(path, bytes);
+    Settings loaded;
+    EXPECT_EQ(readSettingsFile(path, loaded), SettingsFileState::Damaged);
+    EXPECT_EQ(loaded, exampleSettings());
+}
+
+// Every value the writer writes reads back; the largest doubles are written
+// as the largest 15-digit value instead of one that reads as infinity.
+TEST(SettingsFile, EveryWrittenValueReadsBack)
+{
+    Settings s = exampleSettings();
+    s.memoryValue = std::numeric_limits<double>::max();
+    s.shutdownHour = -std::numeric_limits<double>::max();
+    s.opacity = std::numeric_limits<double>::infinity();
+    s.savedLoanRate = std::numeric_limits<float>::max();
+    Settings back;
+    ASSERT_TRUE(parseSettings(settingsFileBytes(s), back));
+    EXPECT_EQ(back.memoryValue, 1.79769313486231e308);
+    EXPECT_EQ(back.shutdownHour, -1.79769313486231e308);
+    EXPECT_EQ(back.opacity, 1.79769313486231e308);
+    EXPECT_EQ(back.savedLoanRate, 3.402823e38f);
 }
 
 TEST(SettingsFile, AFailedSaveLeavesTheOldFileWhole)

@@ -287,6 +287,55 @@ const Row kEntryModeRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(EntryMode, Keys, testing::ValuesIn(kEntryModeRows), rowName);
 
+// Keys that once gave plainly wrong results.
+const Row kRepairedRows[] = {
+    // MR while an operator waits is the next operand; the left operand stays.
+    {"RecallAsOperand", u"{mem 7}" CALC u"3+r=", u"10", nullptr, nullptr, "memoryValue=7"},
+    {"RecallAsOperandThenOperator", u"{mem 7}" CALC u"3+r+1=", u"11"},
+    {"RecallAsOperandReplacedByDigit", u"{mem 10}" CALC u"3+r2=", u"5"},
+    {"RecallWithoutOperatorStartsOver", u"{mem 7}" CALC u"r+1=", u"8"},
+    {"RecallAfterResultStartsOver", u"{mem 7}" CALC u"2+3=r*2=", u"14"},
+    // M+ in expression mode adds the result shown, or the expression's value, once.
+    {"MemoryAddResultThenRecallAndAddAgain", u"3+4={C20}{C18}2*5={C20}", u"2×5=10", nullptr, nullptr, "memoryValue=17"},
+    {"MemoryAddRecalledValue", u"{mem 5}{C18}{C20}", u"5", nullptr, nullptr, "memoryValue=10"},
+    {"MemoryAddAfterRoot", u"{mem 1}16{C35}{C20}", u"4", nullptr, nullptr, "memoryValue=5"},
+    {"MemoryAddTypedExpression", u"{mem 1}2*3{C20}", u"2×3", nullptr, nullptr, "memoryValue=7"},
+    // Sign change and ×100 on a result: the next operator goes on from the display.
+    {"SignChangeOfResultThenOperator", CALC u"2+3={C10}+1=", u"-4"},
+    {"TimesHundredOfResultThenOperator", CALC u"2+3={C25}+1=", u"501"},
+    {"SignChangeOfResultThenEquals", CALC u"2+3={C10}=", u"-5"},
+    {"SignChangeOfTypedNumberStaysOperand", CALC u"2+3{C10}=", u"-1"},
+    // A mode change starts a fresh number.
+    {"ModeChangeForgetsThePoint", u"{F2}1.5{F2}.5=", u"0.5", nullptr, nullptr, "pointEntered=0"},
+    // √ and 1/x of a finished expression test the value they use.
+    {"RootOfFinishedExpression", u"-4+20={C35}", u"4"},
+    {"ReciprocalOfFinishedExpression", u"-4+20={C23}", u"0.0625"},
+    {"RootOfNegativeExpressionLocks", u"0-4={C35}", u"ERR0R无理数!", nullptr, nullptr, "errorLock=-1"},
+    // A number that reads as infinity is an overflow wherever it enters.
+    {"InfiniteTypedNumberToCapitals", u"9e999{C24}", u"ERR0R数值溢出!", nullptr, nullptr, "errorLock=-1 lastResult=0"},
+    {"InfiniteNumberToReciprocal",
+     CALC u"{C21}"
+          u"1"
+          "000000000000000000000000000000000000000000000000000000000000"
+          "000000000000000000000000000000000000000000000000000000000000000000000000000000"
+          "000000000000000000000000000000000000000000000000000000000000000000000000000000"
+          "000000000000000000000000000000000000000000000000000000000000000000000000000000"
+          "0000000000000000000000000000000000000000000000000000000000000000000000{C23}",
+     u"ERR0R数值溢出!"},
+    {"RecalledMemoryTooLargeToRead", u"{mem 1.7976931348623157e308}" CALC u"r", u"ERR0R数值溢出!", nullptr, nullptr,
+     "accumulator=0"},
+    // A tiny number is zero, not an overflow.
+    {"TinyNumberIsZero",
+     CALC u"."
+          "0000000000000000000000000000000000000000000000000000000000000000000000000000000"
+          "000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+          "000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+          "000000000000000000000000000000000000000000000000000000000000000000000000000000000"
+          "00000001+1=",
+     u"1"},
+};
+INSTANTIATE_TEST_SUITE_P(Repaired, Keys, testing::ValuesIn(kRepairedRows), rowName);
+
 // What entry mode leaves in the record file, byte for byte.
 TEST(EntryMode, RecordsReachTheFileAsTheyAreStored)
 {

@@ -1,6 +1,6 @@
 // Random keystrokes, clicks and timer ticks against the calculator, for a
 // sanitizer build: no key sequence may crash it or put a non-number text such as
-// "Infinity" or "NaN" on the display.
+// "Infinity" or "NaN" on the display, or keep a value that is not finite.
 //
 //   numbelle_keyfuzz [COUNT] [SEED]
 
@@ -12,14 +12,27 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <string>
 #include <vector>
 
 using namespace numbelle;
 
 namespace {
+
+// A display that holds more than a number (letters other than the X of an
+// identity number, operators, brackets).
+bool startedAsFormula(const QString &text)
+{
+    for (QChar c : text) {
+        if ((c.isLetter() && c != u'X' && c.unicode() < 128) || QStringLiteral("()^&×÷+*/<>\\").contains(c))
+            return true;
+    }
+    return false;
+}
 
 class QuietHost : public CalculatorHost {
 public:
@@ -60,12 +73,27 @@ int main(int argc, char **argv)
         if (key.button != kNoButton)
             buttons.push_back(key.button);
     }
+    // Whole words typed at once: numbers at the edges of a double's range.
+    const std::u16string bursts[] = {u"9e999",
+                                     u"1e308",
+                                     u"1e-320",
+                                     u"99999999999999999999999999999999",
+                                     std::u16string(u".") + std::u16string(330, u'0') + u"1",
+                                     std::u16string(310, u'9'),
+                                     u"4.9e-324"};
     std::mt19937 rng(seed);
-    long displayFaults = 0;
+    long faults = 0;
+    auto fault = [&](long key, const char *what) {
+        if (++faults <= 10)
+            std::fprintf(stderr, "key %ld: %s (display \"%s\")\n", key, what, qPrintable(calc.view().label1));
+    };
     for (long i = 0; i < count; ++i) {
         const auto r = rng() % 100;
-        if (r < 55) {
+        if (r < 54) {
             calc.keyPress(typed[rng() % typedCount]);
+        } else if (r < 55) {
+            for (char16_t c : bursts[rng() % std::size(bursts)])
+                calc.keyPress(c);
         } else if (r < 85) {
             calc.clickButton(buttons[rng() % buttons.size()]);
         } else if (r < 92) {
@@ -81,9 +109,25 @@ int main(int argc, char **argv)
         } else {
             calc.numsound(int(rng() % 130));
         }
+        // No key stores an infinity or a NaN, and no result shown reads as one
+        // (a typed formula may hold those letters; its result may not).
+        if (!std::isfinite(state.lastResult) || !std::isfinite(calc.accumulator()) || !std::isfinite(calc.operand()) ||
+            !std::isfinite(state.settings.memoryValue))
+            fault(i, qPrintable(QStringLiteral("a value that is not finite: lastResult %1 accumulator %2 operand %3 "
+                                               "memory %4")
+                                    .arg(state.lastResult)
+                                    .arg(calc.accumulator())
+                                    .arg(calc.operand())
+                                    .arg(state.settings.memoryValue)));
         const QString &display = calc.view().label1;
-        if (display.contains(QStringLiteral("Infinity")) || display.contains(QStringLiteral("NaN")))
-            ++displayFaults;
+        QString shown = state.calcMode == ModeExpression ? display.section(u'=', 1) : display;
+        // Entry mode keeps a formula typed in expression mode on the display
+        // until a number replaces it; that is typed text, not a result.
+        if (state.calcMode == ModeEntry && startedAsFormula(shown))
+            shown.clear();
+        shown = shown.toLower();
+        if (shown.contains(QStringLiteral("inf")) || shown.contains(QStringLiteral("nan")))
+            fault(i, "a result shown as infinity or NaN");
         // Keep the display from growing without bound, as a person would clear it.
         if (display.size() > 400)
             calc.clickButton(21);
@@ -91,7 +135,7 @@ int main(int argc, char **argv)
         recording.discardEvents();
         recording.discardMessages();
     }
-    std::printf("%ld random keys and clicks, %ld settings saves, %lld records, %ld bad displays\n", count, host.saves,
-                static_cast<long long>(state.recordCount), displayFaults);
-    return displayFaults == 0 ? 0 : 1;
+    std::printf("%ld random keys and clicks (seed %u), %ld settings saves, %lld records, %ld faults\n", count, seed,
+                host.saves, static_cast<long long>(state.recordCount), faults);
+    return faults == 0 ? 0 : 1;
 }

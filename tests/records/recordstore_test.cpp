@@ -1,5 +1,6 @@
 // The record file of entry mode, checked byte for byte on disk.
 
+#include "common/fileio.h"
 #include "records/recordstore.h"
 #include "tests/support/qtprinting.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace numbelle;
 
@@ -149,6 +151,89 @@ TEST(RecordStore, AnUnwritableFileReportsEveryFailure)
     EXPECT_FALSE(store.append(1, QStringLiteral("5")));
     EXPECT_FALSE(store.flush());
     EXPECT_FALSE(store.truncate());
+}
+
+// Counting (at start-up) and reading (viewer, export) agree on what a record
+// line is, whatever odd bytes a line holds.
+TEST(RecordFile, CountingAndReadingAgree)
+{
+    const QByteArray cases[] = {
+        " 1 5\r\n\f\r\n 2 6\r\n",        // a form feed alone
+        " 1 5\r\n\v\r\n",                // a vertical tab alone
+        " 1 5\r\n\xA1\xA1\r\n",          // a full-width blank (GBK)
+        QByteArray(" 1 5\r\n\0\r\n", 9), // a NUL
+        " 1 5\r\n \t \r\n\r\n",          // blanks and tabs only: no record
+        " 1 5\r\r\r\n",                  // stray CRs
+        "\xFF\xFE\r\n 2 x",              // invalid GBK, no final line end
+    };
+    for (const QByteArray &bytes : cases)
+        EXPECT_EQ(countRecordLines(bytes), parseRecords(bytes).size()) << bytes.toHex().toStdString();
+}
+
+TEST(RecordFile, NumbersOutOfRangeReadAsZero)
+{
+    const QList<Record> records = parseRecords(" 1e30 a\r\n 1234567890123456789012345678 b\r\n -1e999 c\r\n");
+    ASSERT_EQ(records.size(), 3);
+    for (const Record &r : records)
+        EXPECT_EQ(r.number, 0);
+    EXPECT_EQ(records[1].text, QStringLiteral("b"));
+}
+
+TEST(RecordStore, AFileWithoutAFinalLineEndGetsOneFirst)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    writeAll(path, " 1 5\r\n 2 6");
+    RecordStore store(path);
+    store.openAppend();
+    ASSERT_TRUE(store.append(3, QStringLiteral("7")));
+    ASSERT_TRUE(store.append(4, QStringLiteral("8")));
+    store.close();
+    EXPECT_EQ(readAll(path), QByteArray(" 1 5\r\n 2 6\r\n 3 7\r\n 4 8\r\n"));
+    EXPECT_EQ(countRecords(path), 4);
+}
+
+// A store that fails part-way (a full disk) leaves the file as it was; the
+// same record stored again once there is room is one clean line.
+TEST(RecordStore, AFailedStoreLeavesTheFileAsItWas)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    RecordStore store(path);
+    store.openAppend();
+    ASSERT_TRUE(store.append(1, QStringLiteral("123")));
+    fileio::setFault(fileio::Fault::DiskFull, true);
+    EXPECT_FALSE(store.append(2, QStringLiteral("691")));
+    fileio::setFault(fileio::Fault::DiskFull, false);
+    EXPECT_EQ(readAll(path), QByteArray(" 1 123\r\n"));
+    ASSERT_TRUE(store.append(2, QStringLiteral("691")));
+    store.close();
+    EXPECT_EQ(readAll(path), QByteArray(" 1 123\r\n 2 691\r\n"));
+}
+
+// A FIFO in place of the record file is never opened (that would wait for a
+// reader for ever): nothing is counted, read or stored.
+TEST(RecordStore, AFifoIsNoRecordFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(countRecords(path), 0);
+    EXPECT_TRUE(readRecords(path).isEmpty());
+    RecordStore store(path);
+    EXPECT_FALSE(store.openAppend());
+    EXPECT_FALSE(store.append(1, QStringLiteral("5")));
+    EXPECT_FALSE(store.truncate());
+}
+
+TEST(RecordStore, ANewRecordFileIsPrivate)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    RecordStore store(path);
+    store.openAppend();
+    store.close();
+    EXPECT_EQ(QFile::permissions(path) & 0x7077, QFile::ReadOwner | QFile::WriteOwner); // owner, group, others
 }
 
 } // namespace
