@@ -2,6 +2,7 @@
 
 #include "app/singleinstance.h"
 #include "platform/desktop/desktopplatform.h"
+#include "platform/desktop/desktopshutdown.h"
 #include "shell/folders.h"
 #include "shell/program.h"
 
@@ -46,10 +47,21 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The system's power-off, named here and nowhere else: an armed shutdown
+    // schedule runs it. numbelle-script and the tests never reach this line.
+#ifdef Q_OS_WIN
+    numbelle::platform::DesktopShutdown powerOff(
+        {QStringLiteral("shutdown"), QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("0")});
+#else
+    numbelle::platform::DesktopShutdown powerOff({QStringLiteral("systemctl"), QStringLiteral("poweroff")});
+#endif
+
     numbelle::ui::Program *programPtr = nullptr;
-    numbelle::platform::DesktopPlatform desktop([&programPtr](const QString &name) -> QWidget * {
-        return programPtr ? programPtr->windows().window(name) : nullptr;
-    });
+    numbelle::platform::DesktopPlatform desktop(
+        [&programPtr](const QString &name) -> QWidget * {
+            return programPtr ? programPtr->windows().window(name) : nullptr;
+        },
+        powerOff);
     numbelle::ui::Program program(desktop.platform(), folder);
     programPtr = &program;
     QObject::connect(desktop.trayIcon(), &QSystemTrayIcon::activated, &program,

@@ -8,6 +8,7 @@
 #include "platform/recording/recordingplatform.h"
 #include "shell/program.h"
 #include "uikit/widgets.h"
+#include "uikit/windowregistry.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -292,7 +293,7 @@ void ScriptRunner::run(const QString &rawLine)
         auto *w = qobject_cast<QWidget *>(element(args[0].text, &window));
         if (!w)
             throw ScriptError("focus: not a control");
-        window->activateWindow();
+        ui::WindowRegistry::activate(window);
         w->setFocus(Qt::OtherFocusReason);
     } else if (command == u"select" || command == u"slide") {
         needArgs(2);

@@ -45,6 +45,7 @@ std::optional<VariableValue> programVariable(const ui::Program &program, const Q
         {QStringLiteral("shutdownMinute"), [&] { return VariableValue(s.shutdownMinute); }},
         {QStringLiteral("shutdownSecond"), [&] { return i(s.shutdownSecond); }},
         {QStringLiteral("shutdownMode"), [&] { return i(s.shutdownMode); }},
+        {QStringLiteral("shutdownElapsed"), [&] { return VariableValue(st.shutdownElapsed); }},
         {QStringLiteral("decimalPlaces"), [&] { return i(s.decimalPlaces); }},
         {QStringLiteral("memoryFlag"), [&] { return i(s.memoryFlag); }},
         {QStringLiteral("memoryValue"), [&] { return VariableValue(s.memoryValue); }},

@@ -47,6 +47,10 @@ struct ProgramState {
     std::int16_t voiceOn = kFalse;
     std::int16_t zoomState = 0;
 
+    // Seconds (TimerT ticks) since the shutdown schedule was last confirmed; not
+    // stored, so a countdown starts again from its full length at every start.
+    float shutdownElapsed = 0;
+
     // Record file (whether it is open is the record store's to say).
     std::int16_t recordsSinceSave = 0;
     std::int64_t recordCount = 0;

@@ -1,8 +1,8 @@
 #pragma once
 // Everything the program asks of the world outside its own process goes through
 // these interfaces: sound, message boxes, the clipboard, handing a file to the
-// desktop, the tray icon, window-level effects, the clock and the shutdown
-// command. Two implementations exist: the desktop one (real devices) and the
+// desktop, the tray icon, window-level effects, the clock and the system's
+// power-off. Two implementations exist: the desktop one (real devices) and the
 // recording one used by numbelle-script and the tests, which records each request
 // and can be told to fail. Logic code holds a Platform& and never calls a device.
 
@@ -103,8 +103,15 @@ public:
 class Shutdown {
 public:
     virtual ~Shutdown() = default;
-    // Starts the system's shutdown command; false when it could not be started.
-    virtual bool run() = 0;
+    // Starts switching the computer off and says whether that is under way.
+    // True when the power-off was started and did not report a failure: its
+    // command exited successfully, or was still running when the wait ended.
+    // False when it could not be started, or exited with a failure status (or
+    // crashed) within the wait. The wait is two seconds at most, never longer,
+    // so the window thread is never held up for more; a failure reported after
+    // that goes unseen. On false nothing is going down: the caller tells the
+    // user and clears the schedule that asked for it.
+    virtual bool powerOff() = 0;
 };
 
 class Spreadsheet {

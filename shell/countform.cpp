@@ -1,5 +1,6 @@
 #include "countform.h"
 
+#include "shutdown/schedule.h"
 #include "uikit/palette.h"
 #include "uikit/widgets.h"
 
@@ -77,6 +78,12 @@ constexpr Place kLabels[] = {
 };
 constexpr int kMovingLabels[] = {1, 3, 4, 5, 6, 7, 9, 11, 10};
 
+// The shutdown clock Image1 and its second hand Line6, which turns about the
+// picture's centre.
+constexpr int kClockLeft = 5340, kClockTop = 180, kClockSize = 420;
+constexpr int kClockCentreX = kClockLeft + kClockSize / 2, kClockCentreY = kClockTop + kClockSize / 2;
+constexpr int kHandLength = 150;
+
 const QColor kTrayActive(255, 128, 0);
 const QColor kTrayInactive(255, 224, 192);
 
@@ -97,6 +104,7 @@ countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent),
         render();
     });
     m_timer2 = new WindowTimer(QStringLiteral("Timer2"), 200, this);
+    m_timerT = new WindowTimer(QStringLiteral("TimerT"), 1000, this);
     installEventFilter(this);
     for (QWidget *child : findChildren<QWidget *>())
         child->installEventFilter(this);
@@ -151,7 +159,7 @@ void countform::buildFace()
 
     auto *clock = new ClickLabel(this);
     clock->setObjectName(QStringLiteral("Image1"));
-    setTwipsGeometry(clock, 5340, 180, 420, 420);
+    setTwipsGeometry(clock, kClockLeft, kClockTop, kClockSize, kClockSize);
     clock->setStyleSheet(QStringLiteral("background: #f4f4f4; border: 2px solid #555; border-radius: 14px;"));
     m_clock = clock;
     connect(clock, &ClickLabel::clicked, this, &countform::clockClicked);
@@ -232,7 +240,7 @@ void countform::buildFace()
     makeLine(3, 6540, 90, 6540, 7095);
     makeLine(4, 90, 90, 6540, 90);
     makeLine(5, 90, 7095, 6540, 7095);
-    makeLine(6, 5550, 390, 5550, 240); // clock hand
+    makeLine(6, kClockCentreX, kClockCentreY, kClockCentreX, kClockCentreY - kHandLength); // clock hand
     m_lines[6]->setColor(Qt::black);
 }
 
@@ -248,6 +256,16 @@ void countform::setMessageText(const QString &text)
 {
     m_calculator.view().label6 = text;
     render();
+}
+
+void countform::setClockToolTip(const QString &text) { m_clock->setToolTip(text); }
+
+void countform::setClockHandColor(const QColor &color) { m_lines[6]->setColor(color); }
+
+void countform::turnClockHand(double angle)
+{
+    const HandEnd end = handEnd(angle, kClockCentreX, kClockCentreY, kHandLength);
+    m_lines[6]->setPoints(kClockCentreX, kClockCentreY, end.x, end.y);
 }
 
 QPushButton *countform::button(Key key) const

@@ -29,6 +29,10 @@ public:
     QString displayText() const override;
     void setDisplayText(const QString &text) override;
     void setMessageText(const QString &text) override;
+    void setClockToolTip(const QString &text) override;
+    void setClockHandColor(const QColor &color) override;
+    void turnClockHand(double angle) override;
+    WindowTimer &clockTimer() override { return *m_timerT; }
 
     // Shows the calculator's view on the labels and runs or stops Timer1.
     void render();
@@ -80,6 +84,7 @@ private:
     QLabel *m_clock = nullptr;      // Image1
     WindowTimer *m_timer1 = nullptr;
     WindowTimer *m_timer2 = nullptr;
+    WindowTimer *m_timerT = nullptr; // the shutdown clock, once a second
     std::optional<QPoint> m_dragOffset;
     QPixmap m_skin;
 };

@@ -7,6 +7,7 @@
 #include "records/ui/recordviewer.h"
 #include "shell/countform.h"
 #include "shell/manualform.h"
+#include "shutdown/ui/shutdownwindow.h"
 #include "uikit/widgets.h"
 
 #include <QApplication>
@@ -41,7 +42,11 @@ void Program::start()
 
     m_main = new countform(*m_calculator);
     m_windows.add(m_main);
-    m_context.emplace(WindowContext{m_platform, m_state, m_records, m_speaker, *this, *m_main, m_windows});
+    m_context.emplace(WindowContext{m_platform, m_state, m_records, m_speaker, *this, *m_main, m_windows, *this});
+    m_clock = std::make_unique<MainWindowClock>(*m_main);
+    m_schedule = std::make_unique<ShutdownSchedule>(m_state, m_platform, *m_clock, [this] { saveSettings(); });
+    connect(&m_main->clockTimer(), &WindowTimer::timeout, this, [this] { m_schedule->tick(); });
+    connect(m_main, &countform::clockClicked, this, [this] { perform(Action::OpenShutdown); });
     connect(&m_windows, &WindowRegistry::windowLeft, this, [this] { endIfNoWindowLeft(); });
     connect(m_main, &countform::closeRequested, this, [this] {
         // A close by the system runs the closing steps; the program goes on
@@ -75,8 +80,8 @@ void Program::start()
     // Expression mode, the memory indicator, the decimal places.
     m_calculator->startUp();
 
-    // A pending shutdown shows on the clock picture.
-    applyShutdownIndicator();
+    // A stored shutdown schedule is armed again and shows on the clock picture.
+    m_schedule->startUp();
 
     // Colours of the labels and the display.
     m_main->setColours(m_state.settings.fontColorIndex, m_state.settings.displayColorIndex);
@@ -109,28 +114,6 @@ void Program::start()
     activateMainWindow();
     m_main->paintTrayButton(true);
     m_main->timer2()->setEnabled(true);
-}
-
-void Program::applyShutdownIndicator()
-{
-    Settings &s = m_state.settings;
-    QLabel *clock = m_main->findChild<QLabel *>(QStringLiteral("Image1"));
-    LineElement *hand = m_main->line(6);
-    if (s.shutdownMode == 0) {
-        hand->setColor(Qt::black);
-        return;
-    }
-    if (s.shutdownMode == 1) {
-        auto two = [](double v) { return QStringLiteral("%1").arg(qint64(std::llround(v)), 2, 10, QLatin1Char('0')); };
-        clock->setToolTip(two(s.shutdownHour) + u':' + two(s.shutdownMinute) + u':' + two(s.shutdownSecond) +
-                          QStringLiteral("自动关机!"));
-    } else {
-        if (s.shutdownHour == 0 && s.shutdownMinute < 5)
-            s.shutdownMode = 0;
-        clock->setToolTip(generalText(s.shutdownHour) + QStringLiteral("小时") + generalText(s.shutdownMinute) +
-                          QStringLiteral("分") + QString::number(s.shutdownSecond) + QStringLiteral("秒后自动关机!"));
-    }
-    hand->setColor(QColor(255, 0, 0));
 }
 
 void Program::unload()
@@ -224,15 +207,19 @@ void Program::perform(Action action)
     case Action::ClearRecords:
         showClearRecords(*m_context);
         break;
+    case Action::OpenShutdown:
+        openShutdownWindow();
+        break;
     case Action::OpenLoan:
     case Action::Securities:
     case Action::IncomeTax:
-    case Action::OpenShutdown:
     case Action::OpenSettings:
         // These windows come with their own subsystems.
         break;
     }
 }
+
+void Program::openShutdownWindow() { showShutdownWindow(*m_context); }
 
 void Program::focusEquals()
 {

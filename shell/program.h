@@ -11,6 +11,7 @@
 #include "engine/calculator.h"
 #include "platform/platform.h"
 #include "records/recordstore.h"
+#include "shutdown/schedule.h"
 #include "speech/speaker.h"
 #include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
@@ -23,8 +24,9 @@
 namespace numbelle::ui {
 
 class countform;
+class MainWindowClock;
 
-class Program : public QObject, public CalculatorHost, public SettingsWriter {
+class Program : public QObject, public CalculatorHost, public SettingsWriter, public WindowOpener {
     Q_OBJECT
 public:
     Program(platform::Platform platform, QString folder);
@@ -62,6 +64,9 @@ public:
     void messageBox(const QString &title, const QString &text) override;
     void speakerChanged(bool on) override;
 
+    // WindowOpener
+    void openShutdownWindow() override;
+
 signals:
     // The program ended by itself (Esc, the exit button, last window closed).
     void ended();
@@ -69,7 +74,6 @@ signals:
 private:
     void endProgram();
     void endIfNoWindowLeft();
-    void applyShutdownIndicator();
     void trayButton();
     void activateMainWindow();
 
@@ -82,6 +86,8 @@ private:
     WindowRegistry m_windows;
     countform *m_main = nullptr;
     std::optional<WindowContext> m_context;
+    std::unique_ptr<MainWindowClock> m_clock;
+    std::unique_ptr<ShutdownSchedule> m_schedule;
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_trayIconAdded = false;

@@ -14,6 +14,22 @@ trap 'rm -rf "$prefix" "$data" "$older" "$own"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 test -f "$prefix/share/applications/numbelle.desktop"
 test -f "$prefix/share/icons/hicolor/256x256/apps/numbelle.png"
+
+# The desktop program itself runs here, so it must never switch this machine
+# off: its power-off only reports what it would do (NUMBELLE_SHUTDOWN_DRY_RUN),
+# and every program folder it starts on is new, its settings seeded from the
+# installed savedata.txt, which holds no shutdown schedule (item 4 is 0).
+export NUMBELLE_SHUTDOWN_DRY_RUN=1
+no_schedule() {
+  local mode
+  mode=$(awk '{ print $4 }' "$1")
+  [ "$mode" = 0 ] || { echo "$1 holds a shutdown schedule (mode '$mode')"; exit 1; }
+}
+no_schedule "$prefix/share/numbelle/savedata.txt"
+for folder in "$data" "$own" "$older"; do
+  [ ! -e "$folder/numbelle/savedata.txt" ] || { echo "$folder is not new"; exit 1; }
+done
+
 cd /
 status=0
 env -u NUMBELLE_DIR QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$data" timeout 3 "$prefix/bin/numbelle" 2>/dev/null || status=$?
@@ -35,6 +51,7 @@ echo "installed program started from / and prepared $data/numbelle"
 # Starts the installed program on the per-user data folder $1 for two seconds.
 start_on() {
   local status=0
+  [ ! -e "$1/numbelle/savedata.txt" ] || no_schedule "$1/numbelle/savedata.txt"
   env -u NUMBELLE_DIR QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$1" timeout 2 "$prefix/bin/numbelle" 2>/dev/null || status=$?
   [ "$status" = 124 ] || { echo "numbelle ended with status $status"; return 1; }
 }

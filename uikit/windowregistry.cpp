@@ -1,5 +1,7 @@
 #include "windowregistry.h"
 
+#include <QApplication>
+
 namespace numbelle::ui {
 
 QList<QWidget *> WindowRegistry::windows() const
@@ -19,6 +21,13 @@ QWidget *WindowRegistry::window(const QString &name) const
             return w;
     }
     return nullptr;
+}
+
+void WindowRegistry::activate(QWidget *window)
+{
+    window->activateWindow();
+    if (QGuiApplication::platformName() == u"offscreen")
+        QApplication::setActiveWindow(window);
 }
 
 void WindowRegistry::add(QWidget *window)

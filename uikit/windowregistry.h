@@ -36,9 +36,14 @@ public:
         }
         w->show();
         w->raise();
-        w->activateWindow();
+        activate(w);
         return w;
     }
+
+    // Makes the window the active one. Where no window manager hands the
+    // activation back to a window shown again after a hide (the offscreen
+    // platform of scripted sessions), the application is told directly.
+    static void activate(QWidget *window);
 
 signals:
     // A loaded window was destroyed.

@@ -17,7 +17,6 @@
 #include <QFileDialog>
 #include <QMediaDevices>
 #include <QMessageBox>
-#include <QProcess>
 #include <QSystemTrayIcon>
 #include <QTemporaryFile>
 #include <QUrl>
@@ -148,8 +147,8 @@ bool DesktopSpreadsheet::show(const Workbook &workbook)
 
 // ---------------------------------------------------------------------------
 
-DesktopPlatform::DesktopPlatform(std::function<QWidget *(const QString &)> windowByName)
-    : m_windowByName(std::move(windowByName))
+DesktopPlatform::DesktopPlatform(std::function<QWidget *(const QString &)> windowByName, Shutdown &shutdown)
+    : m_windowByName(std::move(windowByName)), m_shutdown(shutdown)
 {
     // Exports of earlier runs nobody touched since are cleared away.
     const QString exports = exportsFolder(false);
@@ -161,7 +160,7 @@ DesktopPlatform::~DesktopPlatform() = default;
 
 Platform DesktopPlatform::platform()
 {
-    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this, *this, m_spreadsheet};
+    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this, m_shutdown, m_spreadsheet};
 }
 
 QSystemTrayIcon *DesktopPlatform::trayIcon()
@@ -253,16 +252,5 @@ bool DesktopPlatform::setOpacity(const QString &window, int alpha)
 }
 
 QDateTime DesktopPlatform::now() { return QDateTime::currentDateTime(); }
-
-bool DesktopPlatform::run()
-{
-    // Reached only from an armed shutdown schedule in the desktop program.
-#ifdef Q_OS_WIN
-    return QProcess::startDetached(QStringLiteral("shutdown"),
-                                   {QStringLiteral("-s"), QStringLiteral("-t"), QStringLiteral("0")});
-#else
-    return QProcess::startDetached(QStringLiteral("systemctl"), {QStringLiteral("poweroff")});
-#endif
-}
 
 } // namespace numbelle::platform

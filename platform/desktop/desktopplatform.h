@@ -1,7 +1,8 @@
 #pragma once
 // The desktop platform: real sound through Qt Multimedia, real message boxes,
 // the system clipboard, the desktop's file opener, the tray icon and window
-// opacity. Only this platform may start the system's shutdown command.
+// opacity. The power-off is handed in by the desktop program's main(), the one
+// place that names the real command (see desktopshutdown.h).
 
 #include "platform/platform.h"
 
@@ -48,10 +49,11 @@ public:
     bool show(const Workbook &workbook) override;
 };
 
-class DesktopPlatform final : MessageBoxes, FileDialogs, Clipboard, Desktop, Tray, WindowEffects, Clock, Shutdown {
+class DesktopPlatform final : MessageBoxes, FileDialogs, Clipboard, Desktop, Tray, WindowEffects, Clock {
 public:
-    // windowByName finds a loaded window of the program by its name.
-    explicit DesktopPlatform(std::function<QWidget *(const QString &)> windowByName);
+    // windowByName finds a loaded window of the program by its name; shutdown
+    // is the power-off the platform hands on.
+    DesktopPlatform(std::function<QWidget *(const QString &)> windowByName, Shutdown &shutdown);
     ~DesktopPlatform();
 
     Platform platform();
@@ -70,9 +72,9 @@ private:
     void restored(const QString &window) override;
     bool setOpacity(const QString &window, int alpha) override;
     QDateTime now() override;
-    bool run() override;
 
     std::function<QWidget *(const QString &)> m_windowByName;
+    Shutdown &m_shutdown;
     DesktopSound m_sound;
     DesktopSpreadsheet m_spreadsheet;
     std::unique_ptr<QSystemTrayIcon> m_tray;

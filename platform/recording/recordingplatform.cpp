@@ -109,9 +109,9 @@ bool RecordingPlatform::setOpacity(const QString &window, int alpha)
 
 QDateTime RecordingPlatform::now() { return m_clock ? *m_clock : QDateTime::currentDateTime(); }
 
-bool RecordingPlatform::run()
+bool RecordingPlatform::powerOff()
 {
-    // Never shuts anything down: the request is only written down.
+    // Never switches anything off: the request is only written down.
     if (failing(QStringLiteral("shutdown")))
         return false;
     m_events.append(QStringLiteral("shutdown"));

@@ -71,7 +71,7 @@ private:
     void restored(const QString &window) override;
     bool setOpacity(const QString &window, int alpha) override;
     QDateTime now() override;
-    bool run() override;
+    bool powerOff() override;
     bool show(const Workbook &workbook) override;
 
     QSet<QString> m_failing;
