@@ -47,6 +47,11 @@ struct ProgramState {
     std::int16_t voiceOn = kFalse;
     std::int16_t zoomState = 0;
 
+    // The income tax key's last assessment: the amount the table was applied
+    // to and the tax (kept between calculations; 0 at start).
+    double taxableAmount = 0;
+    double taxAmount = 0;
+
     // Record file (whether it is open is the record store's to say).
     std::int16_t recordsSinceSave = 0;
     std::int64_t recordCount = 0;

@@ -115,6 +115,13 @@ public:
     void capitals();
     void identityNumber();
 
+    // The income tax key (button Command33, key t): the tax on the displayed
+    // income, for the category of the settings, shown as a result and read out.
+    void incomeTax();
+
+    // Label11 from the decimal-places setting.
+    void setDecimalsCaption();
+
     // Entry-mode record actions that the main window's buttons trigger.
     void saveRecordsButton();
 
@@ -158,7 +165,6 @@ private:
     std::optional<double> evaluate(const QString &text);
     QString expressionValueText() const;
     void showUnaryResult(double value);
-    void setDecimalsCaption();
 
     ProgramState &m_state;
     Speaker &m_speaker;
