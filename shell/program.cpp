@@ -7,6 +7,7 @@
 #include "records/ui/recordviewer.h"
 #include "shell/countform.h"
 #include "shell/manualform.h"
+#include "shell/settingsform.h"
 #include "uikit/widgets.h"
 
 #include <QApplication>
@@ -50,6 +51,9 @@ void Program::start()
     connect(m_main->timer2(), &WindowTimer::timeout, this,
             [this] { m_main->paintTrayButton(QApplication::activeWindow() == m_main); });
     connect(m_main, &countform::trayButtonClicked, this, [this] { trayButton(); });
+    connect(m_main, &countform::clockClicked, this, [this] { perform(Action::OpenShutdown); });
+    connect(m_main, &countform::opacityRequested, this, [this](int alpha) { setWindowsOpacity(alpha); });
+    connect(&m_windows, &WindowRegistry::windowAdded, this, [this](QWidget *w) { followOpacity(w); });
     connect(m_main, &countform::activated, this, [this] {
         if (m_calculator->view().label4 == u"录入") {
             m_calculator->view().label6 = QString::number(m_state.recordCount);
@@ -79,13 +83,8 @@ void Program::start()
     // Skin picture and opacity; a failure of either resets the skin to
     // the default picture for the next start.
     bool pictureFailed = false;
-    if (!m_state.settings.skinPath.isEmpty()) {
-        const QPixmap skin(localPath(m_state.settings.skinPath));
-        if (skin.isNull())
-            pictureFailed = true;
-        else
-            m_main->setSkin(skin);
-    }
+    if (!m_state.settings.skinPath.isEmpty())
+        pictureFailed = !m_main->setSkinPicture(m_state.settings.skinPath);
     // The opacity as a byte; a value that is no byte fails like a bad picture. A
     // system without translucent windows simply keeps the window opaque.
     const double alpha = roundHalfEven(m_state.settings.opacity, 0);
@@ -209,11 +208,19 @@ void Program::perform(Action action)
     case Action::ClearRecords:
         showClearRecords(*m_context);
         break;
+    case Action::OpenSettings:
+        showSettingsWindow(*m_context);
+        break;
+    case Action::OpenShutdown:
+        // The auto-shutdown window (F3, the clock picture, the settings
+        // window's 自动关机) comes with its own subsystem; until then the
+        // request does nothing.
+        break;
+    case Action::IncomeTax:
+        // The tax key is the calculator's own (Calculator::incomeTax).
+        break;
     case Action::OpenLoan:
     case Action::Securities:
-    case Action::IncomeTax:
-    case Action::OpenShutdown:
-    case Action::OpenSettings:
         // These windows come with their own subsystems.
         break;
     }
@@ -227,7 +234,40 @@ void Program::focusEquals()
     }
 }
 
-void Program::saveSettings() { saveSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings); }
+void Program::saveSettings()
+{
+    // Every writer goes on after a failed save; the user hears of it here, once
+    // for each save, rather than finding old settings at the next start.
+    if (!saveSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings))
+        m_platform.messages.show(QString(), QStringLiteral("无法保存设置文件savedata.txt。"));
+}
+
+namespace {
+
+// The windows whose opacity follows the main window's once the settings
+// window has set it.
+bool followsMainOpacity(const QString &name)
+{
+    return name == u"Form1" || name == u"Form3" || name == u"Form5" || name == u"Form6";
+}
+
+} // namespace
+
+void Program::setWindowsOpacity(int alpha)
+{
+    m_followedAlpha = alpha;
+    m_platform.windows.setOpacity(QStringLiteral("countform"), alpha);
+    for (QWidget *w : m_windows.windows()) {
+        if (followsMainOpacity(w->objectName()))
+            m_platform.windows.setOpacity(w->objectName(), alpha);
+    }
+}
+
+void Program::followOpacity(QWidget *window)
+{
+    if (m_followedAlpha && followsMainOpacity(window->objectName()))
+        m_platform.windows.setOpacity(window->objectName(), *m_followedAlpha);
+}
 
 void Program::messageBox(const QString &title, const QString &text) { m_platform.messages.show(title, text); }
 

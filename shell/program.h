@@ -68,6 +68,8 @@ private:
     void applyShutdownIndicator();
     void trayButton();
     void activateMainWindow();
+    void setWindowsOpacity(int alpha);
+    void followOpacity(QWidget *window);
 
     platform::Platform m_platform;
     QString m_folder;
@@ -81,6 +83,9 @@ private:
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_trayIconAdded = false;
+    // The alpha the settings window gave the main window and its followers,
+    // once it has.
+    std::optional<int> m_followedAlpha;
 };
 
 } // namespace numbelle::ui

@@ -28,13 +28,31 @@ public:
 };
 
 // The parts of the main window that other windows write to: the display
-// Label1 and the message line Label6.
+// Label1 and the message line Label6; and what the settings window changes
+// of it: colours, face picture, the decimal-places caption, opacity.
 class MainWindowLink {
 public:
     virtual ~MainWindowLink() = default;
     virtual QString displayText() const = 0;
     virtual void setDisplayText(const QString &text) = 0;
     virtual void setMessageText(const QString &text) = 0;
+
+    // Text colour of the labels and background of the display, as colour
+    // indexes 0-15.
+    virtual void setColours(int fontColorIndex, int displayColorIndex) = 0;
+    // Loads a picture file (a path as the settings file holds it, relative to
+    // the program folder or absolute) as the face of the main window. An empty
+    // path leaves the face without a picture. False, with the face unchanged,
+    // when the file cannot be loaded as a picture.
+    virtual bool setSkinPicture(const QString &path) = 0;
+    // The decimal-places button Label11 shows the decimal-places setting.
+    virtual void showDecimalPlaces() = 0;
+    // Makes the main window, and the records, manual, loan and securities
+    // windows, this translucent (alpha 0-255): those open now, and each of
+    // them opened later in the run.
+    virtual void setWindowsOpacity(int alpha) = 0;
+    // Opens the auto-shutdown window, as a click on the clock picture does.
+    virtual void openShutdownWindow() = 0;
 };
 
 struct WindowContext {

@@ -41,6 +41,8 @@ public:
     }
 
 signals:
+    // A window was loaded (joined the registry).
+    void windowAdded(QWidget *window);
     // A loaded window was destroyed.
     void windowLeft();
 
