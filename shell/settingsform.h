@@ -8,7 +8,6 @@
 #include <QString>
 #include <QWidget>
 
-class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
