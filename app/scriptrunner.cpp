@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -548,6 +549,8 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
             return t->textCursor().selectedText().replace(QChar(0x2029), QStringLiteral("\r\n"));
         throw ScriptError("selection: not a text box");
     }
+    if (p == u"picture" && w->property("picture").isValid())
+        return w->property("picture").toString();
     if (p == u"left" || p == u"top" || p == u"width" || p == u"height")
         return QString::number(ui::twipsProperty(w, p.toLatin1().constData()));
     throw ScriptError("unknown property " + p.toStdString());
@@ -627,7 +630,9 @@ void ScriptRunner::print(const QList<Word> &args)
         else if (auto *plain = qobject_cast<QPlainTextEdit *>(o))
             text = plain->toPlainText();
         else if (auto *combo = qobject_cast<QComboBox *>(o))
-            text = combo->currentText();
+            text = combo->currentIndex() < 0 ? combo->placeholderText() : combo->currentText();
+        else if (auto *frame = qobject_cast<QGroupBox *>(o))
+            text = frame->title();
         else
             throw ScriptError("no text in " + what.toStdString());
         printLine(what, escapeValue(text));

@@ -38,6 +38,8 @@ std::optional<VariableValue> programVariable(const ui::Program &program, const Q
         {QStringLiteral("lastKeyWasOperator"), [&] { return i(st.lastKeyWasOperator); }},
         {QStringLiteral("voiceOn"), [&] { return i(st.voiceOn); }},
         {QStringLiteral("zoomState"), [&] { return i(st.zoomState); }},
+        {QStringLiteral("taxableAmount"), [&] { return VariableValue(st.taxableAmount); }},
+        {QStringLiteral("taxAmount"), [&] { return VariableValue(st.taxAmount); }},
         {QStringLiteral("dataFileOpen"), [&] { return i(program.records().isOpen() ? kTrue : kFalse); }},
         {QStringLiteral("recordsSinceSave"), [&] { return i(st.recordsSinceSave); }},
         {QStringLiteral("recordCount"), [&] { return i(st.recordCount); }},

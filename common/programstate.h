@@ -50,6 +50,10 @@ struct ProgramState {
     // Seconds (TimerT ticks) since the shutdown schedule was last confirmed; not
     // stored, so a countdown starts again from its full length at every start.
     float shutdownElapsed = 0;
+    // The income tax key's last assessment: the amount the table was applied
+    // to and the tax (kept between calculations; 0 at start).
+    double taxableAmount = 0;
+    double taxAmount = 0;
 
     // Record file (whether it is open is the record store's to say).
     std::int16_t recordsSinceSave = 0;

@@ -315,7 +315,7 @@ void Calculator::runAction(const KeySpec &key)
         m_host.perform(H::ClearRecords);
         break;
     case A::IncomeTax:
-        m_host.perform(H::IncomeTax);
+        incomeTax();
         break;
     case A::Loan:
         m_host.perform(H::OpenLoan);

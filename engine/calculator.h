@@ -115,6 +115,13 @@ public:
     void capitals();
     void identityNumber();
 
+    // The income tax key (button Command33, key t): the tax on the displayed
+    // income, for the category of the settings, shown as a result and read out.
+    void incomeTax();
+
+    // Label11 from the decimal-places setting.
+    void setDecimalsCaption();
+
     // Entry-mode record actions that the main window's buttons trigger.
     void saveRecordsButton();
 
@@ -164,7 +171,6 @@ private:
     void rewriteShownResult(double value);
     std::optional<double> unaryOperand();
     bool operatorWaits() const { return m_pendingOperator >= Pending::Add && m_pendingOperator <= Pending::Divide; }
-    void setDecimalsCaption();
 
     ProgramState &m_state;
     Speaker &m_speaker;

@@ -1,5 +1,6 @@
 #include "countform.h"
 
+#include "common/textfile.h"
 #include "shutdown/schedule.h"
 #include "uikit/palette.h"
 #include "uikit/widgets.h"
@@ -96,7 +97,7 @@ countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent),
     setWindowTitle(QStringLiteral("Numbelle"));
     setTwipsGeometry(this, 0, 0, kFullWidth, kFullHeight);
     // The built-in face: kept whenever no skin picture is set or it fails.
-    m_skin = QPixmap(QStringLiteral(":/numbelle/countface107.jpg"));
+    setSkin(QPixmap(QStringLiteral(":/numbelle/countface107.jpg")), QStringLiteral("<built-in>"));
     buildFace();
     m_timer1 = new WindowTimer(QStringLiteral("Timer1"), 430, this);
     connect(m_timer1, &WindowTimer::timeout, this, [this] {
@@ -318,11 +319,34 @@ void countform::setColours(int fontColorIndex, int displayColorIndex)
     }
 }
 
-void countform::setSkin(const QPixmap &picture)
+void countform::setSkin(const QPixmap &picture, const QString &source)
 {
     m_skin = picture;
+    setProperty("picture", source);
     update();
 }
+
+bool countform::setSkinPicture(const QString &path)
+{
+    if (path.isEmpty()) {
+        setSkin(QPixmap(), QStringLiteral("<none>"));
+        return true;
+    }
+    const QPixmap picture = loadPicture(localPath(path));
+    if (picture.isNull())
+        return false;
+    setSkin(picture, path);
+    return true;
+}
+
+void countform::showDecimalPlaces()
+{
+    m_calculator.setDecimalsCaption();
+    render();
+}
+
+void countform::setWindowsOpacity(int alpha) { emit opacityRequested(alpha); }
+
 
 void countform::setSpeakerPicture(bool on)
 {

@@ -33,6 +33,10 @@ public:
     void setClockHandColor(const QColor &color) override;
     void turnClockHand(double angle) override;
     WindowTimer &clockTimer() override { return *m_timerT; }
+    void setColours(int fontColorIndex, int displayColorIndex) override;
+    bool setSkinPicture(const QString &path) override;
+    void showDecimalPlaces() override;
+    void setWindowsOpacity(int alpha) override;
 
     // Shows the calculator's view on the labels and runs or stops Timer1.
     void render();
@@ -43,10 +47,10 @@ public:
     WindowTimer *timer1() const { return m_timer1; }
     WindowTimer *timer2() const { return m_timer2; }
 
-    // Label colours from colour indexes.
-    void setColours(int fontColorIndex, int displayColorIndex);
-    // The face picture; a null pixmap keeps the built-in one.
-    void setSkin(const QPixmap &picture);
+    // The name of the face picture shown, for scripted sessions (the
+    // window's "picture" property): the path it was loaded from, "<built-in>"
+    // or "<none>".
+    QString skinSource() const { return property("picture").toString(); }
     // The speaker picture of the voice button.
     void setSpeakerPicture(bool on);
 
@@ -62,6 +66,9 @@ signals:
     // The system asked the window to close (close box, session end).
     void closeRequested();
     void activated();
+    // The settings window asked for this opacity of the windows that follow
+    // the main window's (see setWindowsOpacity).
+    void opacityRequested(int alpha);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -74,6 +81,7 @@ protected:
 
 private:
     void buildFace();
+    void setSkin(const QPixmap &picture, const QString &source);
     bool previewKey(QKeyEvent *event);
 
     Calculator &m_calculator;

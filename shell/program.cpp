@@ -7,6 +7,7 @@
 #include "records/ui/recordviewer.h"
 #include "shell/countform.h"
 #include "shell/manualform.h"
+#include "shell/settingsform.h"
 #include "shutdown/ui/shutdownwindow.h"
 #include "uikit/widgets.h"
 
@@ -59,6 +60,8 @@ void Program::start()
     connect(m_main->timer2(), &WindowTimer::timeout, this,
             [this] { m_main->paintTrayButton(QApplication::activeWindow() == m_main); });
     connect(m_main, &countform::trayButtonClicked, this, [this] { trayButton(); });
+    connect(m_main, &countform::opacityRequested, this, [this](int alpha) { setWindowsOpacity(alpha); });
+    connect(&m_windows, &WindowRegistry::windowAdded, this, [this](QWidget *w) { followOpacity(w); });
     connect(m_main, &countform::activated, this, [this] {
         if (m_calculator->view().label4 == u"录入") {
             m_calculator->view().label6 = QString::number(m_state.recordCount);
@@ -89,13 +92,8 @@ void Program::start()
     // Skin picture and opacity; a failure of either resets the skin to
     // the default picture for the next start.
     bool pictureFailed = false;
-    if (!m_state.settings.skinPath.isEmpty()) {
-        const QPixmap skin = loadPicture(localPath(m_state.settings.skinPath));
-        if (skin.isNull())
-            pictureFailed = true;
-        else
-            m_main->setSkin(skin);
-    }
+    if (!m_state.settings.skinPath.isEmpty())
+        pictureFailed = !m_main->setSkinPicture(m_state.settings.skinPath);
     // The opacity as a byte; a value that is no byte fails like a bad picture. A
     // system without translucent windows simply keeps the window opaque.
     const double alpha = roundHalfEven(m_state.settings.opacity, 0);
@@ -210,10 +208,14 @@ void Program::perform(Action action)
     case Action::OpenShutdown:
         openShutdownWindow();
         break;
+    case Action::OpenSettings:
+        showSettingsWindow(*m_context);
+        break;
+    case Action::IncomeTax:
+        // The tax key is the calculator's own (Calculator::incomeTax).
+        break;
     case Action::OpenLoan:
     case Action::Securities:
-    case Action::IncomeTax:
-    case Action::OpenSettings:
         // These windows come with their own subsystems.
         break;
     }
@@ -249,6 +251,33 @@ void Program::saveSettings()
     if (!m_settingsSaveFailed)
         m_platform.messages.show(QString(), QStringLiteral("无法保存设置文件savedata.txt，设置没有保存。"));
     m_settingsSaveFailed = true;
+}
+
+namespace {
+
+// The windows whose opacity follows the main window's once the settings
+// window has set it.
+bool followsMainOpacity(const QString &name)
+{
+    return name == u"Form1" || name == u"Form3" || name == u"Form5" || name == u"Form6";
+}
+
+} // namespace
+
+void Program::setWindowsOpacity(int alpha)
+{
+    m_followedAlpha = alpha;
+    m_platform.windows.setOpacity(QStringLiteral("countform"), alpha);
+    for (QWidget *w : m_windows.windows()) {
+        if (followsMainOpacity(w->objectName()))
+            m_platform.windows.setOpacity(w->objectName(), alpha);
+    }
+}
+
+void Program::followOpacity(QWidget *window)
+{
+    if (m_followedAlpha && followsMainOpacity(window->objectName()))
+        m_platform.windows.setOpacity(window->objectName(), *m_followedAlpha);
 }
 
 void Program::messageBox(const QString &title, const QString &text) { m_platform.messages.show(title, text); }

@@ -76,6 +76,8 @@ private:
     void endIfNoWindowLeft();
     void trayButton();
     void activateMainWindow();
+    void setWindowsOpacity(int alpha);
+    void followOpacity(QWidget *window);
 
     platform::Platform m_platform;
     QString m_folder;
@@ -93,6 +95,9 @@ private:
     bool m_trayIconAdded = false;
     bool m_settingsDamaged = false;    // the settings file could not be read whole
     bool m_settingsSaveFailed = false; // the last save failed and the user was told
+    // The alpha the settings window gave the main window and its followers,
+    // once it has.
+    std::optional<int> m_followedAlpha;
 };
 
 } // namespace numbelle::ui

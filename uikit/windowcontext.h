@@ -31,8 +31,10 @@ public:
 };
 
 // The parts of the main window that other windows write to: the display
-// Label1, the message line Label6, and the shutdown clock (the picture Image1,
-// its second hand Line6 and the timer TimerT that checks the schedule).
+// Label1, the message line Label6, the shutdown clock (the picture Image1,
+// its second hand Line6 and the timer TimerT that checks the schedule), and
+// what the settings window changes of it: colours, face picture, the
+// decimal-places caption, opacity.
 class MainWindowLink {
 public:
     virtual ~MainWindowLink() = default;
@@ -46,6 +48,21 @@ public:
     // (radians, clockwise from the top).
     virtual void turnClockHand(double angle) = 0;
     virtual WindowTimer &clockTimer() = 0;
+
+    // Text colour of the labels and background of the display, as colour
+    // indexes 0-15.
+    virtual void setColours(int fontColorIndex, int displayColorIndex) = 0;
+    // Loads a picture file (a path as the settings file holds it, relative to
+    // the program folder or absolute) as the face of the main window. An empty
+    // path leaves the face without a picture. False, with the face unchanged,
+    // when the file cannot be loaded as a picture.
+    virtual bool setSkinPicture(const QString &path) = 0;
+    // The decimal-places button Label11 shows the decimal-places setting.
+    virtual void showDecimalPlaces() = 0;
+    // Makes the main window, and the records, manual, loan and securities
+    // windows, this translucent (alpha 0-255): those open now, and each of
+    // them opened later in the run.
+    virtual void setWindowsOpacity(int alpha) = 0;
 };
 
 // Windows that one window opens from another (the settings window's "自动关机"

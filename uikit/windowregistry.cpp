@@ -36,6 +36,7 @@ void WindowRegistry::add(QWidget *window)
         return;
     m_windows.append(window);
     connect(window, &QObject::destroyed, this, [this] { emit windowLeft(); });
+    emit windowAdded(window);
 }
 
 void WindowRegistry::remove(QWidget *window) { m_windows.removeAll(window); }

@@ -46,6 +46,8 @@ public:
     static void activate(QWidget *window);
 
 signals:
+    // A window was loaded (joined the registry).
+    void windowAdded(QWidget *window);
     // A loaded window was destroyed.
     void windowLeft();
 

@@ -377,11 +377,24 @@ TEST(IDCode, WidensTheYearAndAppendsTheCheckCharacter)
 TEST(Keys, WindowKeysAreHandedToTheHost)
 {
     Rig rig;
-    rig.run(CALC u"dkta{C29}{C31}{C34}{C32}{C27}");
+    rig.run(CALC u"dka{C29}{C31}{C34}{C32}{C27}");
     using A = CalculatorHost::Action;
-    EXPECT_EQ(rig.host.actions, (QList<int>{int(A::OpenLoan), int(A::Securities), int(A::IncomeTax),
-                                            int(A::MinimizeWindow), int(A::ViewRecords), int(A::ClearRecords),
-                                            int(A::OpenSettings), int(A::OpenManual), int(A::Exit)}));
+    EXPECT_EQ(rig.host.actions,
+              (QList<int>{int(A::OpenLoan), int(A::Securities), int(A::MinimizeWindow), int(A::ViewRecords),
+                          int(A::ClearRecords), int(A::OpenSettings), int(A::OpenManual), int(A::Exit)}));
+}
+
+// The tax key is the calculator's own: the key and the button show the tax
+// on the display without asking the window around it.
+TEST(Keys, TaxKeyActsOnTheDisplay)
+{
+    Rig rig;
+    rig.state.settings.taxCategory = 5;
+    rig.run(CALC u"100t");
+    EXPECT_EQ(rig.calc.view().label1, u"20");
+    rig.run(u"300{C33}");
+    EXPECT_EQ(rig.calc.view().label1, u"60");
+    EXPECT_TRUE(rig.host.actions.isEmpty());
 }
 
 } // namespace

@@ -1,0 +1,412 @@
+#include "settingsform.h"
+
+#include "common/numtext.h"
+#include "records/recordstore.h"
+#include "uikit/widgets.h"
+#include "uikit/windowcontext.h"
+#include "uikit/windowregistry.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <algorithm>
+#include <cmath>
+
+namespace numbelle::ui {
+
+namespace {
+
+// The window's texts.
+constexpr char16_t kCaption[] = u"设置";
+constexpr char16_t kLotteryNote[] = u"根据现行税法规定:万元以下的彩票中奖免征个人所得税";
+constexpr char16_t kBonusNoticeTitle[] = u"注意！";
+constexpr char16_t kBonusNotice[] =
+    u"本计算器计算年终奖时，是假设发年终奖的当月工薪收入超过个税扣除标准的情况，若当月工薪收入未达个税扣除标准，"
+    u"请从年终奖中将实际收入与个税扣除标准差额部分减去，得到的差额再计算年终奖应缴个税，方为正确。";
+constexpr char16_t kPictureNotFound[] = u"图片未找到,将恢复默认的安装图片.";
+constexpr char16_t kDialogTitle[] = u"打开";
+// The picture filter, one entry per pair of the classic dialog's filter
+// "图片文件*.BMP|*.bmp|*.ico|*.ico|*.jpg|*.jpg|*.gif|*.gif|".
+constexpr char16_t kPictureFilter[] = u"图片文件*.BMP (*.bmp);;*.ico (*.ico);;*.jpg (*.jpg);;*.gif (*.gif)";
+constexpr char16_t kDefaultPicture[] = u".\\countface107.jpg";
+
+constexpr const char16_t *kColourNames[16] = {
+    u"黑色", u"蓝色",   u"绿色",   u"青色",   u"红色",   u"洋红色",   u"黄色",   u"白色",
+    u"灰色", u"亮蓝色", u"亮绿色", u"亮青色", u"亮红色", u"亮洋红色", u"亮黄色", u"亮白色",
+};
+
+// Tax categories 1-6 in the order of m_taxOptions, and decimal places 0-4 in
+// the order of m_decimalOptions.
+struct OptionSpec {
+    const char *name;
+    const char16_t *caption;
+};
+constexpr OptionSpec kTaxOptions[6] = {
+    {"Option1", u"工资薪金所得"}, {"Option2", u"个体工商经营者所得"},           {"Option3", u"劳务报酬所得"},
+    {"Option4", u"稿酬所得"},     {"Option5", u"股息、红利、利息、偶然所得、"}, {"Option8", u"年终奖"},
+};
+constexpr OptionSpec kDecimalOptions[5] = {
+    {"Option9", u"不限制"}, {"Option13", u"1位"}, {"Option10", u"2位"}, {"Option11", u"3位"}, {"Option12", u"0位"},
+};
+
+constexpr int kSliderMinimum = 1, kSliderMaximum = 100;
+// The opacity of the slider's minimum of 1 %.
+constexpr double kOpacityFloor = 2.55;
+constexpr double kDeductionCap = 32767;
+
+// Option buttons and check boxes take a click anywhere on them, caption
+// included, as the classic controls do.
+class OptionButton final : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
+};
+
+class CheckBox final : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
+};
+
+QString text(const char16_t *t) { return QString::fromUtf16(t); }
+
+template <typename W>
+W *place(W *widget, const char *name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QLatin1String(name));
+    setTwipsGeometry(widget, left, top, width, height);
+    return widget;
+}
+
+QLabel *label(QWidget *parent, const char *name, const char16_t *caption, int left, int top, int width,
+              int height = 300)
+{
+    auto *l = place(new QLabel(text(caption), parent), name, left, top, width, height);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return l;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const char16_t *caption, int left, int top, int width,
+                    int height)
+{
+    auto *b = place(new QPushButton(text(caption), parent), name, left, top, width, height);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// A deduction as a 16-bit value: the text's number rounded half to even (the
+// box holds at most 32767, so it always fits).
+std::int16_t deductionOf(const QLineEdit *box)
+{
+    std::int16_t out = 0;
+    toInt16(std::min(leadingNumber(box->text()), kDeductionCap), out);
+    return out;
+}
+
+} // namespace
+
+void showSettingsWindow(WindowContext &context)
+{
+    context.windows.open(QStringLiteral("Form4"), [&context] {
+        auto *window = new Form4(context);
+        window->Form_Load();
+        return window;
+    });
+}
+
+Form4::Form4(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(context)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(text(kCaption));
+    setTwipsGeometry(this, 0, 0, 9000, 7500);
+
+    // Income tax category.
+    auto *frame1 = place(new QGroupBox(QStringLiteral("个人所得税类别"), this), "Frame1", 120, 120, 4080, 2760);
+    const int taxTops[6] = {300, 660, 1020, 1380, 1740, 2340};
+    for (int i = 0; i < 6; ++i) {
+        m_taxOptions[i] = place(new OptionButton(text(kTaxOptions[i].caption), frame1), kTaxOptions[i].name, 180,
+                                taxTops[i], 3780, 330);
+    }
+    label(frame1, "Label8", u"彩票中奖等其它所得", 480, 2040, 3480);
+
+    // Deductions.
+    auto *frame2 = place(new QGroupBox(QStringLiteral("设置个税费用扣除额"), this), "Frame2", 4320, 120, 4560, 1680);
+    label(frame2, "Label1", u"工薪所得个税扣除标准", 180, 420, 2520);
+    m_salaryDeduction = place(new QLineEdit(frame2), "Text1", 2760, 375, 1320, 390);
+    label(frame2, "Label2", u"元", 4140, 420, 300);
+    label(frame2, "Label6", u"劳务所得税前扣除费用", 180, 1020, 2520);
+    m_labourDeduction = place(new QLineEdit(frame2), "Text2", 2760, 975, 1320, 390);
+    label(frame2, "Label7", u"元", 4140, 1020, 300);
+    m_salaryDeduction->setText(QStringLiteral("1600"));
+    m_labourDeduction->setText(QStringLiteral("800"));
+    for (QLineEdit *box : {m_salaryDeduction, m_labourDeduction}) {
+        // Digits come only from the keys, which the filter checks: no input
+        // method, no pasting from a menu, no dropping.
+        box->setAttribute(Qt::WA_InputMethodEnabled, false);
+        box->setContextMenuPolicy(Qt::NoContextMenu);
+        box->setAcceptDrops(false);
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textChanged, this, [this, box] { Text_Change(box); });
+    }
+
+    // Decimal places of results.
+    auto *frame4 =
+        place(new QGroupBox(QStringLiteral("计算结果保留小数点位数"), this), "Frame4", 4320, 1920, 4560, 960);
+    const int decimalLefts[5] = {180, 1380, 2220, 3060, 3840};
+    const int decimalWidths[5] = {1140, 780, 780, 720, 660};
+    for (int i = 0; i < 5; ++i) {
+        m_decimalOptions[i] = place(new OptionButton(text(kDecimalOptions[i].caption), frame4), kDecimalOptions[i].name,
+                                    decimalLefts[i], 420, decimalWidths[i], 330);
+    }
+
+    // The main window.
+    auto *frame3 = place(new QGroupBox(QStringLiteral("计算器窗体设置"), this), "Frame3", 120, 3000, 8760, 3600);
+    label(frame3, "Label10", u"声音设置：", 180, 360, 1500);
+    m_female = place(new OptionButton(QStringLiteral("女声"), frame3), "Option6", 1740, 345, 1020, 330);
+    m_male = place(new OptionButton(QStringLiteral("男声"), frame3), "Option7", 2820, 345, 1020, 330);
+
+    label(frame3, "Label11", u"窗口字体颜色", 180, 870, 1500);
+    m_fontColour = place(new QComboBox(frame3), "Combo1", 1740, 810, 1920, 420);
+    label(frame3, "Label12", u"显示屏背景色", 3960, 870, 1500);
+    m_displayColour = place(new QComboBox(frame3), "Combo2", 5520, 810, 1920, 420);
+    m_fontColour->setPlaceholderText(QStringLiteral("字体颜色"));
+    m_displayColour->setPlaceholderText(QStringLiteral("窗口背景色"));
+    for (QComboBox *combo : {m_fontColour, m_displayColour}) {
+        for (const char16_t *name : kColourNames)
+            combo->addItem(text(name));
+        combo->setCurrentIndex(-1);
+    }
+
+    label(frame3, "Label9", u"计算器窗体换肤：", 180, 1410, 2160);
+    auto *findPicture = button(frame3, "Command3", u"查找图片", 2400, 1350, 1200, 420);
+    m_applyPicture = button(frame3, "Command4", u"图片应用", 3720, 1350, 1200, 420);
+    m_applyPicture->setEnabled(false);
+    m_defaultPicture =
+        place(new CheckBox(QStringLiteral("恢复安装时默认的窗体图片"), frame3), "Check1", 5100, 1380, 3540, 360);
+
+    label(frame3, "Label3", u"拖动滑块以调节计算器窗体的不透明度（win98下无效）：", 180, 1950, 8400);
+    label(frame3, "Label4", u"0%", 180, 2430, 480);
+    m_opacity = place(new QSlider(Qt::Horizontal, frame3), "HScroll1", 720, 2400, 6600, 360);
+    m_opacity->setRange(kSliderMinimum, kSliderMaximum);
+    m_opacity->setValue(kSliderMaximum);
+    label(frame3, "Label5", u"100%", 7440, 2430, 720);
+    auto *shutdown = button(frame3, "Command5", u"自动关机", 180, 2970, 1500, 420);
+
+    auto *ok = button(this, "Command1", u"确定", 5880, 6780, 1350, 450);
+    auto *cancel = button(this, "Command2", u"取消", 7440, 6780, 1350, 450);
+
+    connect(m_taxOptions[4], &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option5_Click();
+    });
+    connect(m_defaultPicture, &QCheckBox::clicked, this, [this] { Check1_Click(); });
+    connect(m_opacity, &QSlider::valueChanged, this, [this] { HScroll1_Change(); });
+    connect(findPicture, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(m_applyPicture, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(shutdown, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(ok, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { Command2_Click(); });
+}
+
+void Form4::Form_Load()
+{
+    const Settings &s = m_context.state.settings;
+
+    // 1. The tax category; selecting Option5 shows its note, as a click does.
+    if (s.taxCategory >= 1 && s.taxCategory <= 6)
+        m_taxOptions[s.taxCategory - 1]->setChecked(true);
+
+    // 2. Decimal places.
+    if (s.decimalPlaces >= 0 && s.decimalPlaces <= 4)
+        m_decimalOptions[s.decimalPlaces]->setChecked(true);
+
+    // 3. Voice.
+    (s.voiceChoice != 0 ? m_male : m_female)->setChecked(true);
+
+    // 4. Deductions.
+    m_salaryDeduction->setText(QString::number(s.salaryDeduction));
+    m_labourDeduction->setText(QString::number(s.labourDeduction));
+
+    // 5. Opacity: at least the slider's 1 %. Setting the slider is a change
+    // of it, whatever value it held.
+    double &opacity = m_context.state.settings.opacity;
+    if (opacity < kOpacityFloor)
+        opacity = kOpacityFloor;
+    const double shown = roundHalfEven(opacity * 100 / 255, 0);
+    {
+        const QSignalBlocker quiet(m_opacity);
+        m_opacity->setValue(int(std::clamp(shown, double(kSliderMinimum), double(kSliderMaximum))));
+    }
+    HScroll1_Change();
+
+    // 6. Colours; an index outside the lists selects nothing and leaves the
+    // list's own text.
+    if (s.fontColorIndex >= 0 && s.fontColorIndex < 16)
+        m_fontColour->setCurrentIndex(s.fontColorIndex);
+    if (s.displayColorIndex >= 0 && s.displayColorIndex < 16)
+        m_displayColour->setCurrentIndex(s.displayColorIndex);
+}
+
+void Form4::Option5_Click() { m_context.platform.messages.show(QString(), text(kLotteryNote)); }
+
+bool Form4::eventFilter(QObject *watched, QEvent *event)
+{
+    // The deduction boxes take the digits 0-9 and Backspace; every other
+    // character is discarded. Keys without a character (arrows, Delete, Tab)
+    // keep their ordinary meaning.
+    if ((watched == m_salaryDeduction || watched == m_labourDeduction) && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QString typed = key->text();
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || typed.isEmpty())
+            return false;
+        const bool digit = typed.size() == 1 && typed[0] >= u'0' && typed[0] <= u'9';
+        const bool backspace = typed == u"\b" || key->key() == Qt::Key_Backspace;
+        return !(digit || backspace);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form4::Text_Change(QLineEdit *box)
+{
+    // Whatever brought the text (a paste by the mouse, a value from the
+    // settings file), the box keeps only its digits, and never more than 32767.
+    QString digits;
+    for (QChar c : box->text()) {
+        if (c >= u'0' && c <= u'9')
+            digits += c;
+    }
+    if (leadingNumber(digits) > kDeductionCap)
+        digits = QStringLiteral("32767");
+    if (digits != box->text())
+        box->setText(digits);
+}
+
+void Form4::Check1_Click()
+{
+    // Ticked it stays: a second click does not clear it.
+    m_defaultPicture->setChecked(true);
+}
+
+void Form4::HScroll1_Change()
+{
+    double &opacity = m_context.state.settings.opacity;
+    opacity = m_opacity->value() / 100.0 * 255;
+    m_context.mainWindow.setWindowsOpacity(int(roundHalfEven(opacity, 0)));
+}
+
+void Form4::Command3_Click()
+{
+    // Whatever the user does in the dialog, the program folder is the
+    // current directory again afterwards: every file is addressed from it.
+    const QString folder = QDir::currentPath();
+    if (const auto chosen = m_context.platform.dialogs.openFile(text(kDialogTitle), text(kPictureFilter)))
+        m_fileName = *chosen;
+    QDir::setCurrent(folder);
+    m_applyPicture->setEnabled(true);
+}
+
+void Form4::Command4_Click()
+{
+    m_context.state.settings.skinPath = m_fileName;
+    if (!m_context.mainWindow.setSkinPicture(m_fileName))
+        pictureError();
+}
+
+void Form4::Command5_Click() { m_context.opener.openShutdownWindow(); }
+
+void Form4::pictureError()
+{
+    m_context.platform.messages.show(QString(), text(kPictureNotFound));
+    // When the installed picture is missing as well, the face keeps what it
+    // shows.
+    m_context.mainWindow.setSkinPicture(text(kDefaultPicture));
+    m_context.state.settings.skinPath = text(kDefaultPicture);
+    m_context.settings.saveSettings();
+}
+
+void Form4::Command1_Click()
+{
+    Settings &s = m_context.state.settings;
+    MainWindowLink &main = m_context.mainWindow;
+
+    // 1-2. Colours, when a list has a colour selected.
+    if (m_fontColour->currentIndex() >= 0)
+        s.fontColorIndex = std::int16_t(m_fontColour->currentIndex());
+    if (m_displayColour->currentIndex() >= 0)
+        s.displayColorIndex = std::int16_t(m_displayColour->currentIndex());
+    main.setColours(s.fontColorIndex, s.displayColorIndex);
+
+    // 3. Tax category; the year-end bonus comes with its notice.
+    for (int i = 0; i < 6; ++i) {
+        if (m_taxOptions[i]->isChecked())
+            s.taxCategory = std::int16_t(i + 1);
+    }
+    if (m_taxOptions[5]->isChecked())
+        m_context.platform.messages.show(text(kBonusNoticeTitle), text(kBonusNotice));
+
+    // 4. Voice.
+    if (m_female->isChecked()) {
+        s.voiceChoice = 0;
+        m_male->setChecked(false);
+    } else {
+        m_male->setChecked(true);
+        s.voiceChoice = 1;
+    }
+
+    // 5. Decimal places, and the main window's caption of them.
+    for (int i = 0; i < 5; ++i) {
+        if (m_decimalOptions[i]->isChecked())
+            s.decimalPlaces = std::int16_t(i);
+    }
+    main.showDecimalPlaces();
+
+    // 6. Deductions.
+    s.salaryDeduction = deductionOf(m_salaryDeduction);
+    s.labourDeduction = deductionOf(m_labourDeduction);
+
+    // 7. Without a picture of the user's, the face shows the installed one.
+    if (s.skinPath.isEmpty() && !main.setSkinPicture(text(kDefaultPicture)))
+        pictureError();
+
+    // 8. Back to the installed picture when asked.
+    if (m_defaultPicture->isChecked()) {
+        if (main.setSkinPicture(text(kDefaultPicture)))
+            s.skinPath = text(kDefaultPicture);
+        else
+            pictureError();
+    }
+
+    // 9. The record file is brought to disk; the next record reopens it.
+    m_context.records.close();
+
+    // 10-11.
+    m_context.settings.saveSettings();
+    close();
+}
+
+void Form4::Command2_Click()
+{
+    // What already acted stays: the slider's opacity, an applied picture.
+    close();
+}
+
+void Form4::closeEvent(QCloseEvent *event)
+{
+    m_context.windows.remove(this);
+    event->accept();
+}
+
+} // namespace numbelle::ui
