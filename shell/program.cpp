@@ -3,6 +3,7 @@
 #include "common/numtext.h"
 #include "common/settingsfile.h"
 #include "common/textfile.h"
+#include "loan/ui/loanwindow.h"
 #include "records/ui/clearrecords.h"
 #include "records/ui/recordviewer.h"
 #include "shell/countform.h"
@@ -210,6 +211,8 @@ void Program::perform(Action action)
         showClearRecords(*m_context);
         break;
     case Action::OpenLoan:
+        showLoanWindow(*m_context);
+        break;
     case Action::Securities:
     case Action::IncomeTax:
     case Action::OpenShutdown:

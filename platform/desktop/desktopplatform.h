@@ -1,8 +1,10 @@
 #pragma once
 // The desktop platform: real sound through Qt Multimedia, real message boxes,
 // the system clipboard, the desktop's file opener, the tray icon and window
-// opacity. Only this platform may start the system's shutdown command.
+// opacity, the spreadsheet application and the printer. Only this platform
+// may start the system's shutdown command.
 
+#include "platform/desktop/desktopprinter.h"
 #include "platform/platform.h"
 
 #include <QByteArray>
@@ -75,6 +77,7 @@ private:
     std::function<QWidget *(const QString &)> m_windowByName;
     DesktopSound m_sound;
     DesktopSpreadsheet m_spreadsheet;
+    DesktopPrinter m_printer{*this};
     std::unique_ptr<QSystemTrayIcon> m_tray;
 };
 
