@@ -122,6 +122,9 @@ bool FlexGrid::eventFilter(QObject *watched, QEvent *event)
             QPainter painter(corner);
             QStyleOptionHeader option;
             option.initFrom(corner);
+            // The corner does nothing when clicked, but shows like the other
+            // fixed cells, not greyed out.
+            option.palette.setCurrentColorGroup(QPalette::Active);
             option.rect = corner->rect();
             option.position = QStyleOptionHeader::OnlyOneSection;
             option.orientation = Qt::Horizontal;

@@ -14,6 +14,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -22,10 +23,20 @@ using numbelle::platform::DesktopPrinter;
 
 namespace {
 
-class NoDialogs final : public platform::FileDialogs {
+// Save dialogs answered in advance: the path given, or cancel.
+class AnsweredDialogs final : public platform::FileDialogs {
 public:
+    std::optional<QString> answer;
+    QString suggested;
+    int asked = 0;
+
     std::optional<QString> openFile(const QString &, const QString &) override { return std::nullopt; }
-    std::optional<QString> saveFile(const QString &, const QString &, const QString &) override { return std::nullopt; }
+    std::optional<QString> saveFile(const QString &, const QString &, const QString &suggestedName) override
+    {
+        ++asked;
+        suggested = suggestedName;
+        return answer;
+    }
 };
 
 class DesktopPrinting : public ::testing::Test {
@@ -33,7 +44,10 @@ protected:
     static void SetUpTestSuite()
     {
         if (!QGuiApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+            // Offscreen unless told otherwise (QT_QPA_PLATFORM=xcb to print
+            // with a display's fonts).
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
             static int argc = 1;
             static char name[] = "numbelle_platform_tests";
             static char *argv[] = {name, nullptr};
@@ -57,7 +71,7 @@ protected:
         return int(text.count(page));
     }
 
-    NoDialogs m_dialogs;
+    AnsweredDialogs m_dialogs;
     DesktopPrinter m_printer{m_dialogs};
     QTemporaryDir m_dir;
 };
@@ -107,6 +121,29 @@ TEST_F(DesktopPrinting, AFileThatCannotBeWrittenFailsAndLeavesNothing)
     const QString path = m_dir.filePath(QStringLiteral("no-such-folder/job.pdf"));
     EXPECT_FALSE(platform::writePrintJobPdf(job, path));
     EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(DesktopPrinting, WithoutAPrinterTheJobCanBeSavedAsPdf)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed: printing would show the print dialog";
+    PrintJob job;
+    job.name = QStringLiteral("等额本息还款明细表");
+    job.newPage();
+    job.text(0, 0, 17, job.name);
+
+    m_dialogs.answer = std::nullopt;
+    EXPECT_EQ(m_printer.print(job), platform::Printer::Result::Cancelled);
+    EXPECT_EQ(m_dialogs.asked, 1);
+    EXPECT_EQ(m_dialogs.suggested, QStringLiteral("等额本息还款明细表.pdf"));
+
+    const QString path = m_dir.filePath(QStringLiteral("saved.pdf"));
+    m_dialogs.answer = path;
+    EXPECT_EQ(m_printer.print(job), platform::Printer::Result::Printed);
+    EXPECT_EQ(pdfPages(path), 1);
+
+    m_dialogs.answer = m_dir.filePath(QStringLiteral("no-such-folder/saved.pdf"));
+    EXPECT_EQ(m_printer.print(job), platform::Printer::Result::Failed);
 }
 
 TEST_F(DesktopPrinting, RepaymentTableOf240PeriodsAsPdf)
