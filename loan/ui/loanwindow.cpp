@@ -10,7 +10,6 @@
 #include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>

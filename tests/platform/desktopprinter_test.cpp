@@ -21,6 +21,10 @@
 using namespace numbelle;
 using numbelle::platform::DesktopPrinter;
 
+// Under the leak checker: fontconfig keeps its font caches until the process
+// ends, which is no leak of the program's.
+extern "C" const char *__lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 // Save dialogs answered in advance: the path given, or cancel.
