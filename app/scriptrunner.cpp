@@ -3,10 +3,12 @@
 #include "app/variables.h"
 #include "common/fileio.h"
 #include "common/numtext.h"
+#include "common/printjob.h"
 #include "common/textfile.h"
 #include "common/workbook.h"
 #include "platform/recording/recordingplatform.h"
 #include "shell/program.h"
+#include "uikit/flexgrid.h"
 #include "uikit/widgets.h"
 #include "uikit/windowregistry.h"
 
@@ -23,7 +25,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTextEdit>
+#include <functional>
 
 namespace numbelle {
 
@@ -94,13 +98,70 @@ QStringList workbookLines(const Workbook &book)
                 if (!text->isEmpty())
                     lines.append(name + QStringLiteral("=\"") + escapeValue(*text) + u'"');
             } else if (const double *number = std::get_if<double>(&row[c])) {
-                lines.append(name + u'=' + shortestText(*number));
+                const QString format = book.numberFormat(int(r) + 1, int(c) + 1);
+                lines.append(name + u'=' + shortestText(*number) +
+                             (format.isEmpty() ? QString() : QStringLiteral(" format ") + format));
             }
         }
     }
     for (const auto &[column, width] : book.columnWidths)
         lines.append(QStringLiteral("width ") + columnLetters(column) + u'=' + shortestText(width));
     return lines;
+}
+
+// A number of a printout line: two decimals, never "-0.00".
+QString printoutNumber(double value)
+{
+    const QString text = QString::number(value, 'f', 2);
+    return text == u"-0.00" ? QStringLiteral("0.00") : text;
+}
+
+// The lines of `print printout` after its first: the job's items in order.
+QStringList printJobLines(const PrintJob &job)
+{
+    QStringList lines;
+    for (const PrintItem &item : job.items) {
+        switch (item.kind) {
+        case PrintItem::Kind::Page:
+            lines.append(QStringLiteral("page ") + QString::number(item.page));
+            break;
+        case PrintItem::Kind::Text:
+            lines.append(QStringLiteral("text %1 %2 %3 \"%4\"")
+                             .arg(printoutNumber(item.x1), printoutNumber(item.y1), printoutNumber(item.size),
+                                  escapeValue(item.text)));
+            break;
+        case PrintItem::Kind::Line:
+            lines.append(QStringLiteral("line %1 %2 %3 %4")
+                             .arg(printoutNumber(item.x1), printoutNumber(item.y1), printoutNumber(item.x2),
+                                  printoutNumber(item.y2)));
+            break;
+        }
+    }
+    return lines;
+}
+
+// The texts of a table view by grid row and column: a grid model gives its
+// own, fixed row and column included; any other model its headers and cells.
+struct TableTexts {
+    int rows = 0;
+    int columns = 0;
+    std::function<QString(int, int)> text;
+};
+
+TableTexts tableTexts(const QTableView *view)
+{
+    const QAbstractItemModel *model = view->model();
+    if (!model)
+        return {};
+    if (const auto *grid = dynamic_cast<const ui::FlexGridModel *>(model))
+        return {grid->gridRows(), grid->gridColumns(), [grid](int r, int c) { return grid->textMatrix(r, c); }};
+    return {model->rowCount() + 1, model->columnCount() + 1, [model](int r, int c) {
+                if (r == 0)
+                    return c == 0 ? QString() : model->headerData(c - 1, Qt::Horizontal).toString();
+                if (c == 0)
+                    return model->headerData(r - 1, Qt::Vertical).toString();
+                return model->data(model->index(r - 1, c - 1)).toString();
+            }};
 }
 
 } // namespace
@@ -551,6 +612,16 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
     }
     if (p == u"picture" && w->property("picture").isValid())
         return w->property("picture").toString();
+    if (p == u"colwidths") {
+        // The widths of a grid's columns in twips, blank-separated.
+        auto *grid = qobject_cast<ui::FlexGrid *>(w);
+        if (!grid || !grid->gridModel())
+            throw ScriptError("colwidths: not a grid");
+        QStringList widths;
+        for (int c = 0; c < grid->gridModel()->gridColumns(); ++c)
+            widths.append(QString::number(grid->colWidth(c)));
+        return widths.join(u' ');
+    }
     if (p == u"left" || p == u"top" || p == u"width" || p == u"height")
         return QString::number(ui::twipsProperty(w, p.toLatin1().constData()));
     throw ScriptError("unknown property " + p.toStdString());
@@ -584,8 +655,14 @@ void ScriptRunner::print(const QList<Word> &args)
             }
         }
     } else if (what == u"printout" && args.size() == 1) {
-        // Nothing in the program prints yet: no print job has been made.
-        printLine(QStringLiteral("printout"), QStringLiteral("0"));
+        const auto &job = m_platform.lastPrintJob();
+        printLine(QStringLiteral("printout"), QString::number(job ? job->pageCount() : 0));
+        if (job) {
+            for (const QString &line : printJobLines(*job)) {
+                const QByteArray bytes = (line + u'\n').toUtf8();
+                std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
+            }
+        }
     } else if (what == u"clipboard" && args.size() == 1) {
         printLine(QStringLiteral("clipboard"), escapeValue(m_platform.clipboardText()));
     } else if (what == u"focus" && args.size() == 1) {
@@ -633,7 +710,24 @@ void ScriptRunner::print(const QList<Word> &args)
             text = combo->currentIndex() < 0 ? combo->placeholderText() : combo->currentText();
         else if (auto *frame = qobject_cast<QGroupBox *>(o))
             text = frame->title();
-        else
+        else if (auto *table = qobject_cast<QTableView *>(o)) {
+            // The grid's size, then its rows, cells separated by a raw TAB.
+            const TableTexts grid = tableTexts(table);
+            printLine(what, QStringLiteral("%1x%2").arg(grid.rows).arg(grid.columns));
+            QByteArray bytes;
+            for (int r = 0; r < grid.rows; ++r) {
+                QString line;
+                for (int c = 0; c < grid.columns; ++c) {
+                    if (c > 0)
+                        line += u'\t';
+                    line += escapeValue(grid.text(r, c));
+                }
+                bytes += (line + u'\n').toUtf8();
+            }
+            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), m_out);
+            std::fflush(m_out);
+            return;
+        } else
             throw ScriptError("no text in " + what.toStdString());
         printLine(what, escapeValue(text));
     } else if (args.size() == 1 && what.count(u'.') == 2) {

@@ -256,6 +256,21 @@ bool startsWithNumber(QStringView text)
     return scanLeading(text, number);
 }
 
+std::optional<double> wholeNumber(QStringView text)
+{
+    qsizetype pos = 0;
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    std::string number;
+    bool anyDigit = false;
+    pos += scanNumber(text, pos, number, anyDigit);
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    if (!anyDigit || pos != text.size())
+        return std::nullopt;
+    return fromChars(number);
+}
+
 QString generalText(double value) { return generalWithDigits(value, 15); }
 
 QString generalTextSingle(float value) { return generalWithDigits(double(value), 7); }

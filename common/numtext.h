@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <optional>
 
 namespace numbelle {
 
@@ -19,6 +20,12 @@ double leadingNumber(QStringView text);
 
 // True when leadingNumber would read at least one digit (so "abc" and "" are false).
 bool startsWithNumber(QStringView text);
+
+// The number a text is as a whole, as a spreadsheet takes typed text: one
+// number in the form leadingNumber reads ("12", "-0.03", ".5", "1.5E-05"),
+// blanks around it allowed. Nothing for a text that is not just a number
+// ("", "合计", "12abc", "1 2").
+std::optional<double> wholeNumber(QStringView text);
 
 // General text of a double: up to 15 significant digits, no trailing zeros, no
 // zero before the point of a value below 1 in magnitude (".5", "-.25"), exponent
@@ -56,6 +63,8 @@ QString shortestText(double value);
 QString shortestText(float value);
 
 // Fixed "0.00": two decimals, halves rounded away from zero ("1.00", "-0.50").
+// The value is first rounded to 15 significant digits, as the general text
+// is, so a computed 0.12499999999999999 still gives "0.13".
 QString fixed2Text(double value);
 
 } // namespace numbelle

@@ -1,11 +1,12 @@
 #pragma once
 // A workbook as plain data: one sheet of cells addressed by row and column
-// (both counted from 1), each cell a text or a number, and the widths set for
-// some columns. The program fills one and hands it to the platform's
-// spreadsheet facility; nothing here knows about any file format.
+// (both counted from 1), each cell a text or a number (a number may carry a
+// number format such as "0.00"), and the widths set for some columns. The program fills one and hands it to the
+// platform's spreadsheet facility; nothing here knows about any file format.
 
 #include <QString>
 #include <map>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -21,10 +22,31 @@ struct Workbook {
     std::vector<std::vector<Cell>> rows;
     // Column (from 1) -> width in character units.
     std::map<int, double> columnWidths;
+    // (row, column) -> number format of a number cell, in the spreadsheet's own
+    // notation ("0.00"); a number cell without one shows in the general format.
+    std::map<std::pair<int, int>, QString> numberFormats;
 
-    void setText(int row, int column, const QString &text) { at(row, column) = text; }
-    void setNumber(int row, int column, double value) { at(row, column) = value; }
+    void setText(int row, int column, const QString &text)
+    {
+        at(row, column) = text;
+        numberFormats.erase({row, column});
+    }
+    void setNumber(int row, int column, double value, const QString &format = QString())
+    {
+        at(row, column) = value;
+        if (format.isEmpty())
+            numberFormats.erase({row, column});
+        else
+            numberFormats[{row, column}] = format;
+    }
     void setColumnWidth(int column, double width) { columnWidths[column] = width; }
+
+    // The number format of a cell; empty for the general format.
+    QString numberFormat(int row, int column) const
+    {
+        const auto it = numberFormats.find({row, column});
+        return it == numberFormats.end() ? QString() : it->second;
+    }
 
     // The cell at row, column; an empty cell outside what was set.
     const Cell &cell(int row, int column) const

@@ -1,11 +1,13 @@
 #pragma once
 // Everything the program asks of the world outside its own process goes through
 // these interfaces: sound, message boxes, the clipboard, handing a file to the
-// desktop, the tray icon, window-level effects, the clock and the system's
-// power-off. Two implementations exist: the desktop one (real devices) and the
-// recording one used by numbelle-script and the tests, which records each request
-// and can be told to fail. Logic code holds a Platform& and never calls a device.
+// desktop, the tray icon, window-level effects, the clock, the system's
+// power-off, the spreadsheet application and the printer. Two implementations
+// exist: the desktop one (real devices) and the recording one used by
+// numbelle-script and the tests, which records each request and can be told to
+// fail. Logic code holds a Platform& and never calls a device.
 
+#include "common/printjob.h"
 #include "common/workbook.h"
 
 #include <QDateTime>
@@ -122,6 +124,32 @@ public:
     virtual bool show(const Workbook &workbook) = 0;
 };
 
+// Printing on A4 paper. A print job places its texts by measurements asked of
+// the printer that prints it, so the page model and the paper agree.
+class Printer {
+public:
+    enum class Result {
+        Printed,   // every page went to the printer (or to the file chosen instead)
+        Cancelled, // the user cancelled a dialog; nothing was printed
+        Failed     // nothing or not every page could be printed
+    };
+
+    virtual ~Printer() = default;
+    // The width of a text in a font of the given size (points), in the mapped
+    // units of a print job. Never fails: an empty text is 0 wide, and without
+    // any printer the text is measured as the program's font would print it.
+    virtual double textWidth(const QString &text, double pointSize) = 0;
+    // The height of one line of text in a font of the given size, in mapped
+    // units: how far the next line starts below a printed one. Never fails;
+    // always above 0.
+    virtual double lineHeight(double pointSize) = 0;
+    // Prints the job. Returns Printed when every page was handed on, Cancelled
+    // when the user cancelled the print or save dialog, Failed when the
+    // printer or the file refused the job (a half-written file is removed).
+    // Failures are not shown to the user here: the caller says so.
+    virtual Result print(const PrintJob &job) = 0;
+};
+
 struct Platform {
     Sound &sound;
     MessageBoxes &messages;
@@ -133,6 +161,7 @@ struct Platform {
     Clock &clock;
     Shutdown &shutdown;
     Spreadsheet &spreadsheet;
+    Printer &printer;
 };
 
 } // namespace numbelle::platform

@@ -3,6 +3,7 @@
 #include "common/numtext.h"
 #include "common/settingsfile.h"
 #include "common/textfile.h"
+#include "loan/ui/loanwindow.h"
 #include "records/ui/clearrecords.h"
 #include "records/ui/recordviewer.h"
 #include "shell/countform.h"
@@ -215,6 +216,8 @@ void Program::perform(Action action)
         // The tax key is the calculator's own (Calculator::incomeTax).
         break;
     case Action::OpenLoan:
+        showLoanWindow(*m_context);
+        break;
     case Action::Securities:
         // These windows come with their own subsystems.
         break;

@@ -160,7 +160,7 @@ DesktopPlatform::~DesktopPlatform() = default;
 
 Platform DesktopPlatform::platform()
 {
-    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this, m_shutdown, m_spreadsheet};
+    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this, m_shutdown, m_spreadsheet, m_printer};
 }
 
 QSystemTrayIcon *DesktopPlatform::trayIcon()

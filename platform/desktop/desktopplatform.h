@@ -1,9 +1,11 @@
 #pragma once
 // The desktop platform: real sound through Qt Multimedia, real message boxes,
 // the system clipboard, the desktop's file opener, the tray icon and window
-// opacity. The power-off is handed in by the desktop program's main(), the one
-// place that names the real command (see desktopshutdown.h).
+// opacity, the spreadsheet application and the printer. The power-off is
+// handed in by the desktop program's main(), the one place that names the real
+// command (see desktopshutdown.h).
 
+#include "platform/desktop/desktopprinter.h"
 #include "platform/platform.h"
 
 #include <QByteArray>
@@ -77,6 +79,7 @@ private:
     Shutdown &m_shutdown;
     DesktopSound m_sound;
     DesktopSpreadsheet m_spreadsheet;
+    DesktopPrinter m_printer{*this};
     std::unique_ptr<QSystemTrayIcon> m_tray;
 };
 

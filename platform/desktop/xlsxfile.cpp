@@ -1,6 +1,7 @@
 #include "xlsxfile.h"
 
 #include <QFile>
+#include <map>
 
 #include <xlsxwriter.h>
 
@@ -41,6 +42,22 @@ bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error
         }
     }
 
+    // One format per number format used; the workbook owns them.
+    std::map<QString, lxw_format *> formats;
+    auto formatOf = [&](int row, int column) -> lxw_format * {
+        const QString code = workbook.numberFormat(row, column);
+        if (code.isEmpty())
+            return nullptr;
+        auto it = formats.find(code);
+        if (it == formats.end()) {
+            lxw_format *format = workbook_add_format(book);
+            if (format)
+                format_set_num_format(format, code.toUtf8().constData());
+            it = formats.emplace(code, format).first;
+        }
+        return it->second;
+    };
+
     for (size_t r = 0; ok && r < workbook.rows.size(); ++r) {
         const auto &row = workbook.rows[r];
         for (size_t c = 0; ok && c < row.size(); ++c) {
@@ -52,7 +69,8 @@ bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error
                 const QByteArray utf8 = text->toUtf8();
                 e = worksheet_write_string(sheet, lxw_row_t(r), lxw_col_t(c), utf8.constData(), nullptr);
             } else if (const double *number = std::get_if<double>(&row[c])) {
-                e = worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(c), *number, nullptr);
+                e = worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(c), *number,
+                                           formatOf(int(r) + 1, int(c) + 1));
             }
             if (e != LXW_NO_ERROR) {
                 setError(error,

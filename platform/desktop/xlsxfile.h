@@ -1,7 +1,8 @@
 #pragma once
 // Writes a Workbook as an .xlsx file (Office Open XML) through libxlsxwriter:
 // text cells become string cells, so "00123" or a 20-digit number typed as
-// text stays exactly as typed; number cells become numbers.
+// text stays exactly as typed; number cells become numbers, shown in their
+// number format when they have one.
 
 #include "common/workbook.h"
 

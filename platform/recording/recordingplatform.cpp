@@ -6,7 +6,7 @@ RecordingPlatform::RecordingPlatform() = default;
 
 Platform RecordingPlatform::platform()
 {
-    return Platform{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+    return Platform{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
 bool RecordingPlatform::isFailureName(const QString &name)
@@ -126,6 +126,34 @@ bool RecordingPlatform::show(const Workbook &workbook)
     ++m_workbooksShown;
     m_lastWorkbook = workbook;
     return true;
+}
+
+} // namespace numbelle::platform
+
+namespace numbelle::platform {
+
+namespace {
+// A point in mapped units (millimetres).
+constexpr double kPoint = 25.4 / 72;
+} // namespace
+
+double RecordingPlatform::textWidth(const QString &text, double pointSize)
+{
+    double ems = 0;
+    for (QChar c : text)
+        ems += c.unicode() <= 0xFF ? 0.5 : 1.0;
+    return ems * pointSize * kPoint;
+}
+
+double RecordingPlatform::lineHeight(double pointSize) { return 1.2 * pointSize * kPoint; }
+
+Printer::Result RecordingPlatform::print(const PrintJob &job)
+{
+    // Nothing goes to paper: the job is only kept for printing out.
+    if (failing(QStringLiteral("printer")))
+        return Printer::Result::Failed;
+    m_lastPrintJob = job;
+    return Printer::Result::Printed;
 }
 
 } // namespace numbelle::platform

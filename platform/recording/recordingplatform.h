@@ -4,6 +4,11 @@
 // program asked for. Any facility can be told to fail, as a missing or broken
 // device would. Nothing here sounds, prints, opens an application, touches the
 // desktop clipboard or shuts anything down.
+//
+// The printer measures text with fixed metrics, so scripted printouts come out
+// the same on every machine: with em = the font size in points as millimetres
+// (size x 25.4 / 72), a character up to U+00FF is half an em wide, any other
+// character (Chinese, full-width punctuation) one em; a line is 1.2 em high.
 
 #include "platform/platform.h"
 
@@ -23,7 +28,8 @@ class RecordingPlatform final : Sound,
                                 WindowEffects,
                                 Clock,
                                 Shutdown,
-                                Spreadsheet {
+                                Spreadsheet,
+                                Printer {
 public:
     RecordingPlatform();
 
@@ -56,6 +62,9 @@ public:
     int workbooksShown() const { return m_workbooksShown; }
     const std::optional<Workbook> &lastWorkbook() const { return m_lastWorkbook; }
 
+    // The last job printed, if any.
+    const std::optional<PrintJob> &lastPrintJob() const { return m_lastPrintJob; }
+
 private:
     bool open(const QString &wavePath) override;
     bool play(const Clip &clip) override;
@@ -73,6 +82,9 @@ private:
     QDateTime now() override;
     bool powerOff() override;
     bool show(const Workbook &workbook) override;
+    double textWidth(const QString &text, double pointSize) override;
+    double lineHeight(double pointSize) override;
+    Printer::Result print(const PrintJob &job) override;
 
     QSet<QString> m_failing;
     std::optional<QDateTime> m_clock;
@@ -86,6 +98,7 @@ private:
     bool m_trayIcon = false;
     int m_workbooksShown = 0;
     std::optional<Workbook> m_lastWorkbook;
+    std::optional<PrintJob> m_lastPrintJob;
 };
 
 } // namespace numbelle::platform

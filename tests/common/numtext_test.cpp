@@ -166,12 +166,42 @@ TEST(ResultPattern, FixedPointWithoutTrailingZerosAndABarePointForWholeNumbers)
 TEST(Fixed2, TwoDecimalsWithHalvesAwayFromZero)
 {
     const TextRow rows[] = {
-        {1, "1.00"},     {-0.5, "-0.50"},  {0.125, "0.13"},   {2.675, "2.68"},
-        {0.004, "0.00"}, {-0.004, "0.00"}, {-0.005, "-0.01"}, {1234567.891, "1234567.89"},
+        {1, "1.00"},
+        {-0.5, "-0.50"},
+        {0.125, "0.13"},
+        {2.675, "2.68"},
+        {0.004, "0.00"},
+        {-0.004, "0.00"},
+        {-0.005, "-0.01"},
+        {1234567.891, "1234567.89"},
         {0.995, "1.00"},
+        // Computed values just below a half: first rounded to 15 significant
+        // digits, they round up as the decimal text suggests.
+        {std::nextafter(0.125, 0.0), "0.13"},
+        {1.005, "1.01"},
+        {-2.675, "-2.68"},
+        {0.1 + 0.2 + 0.005, "0.31"},
+        {4.4099998474121094 * 9500 / 1000, "41.89"},
+        {std::nextafter(-0.005, 0.0), "-0.01"},
+        {1e15 + 0.25, "1000000000000000.00"} // 15 digits: the quarter is gone,
     };
     for (const TextRow &row : rows)
         EXPECT_EQ(fixed2Text(row.value).toStdString(), row.text) << row.value;
+}
+
+TEST(WholeNumber, ANumberAsASpreadsheetTakesTypedText)
+{
+    const ParseRow numbers[] = {
+        {u"12", 12},          {u"-0.03", -0.03},           {u".5", 0.5}, {u"10000.00", 10000}, {u" 7 ", 7},
+        {u"1.5E-05", 1.5e-5}, {u"1.234568E+07", 12345680}, {u"+4", 4},   {u"5.", 5},
+    };
+    for (const ParseRow &row : numbers) {
+        const std::optional<double> n = wholeNumber(QString::fromUtf16(row.text));
+        ASSERT_TRUE(n.has_value()) << QString::fromUtf16(row.text).toStdString();
+        EXPECT_EQ(*n, row.value);
+    }
+    for (const char16_t *text : {u"", u" ", u"合计", u"12abc", u"1 2", u"-", u".", u"1e", u"1.2.3", u"12%"})
+        EXPECT_FALSE(wholeNumber(QString::fromUtf16(text)).has_value()) << QString::fromUtf16(text).toStdString();
 }
 
 } // namespace

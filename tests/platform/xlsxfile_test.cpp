@@ -2,6 +2,9 @@
 // the sheet and the shared strings are taken out of the zip with unzip and the
 // cells rebuilt from the XML.
 
+#include "loan/schedule.h"
+#include "loan/scheduleexport.h"
+#include "loan/schedulegrid.h"
 #include "platform/desktop/xlsxfile.h"
 
 #include <gtest/gtest.h>
@@ -53,9 +56,31 @@ std::ostream &operator<<(std::ostream &os, const SheetCell &c)
 
 struct ReadBack {
     std::map<QString, SheetCell> cells; // by reference, "B2"
+    std::map<QString, QString> formats; // number format of a cell that has one
     QStringList cellOrder;
     QString sheetXml;
 };
+
+// The number format code of each cell style (xf) of the workbook: its own
+// numFmt, or the built-in "0.00" (2); other built-ins by number.
+QStringList styleFormats(const QString &stylesXml)
+{
+    std::map<int, QString> codes = {{0, QString()}, {2, QStringLiteral("0.00")}};
+    static const QRegularExpression numFmt(QStringLiteral("<numFmt numFmtId=\"(\\d+)\" formatCode=\"([^\"]*)\""));
+    for (auto it = numFmt.globalMatch(stylesXml); it.hasNext();) {
+        const auto m = it.next();
+        codes[m.captured(1).toInt()] = xmlText(m.captured(2));
+    }
+    QStringList formats;
+    const qsizetype from = stylesXml.indexOf(QStringLiteral("<cellXfs"));
+    const qsizetype to = stylesXml.indexOf(QStringLiteral("</cellXfs>"));
+    static const QRegularExpression xf(QStringLiteral("<xf numFmtId=\"(\\d+)\""));
+    for (auto it = xf.globalMatch(stylesXml.mid(from, to - from)); it.hasNext();) {
+        const int id = it.next().captured(1).toInt();
+        formats.append(codes.count(id) ? codes[id] : QStringLiteral("builtin %1").arg(id));
+    }
+    return formats;
+}
 
 ReadBack readBack(const QString &path)
 {
@@ -67,7 +92,9 @@ ReadBack readBack(const QString &path)
     for (auto it = si.globalMatch(shared); it.hasNext();)
         strings.append(xmlText(it.next().captured(1)));
 
+    const QStringList styles = styleFormats(unzipMember(path, QStringLiteral("xl/styles.xml")));
     book.sheetXml = unzipMember(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+    static const QRegularExpression styleOf(QStringLiteral(" s=\"(\\d+)\""));
     static const QRegularExpression cell(QStringLiteral("<c r=\"([A-Z]+[0-9]+)\"([^>]*)>(?:<v>([^<]*)</v>)?</c>"));
     for (auto it = cell.globalMatch(book.sheetXml); it.hasNext();) {
         const auto m = it.next();
@@ -81,6 +108,12 @@ ReadBack readBack(const QString &path)
             c.value = m.captured(3);
         }
         book.cells[m.captured(1)] = c;
+        if (const auto style = styleOf.match(m.captured(2)); style.hasMatch()) {
+            const int index = style.captured(1).toInt();
+            EXPECT_LT(index, styles.size()) << "cell style out of range";
+            if (index < styles.size() && !styles[index].isEmpty())
+                book.formats[m.captured(1)] = styles[index];
+        }
         book.cellOrder.append(m.captured(1));
     }
     return book;
@@ -151,6 +184,71 @@ TEST_F(XlsxFile, NumbersTextsAndWidths)
     // Excel stores the character width plus the cell padding.
     EXPECT_NEAR(m.captured(3).toDouble(), 14.29, 0.01);
     EXPECT_EQ(book.sheetXml.count(QStringLiteral("<col ")), 1);
+}
+
+TEST_F(XlsxFile, NumberFormatsOfCells)
+{
+    Workbook wb;
+    wb.setNumber(1, 1, 10463, QStringLiteral("0.00"));
+    wb.setNumber(1, 2, 0.5);
+    wb.setNumber(2, 1, 7, QStringLiteral("0.000"));
+    wb.setNumber(2, 2, 12.25, QStringLiteral("0.00"));
+    wb.setNumber(3, 1, 3, QStringLiteral("0.00"));
+    wb.setNumber(3, 1, 4); // a number set again without a format has none
+    wb.setText(4, 1, QStringLiteral("0.00"));
+    const QString file = path("formats.xlsx");
+    ASSERT_TRUE(writeXlsxFile(wb, file));
+    const ReadBack book = readBack(file);
+    EXPECT_EQ(book.cells.at("A1"), number("10463"));
+    EXPECT_EQ(book.cells.at("A3"), number("4"));
+    EXPECT_EQ(book.formats, (std::map<QString, QString>{{"A1", "0.00"}, {"A2", "0.000"}, {"B2", "0.00"}}));
+}
+
+// The loan export's workbook as the spreadsheet application reads it.
+TEST_F(XlsxFile, RepaymentTableReadsBack)
+{
+    using namespace numbelle::loan;
+    ScheduleGrid grid;
+    Outcome out = computeSchedule(Method::EqualPrincipal, Inputs{QStringLiteral("10000"), QStringLiteral("20"),
+                                                                 QStringLiteral("4.41"), QString(), false});
+    ASSERT_TRUE(out.schedule);
+    grid.show(*out.schedule);
+    const QString file = path("schedule.xlsx");
+    ASSERT_TRUE(writeXlsxFile(scheduleWorkbook(grid, 20), file));
+    const ReadBack book = readBack(file);
+
+    EXPECT_EQ(book.cells.at("A1"), text("期数"));
+    EXPECT_EQ(book.cells.at("B1"), text("未偿还本金"));
+    EXPECT_EQ(book.cells.at("C1"), text("偿还利息"));
+    EXPECT_EQ(book.cells.at("D1"), text("偿还本金"));
+    EXPECT_EQ(book.cells.at("E1"), text("偿还本息合计"));
+    const std::map<QString, SheetCell> periods = {
+        {"A2", number("1")},     {"B2", number("10000")}, {"C2", number("44.1")}, {"D2", number("500")},
+        {"E2", number("544.1")}, {"A3", number("2")},     {"B3", number("9500")}, {"C3", number("41.89")},
+        {"A21", number("20")},   {"B21", number("500")},  {"C21", number("2.2")}, {"E21", number("502.2")},
+    };
+    for (const auto &[ref, cell] : periods)
+        EXPECT_EQ(book.cells.at(ref), cell) << ref.toStdString();
+    // 5 cells in each of 21 rows, 4 in the totals row (B empty).
+    EXPECT_EQ(book.cells.size(), 5u * 21 + 4);
+    EXPECT_EQ(book.cells.at("A22"), text("合计"));
+    EXPECT_EQ(book.cells.count("B22"), 0u);
+    EXPECT_NEAR(book.cells.at("C22").value.toDouble(), 463, 1e-9);
+    EXPECT_EQ(book.cells.at("D22"), number("10000"));
+    EXPECT_EQ(book.cells.at("E22"), number("10463"));
+    EXPECT_EQ(book.formats, (std::map<QString, QString>{{"D22", "0.00"}, {"E22", "0.00"}}));
+
+    // Columns B and E 13.5 characters wide, nothing else.
+    static const QRegularExpression col(
+        QStringLiteral("<col min=\"(\\d+)\" max=\"(\\d+)\" width=\"([0-9.]+)\"[^>]*customWidth=\"1\""));
+    QStringList widths;
+    for (auto it = col.globalMatch(book.sheetXml); it.hasNext();) {
+        const auto m = it.next();
+        EXPECT_EQ(m.captured(1), m.captured(2));
+        EXPECT_NEAR(m.captured(3).toDouble(), 14.29, 0.01);
+        widths.append(m.captured(1));
+    }
+    EXPECT_EQ(widths, (QStringList{"2", "5"}));
 }
 
 TEST_F(XlsxFile, EmptyWorkbookIsAValidFile)
