@@ -43,7 +43,12 @@ QByteArray settingsFileBytes(const Settings &s)
     line += printForm(std::int64_t(s.fontColorIndex));
     line += printForm(std::int64_t(s.displayColorIndex));
     line += printFormSingle(std::isfinite(s.savedLoanRate) ? s.savedLoanRate : 0.0f);
-    line += s.skinPath;
+    // The reader takes the path from its first non-blank character, so blanks
+    // before it could never be read back.
+    qsizetype start = 0;
+    while (start < s.skinPath.size() && (s.skinPath[start] == u' ' || s.skinPath[start] == u'\t'))
+        ++start;
+    line += QStringView(s.skinPath).mid(start);
     QByteArray bytes = toGbk(line);
     bytes += kLineEnd;
     return bytes;

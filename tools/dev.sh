@@ -55,6 +55,11 @@ case "${1:-}" in
     cmake --preset asan >/dev/null
     timed cmake --build --preset asan -j"$(nproc)"
     timed ctest --preset asan -j"$(nproc)"
+    # The fuzz targets (clang with libFuzzer), each for a bounded number of
+    # inputs from its committed seed corpus.
+    cmake --preset fuzz >/dev/null
+    timed cmake --build --preset fuzz -j"$(nproc)"
+    timed ctest --preset fuzz
     timed ctest --preset dev -j"$(nproc)"
     ;;
   build)
