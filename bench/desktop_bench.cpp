@@ -1,0 +1,1047 @@
+// Figures of the desktop program as its user meets it, taken from outside the
+// program through the X server (no window manager, e.g. a private Xvfb) and,
+// for the voice, through a PulseAudio server whose default sink is a null sink:
+//
+//   numbelle_bench_desktop startup [--runs N] [--keys K] [--settle MS] [--profile]
+//       Starts numbelle, the bare Qt window (numbelle_bench_barewindow) and
+//       galculator (when installed) N times each, in turns, every start with a
+//       new program folder and home folder. Prints for each the time from the
+//       start to its first mapped window and to the first drawing in it (X
+//       DAMAGE), its resident memory once it has settled, and the time from a
+//       key press (XTEST) to the next drawing in the window (K keys a start);
+//       medians, minimums, maximums and the ratios against the bare window and
+//       galculator. --profile adds the largest resident mappings of each
+//       program's last start.
+//
+//   numbelle_bench_desktop voice [--keys K] [--cuts C]
+//       Starts numbelle once and records the null sink's monitor the whole time
+//       (parec, one continuous stream). Prints the time from a key press to the
+//       first sample of its word on the sink, for K keys pressed in silence,
+//       and for C keys pressed while the word of the key before is still
+//       sounding, where it also checks that the older word stopped.
+//
+// Common options: --numbelle PATH, --bare PATH (default: beside this program),
+// --galculator PATH|none (default: galculator on PATH), --defaults DIR (the
+// files of a new program folder; default ../share/numbelle from this
+// program). The calculator is always started with NUMBELLE_SHUTDOWN_DRY_RUN=1
+// and a program folder whose settings hold no shutdown schedule.
+
+#include "speech/speaker.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <poll.h>
+#include <signal.h>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <tuple>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+#include <filesystem>
+
+extern char **environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double nowMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+void sleepMs(double ms)
+{
+    if (ms > 0)
+        usleep(useconds_t(ms * 1000));
+}
+
+[[noreturn]] void die(const std::string &text)
+{
+    std::fprintf(stderr, "numbelle_bench_desktop: %s\n", text.c_str());
+    std::exit(1);
+}
+
+// ---------------------------------------------------------------------------
+// Figures
+
+struct Summary {
+    double median = 0, min = 0, max = 0, p95 = 0;
+    size_t count = 0;
+};
+
+Summary summarize(std::vector<double> v)
+{
+    Summary s;
+    s.count = v.size();
+    if (v.empty())
+        return s;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    s.median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    s.min = v.front();
+    s.max = v.back();
+    s.p95 = v[std::min(n - 1, size_t(std::ceil(0.95 * double(n))) - 1)];
+    return s;
+}
+
+std::string figure(const Summary &s, const char *unit, int decimals = 1)
+{
+    if (s.count == 0)
+        return "-";
+    char text[160];
+    std::snprintf(text, sizeof text, "%.*f %s (min %.*f, max %.*f)", decimals, s.median, unit, decimals, s.min,
+                  decimals, s.max);
+    return text;
+}
+
+// ---------------------------------------------------------------------------
+// Files and processes
+
+std::string selfDir()
+{
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : exe.parent_path().string();
+}
+
+std::string findOnPath(const std::string &name)
+{
+    const char *path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        const std::string candidate = dir + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return {};
+}
+
+std::string makeTempDir()
+{
+    char pattern[] = "/tmp/numbelle-bench-XXXXXX";
+    if (!mkdtemp(pattern))
+        die("cannot make a temp folder");
+    return pattern;
+}
+
+// The settings of a new program folder must hold no shutdown schedule: the
+// first four items (mode, hours, minutes, seconds) are 0.
+bool holdsNoSchedule(const fs::path &settings)
+{
+    std::ifstream in(settings);
+    if (!in)
+        return true; // no settings file: the program starts with zero values
+    double item = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (!(in >> item))
+            return false;
+        if (item != 0)
+            return false;
+    }
+    return true;
+}
+
+struct Program {
+    std::string name;
+    std::string path;
+    bool calculator = false; // numbelle: gets a program folder with the default files
+};
+
+struct Started {
+    pid_t pid = -1;
+    std::string temp; // removed after the run
+};
+
+// Starts a program with a new home folder (and, for the calculator, a new
+// program folder holding the default files).
+Started start(const Program &program, const std::string &defaults)
+{
+    Started s;
+    s.temp = makeTempDir();
+    const std::string home = s.temp + "/home", folder = s.temp + "/folder", runtime = s.temp + "/run";
+    fs::create_directories(home);
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    if (program.calculator) {
+        fs::create_directories(folder);
+        for (const auto &entry : fs::directory_iterator(defaults))
+            fs::copy_file(entry.path(), folder + "/" + entry.path().filename().string());
+        if (!holdsNoSchedule(folder + "/savedata.txt"))
+            die("the default savedata.txt holds a shutdown schedule; refusing to start the program");
+    }
+
+    std::map<std::string, std::string> env;
+    for (char **e = environ; *e; ++e) {
+        const std::string kv = *e;
+        const auto eq = kv.find('=');
+        if (eq != std::string::npos)
+            env[kv.substr(0, eq)] = kv.substr(eq + 1);
+    }
+    env["HOME"] = home;
+    env["XDG_CONFIG_HOME"] = home + "/.config";
+    env["XDG_CACHE_HOME"] = home + "/.cache";
+    env["XDG_DATA_HOME"] = home + "/.local/share";
+    env["XDG_RUNTIME_DIR"] = runtime;
+    env.erase("QT_QPA_PLATFORM");
+    if (program.calculator) {
+        env["NUMBELLE_DIR"] = folder;
+        env["NUMBELLE_SHUTDOWN_DRY_RUN"] = "1";
+    }
+    std::vector<std::string> envText;
+    for (const auto &[k, v] : env)
+        envText.push_back(k + "=" + v);
+    std::vector<char *> envp;
+    for (auto &kv : envText)
+        envp.push_back(kv.data());
+    envp.push_back(nullptr);
+    std::string path = program.path;
+    char *argv[] = {path.data(), nullptr};
+
+    s.pid = fork();
+    if (s.pid < 0)
+        die("fork failed");
+    if (s.pid == 0) {
+        // The programs' own messages would mix with the figures.
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) {
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        execve(argv[0], argv, envp.data());
+        _exit(127);
+    }
+    return s;
+}
+
+void stop(Started &s)
+{
+    if (s.pid > 0) {
+        kill(s.pid, SIGTERM);
+        for (int i = 0; i < 200; ++i) {
+            if (waitpid(s.pid, nullptr, WNOHANG) == s.pid) {
+                s.pid = -1;
+                break;
+            }
+            sleepMs(10);
+        }
+        if (s.pid > 0) {
+            kill(s.pid, SIGKILL);
+            waitpid(s.pid, nullptr, 0);
+            s.pid = -1;
+        }
+    }
+    std::error_code ec;
+    fs::remove_all(s.temp, ec);
+}
+
+// The processor time all threads of a process have had so far, and the time
+// they waited for a processor while ready to run (ms): on a busy machine the
+// second explains what the first does not.
+std::pair<double, double> cpuMs(pid_t pid)
+{
+    double ran = 0, waited = 0;
+    std::error_code ec;
+    for (const auto &task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream in(task.path() / "schedstat");
+        double runNs = 0, waitNs = 0;
+        if (in >> runNs >> waitNs) {
+            ran += runNs / 1e6;
+            waited += waitNs / 1e6;
+        }
+    }
+    return {ran, waited};
+}
+
+struct Memory {
+    double rss = 0, anon = 0, file = 0, shmem = 0; // MB
+};
+
+Memory readMemory(pid_t pid)
+{
+    Memory m;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    double kb = 0;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        if (!(fields >> key >> kb))
+            continue;
+        if (key == "VmRSS:")
+            m.rss = kb / 1024;
+        else if (key == "RssAnon:")
+            m.anon = kb / 1024;
+        else if (key == "RssFile:")
+            m.file = kb / 1024;
+        else if (key == "RssShmem:")
+            m.shmem = kb / 1024;
+    }
+    return m;
+}
+
+// The resident size of each mapped file (and of anonymous memory) of a
+// process, largest first.
+void printProfile(pid_t pid, const std::string &name)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps");
+    std::map<std::string, double> byName;
+    std::string line, current = "[anonymous]";
+    while (std::getline(in, line)) {
+        if (line.empty())
+            continue;
+        if (std::isxdigit(static_cast<unsigned char>(line[0])) && line.find('-') < 17) {
+            // "start-end perms offset dev inode [path]"
+            std::istringstream f(line);
+            std::string range, perms, offset, dev, inode, path;
+            f >> range >> perms >> offset >> dev >> inode;
+            std::getline(f, path);
+            path.erase(0, path.find_first_not_of(' '));
+            current = path.empty() ? "[anonymous]" : path;
+        } else if (line.rfind("Rss:", 0) == 0) {
+            byName[current] += std::atof(line.c_str() + 4) / 1024;
+        }
+    }
+    std::vector<std::pair<double, std::string>> rows;
+    for (const auto &[n, mb] : byName)
+        rows.emplace_back(mb, n);
+    std::sort(rows.rbegin(), rows.rend());
+    std::printf("  resident memory of %s by mapping (largest first):\n", name.c_str());
+    for (size_t i = 0; i < rows.size() && i < 18; ++i)
+        std::printf("    %7.2f MB  %s\n", rows[i].first, rows[i].second.c_str());
+}
+
+// ---------------------------------------------------------------------------
+// The X server: windows created, mapped and drawn in, and keys pressed.
+
+int ignoreXErrors(Display *, XErrorEvent *) { return 0; }
+
+class XWatch {
+public:
+    XWatch()
+    {
+        m_dpy = XOpenDisplay(nullptr);
+        if (!m_dpy)
+            die("cannot open the display (set DISPLAY, e.g. to a private Xvfb)");
+        XSetErrorHandler(ignoreXErrors);
+        int error = 0, major = 0, minor = 0;
+        if (!XDamageQueryExtension(m_dpy, &m_damageEvent, &error))
+            die("the X server has no DAMAGE extension");
+        if (!XTestQueryExtension(m_dpy, &error, &error, &major, &minor))
+            die("the X server has no XTEST extension");
+        m_root = DefaultRootWindow(m_dpy);
+        XSelectInput(m_dpy, m_root, SubstructureNotifyMask);
+        m_pidAtom = XInternAtom(m_dpy, "_NET_WM_PID", False);
+        XSync(m_dpy, False);
+    }
+    ~XWatch() { XCloseDisplay(m_dpy); }
+
+    // Follows one started program: its first mapped top-level window.
+    void follow(pid_t pid)
+    {
+        m_pid = pid;
+        m_window = 0;
+        m_mappedAt = m_drawnAt = m_lastDrawnAt = m_cpuAtMap = m_waitAtMap = -1;
+        m_draws = 0;
+    }
+    Window window() const { return m_window; }
+    double mappedAt() const { return m_mappedAt; }
+    double cpuAtMap() const { return m_cpuAtMap; }
+    double waitAtMap() const { return m_waitAtMap; }
+    double drawnAt() const { return m_drawnAt; }
+    double lastDrawnAt() const { return m_lastDrawnAt; }
+    long draws() const { return m_draws; }
+
+    // Handles the X events until done() holds or the time (ms on nowMs's
+    // clock) has come; false when the time came first.
+    template <typename Done> bool pumpUntil(double deadline, Done done)
+    {
+        for (;;) {
+            while (XPending(m_dpy)) {
+                XEvent ev;
+                XNextEvent(m_dpy, &ev);
+                handle(ev);
+                if (done())
+                    return true;
+            }
+            if (done())
+                return true;
+            const double left = deadline - nowMs();
+            if (left <= 0)
+                return false;
+            pollfd p{ConnectionNumber(m_dpy), POLLIN, 0};
+            poll(&p, 1, int(std::ceil(std::min(left, 50.0))));
+        }
+    }
+    void pumpFor(double ms)
+    {
+        pumpUntil(nowMs() + ms, [] { return false; });
+    }
+    // Waits until nothing was drawn in the window for quietMs (at most maxMs).
+    void waitQuiet(double quietMs, double maxMs)
+    {
+        const double end = nowMs() + maxMs;
+        while (nowMs() < end) {
+            const double since = m_lastDrawnAt < 0 ? 1e9 : nowMs() - m_lastDrawnAt;
+            if (since >= quietMs)
+                return;
+            pumpFor(std::min(quietMs - since, end - nowMs()));
+        }
+    }
+
+    void focus()
+    {
+        XSetInputFocus(m_dpy, m_window, RevertToPointerRoot, CurrentTime);
+        XFlush(m_dpy);
+    }
+    KeyCode keycode(KeySym sym) { return XKeysymToKeycode(m_dpy, sym); }
+    // Presses and releases one key; returns the moment the press was sent.
+    double press(KeyCode code)
+    {
+        const double at = nowMs();
+        XTestFakeKeyEvent(m_dpy, code, True, CurrentTime);
+        XTestFakeKeyEvent(m_dpy, code, False, CurrentTime);
+        XFlush(m_dpy);
+        return at;
+    }
+
+    void forgetWindows()
+    {
+        for (const auto &[w, d] : m_damages)
+            XDamageDestroy(m_dpy, d);
+        m_damages.clear();
+        XSync(m_dpy, False);
+    }
+
+private:
+    void handle(const XEvent &ev)
+    {
+        if (ev.type == CreateNotify) {
+            const XCreateWindowEvent &c = ev.xcreatewindow;
+            if (c.parent == m_root && !c.override_redirect && !m_damages.count(c.window))
+                m_damages[c.window] = XDamageCreate(m_dpy, c.window, XDamageReportNonEmpty);
+        } else if (ev.type == MapNotify) {
+            const XMapEvent &m = ev.xmap;
+            if (m_window == 0 && m_pid > 0 && !m.override_redirect && belongs(m.window)) {
+                m_window = m.window;
+                m_mappedAt = nowMs();
+                std::tie(m_cpuAtMap, m_waitAtMap) = cpuMs(m_pid);
+            }
+        } else if (ev.type == DestroyNotify) {
+            const auto it = m_damages.find(ev.xdestroywindow.window);
+            if (it != m_damages.end())
+                m_damages.erase(it); // the server frees the damage with its window
+        } else if (ev.type == m_damageEvent + XDamageNotify) {
+            const auto &d = reinterpret_cast<const XDamageNotifyEvent &>(ev);
+            XDamageSubtract(m_dpy, d.damage, None, None);
+            if (d.drawable == m_window && m_window != 0) {
+                const double t = nowMs();
+                if (m_drawnAt < 0)
+                    m_drawnAt = t;
+                m_lastDrawnAt = t;
+                ++m_draws;
+            }
+        }
+    }
+
+    bool belongs(Window w)
+    {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char *data = nullptr;
+        bool ours = true; // a window without _NET_WM_PID: the one program running
+        if (XGetWindowProperty(m_dpy, w, m_pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
+                               &data) == Success &&
+            data) {
+            if (items == 1 && format == 32)
+                ours = pid_t(*reinterpret_cast<unsigned long *>(data)) == m_pid;
+            XFree(data);
+        }
+        return ours;
+    }
+
+    Display *m_dpy = nullptr;
+    Window m_root = 0;
+    Atom m_pidAtom = 0;
+    int m_damageEvent = 0;
+    std::map<Window, Damage> m_damages;
+    pid_t m_pid = -1;
+    Window m_window = 0;
+    double m_mappedAt = -1, m_drawnAt = -1, m_lastDrawnAt = -1, m_cpuAtMap = -1, m_waitAtMap = -1;
+    long m_draws = 0;
+};
+
+// ---------------------------------------------------------------------------
+
+struct Options {
+    std::string mode;
+    int runs = 7;
+    int keys = -1;
+    int cuts = 20;
+    double settle = 1500;
+    bool profile = false;
+    std::string numbelle, bare, galculator, defaults;
+};
+
+Options parse(int argc, char **argv)
+{
+    Options o;
+    if (argc < 2)
+        die("usage: numbelle_bench_desktop startup|voice [options] (see the source's opening comment)");
+    o.mode = argv[1];
+    const std::string dir = selfDir();
+    o.numbelle = dir + "/numbelle";
+    o.bare = dir + "/numbelle_bench_barewindow";
+    o.galculator = findOnPath("galculator");
+    o.defaults = dir + "/../share/numbelle";
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                die(a + " needs a value");
+            return argv[++i];
+        };
+        if (a == "--runs")
+            o.runs = std::max(1, std::atoi(value().c_str()));
+        else if (a == "--keys")
+            o.keys = std::max(0, std::atoi(value().c_str()));
+        else if (a == "--cuts")
+            o.cuts = std::max(0, std::atoi(value().c_str()));
+        else if (a == "--settle")
+            o.settle = std::max(100.0, std::atof(value().c_str()));
+        else if (a == "--profile")
+            o.profile = true;
+        else if (a == "--numbelle")
+            o.numbelle = value();
+        else if (a == "--bare")
+            o.bare = value();
+        else if (a == "--galculator") {
+            o.galculator = value();
+            if (o.galculator == "none")
+                o.galculator.clear();
+        }
+        else if (a == "--defaults")
+            o.defaults = value();
+        else
+            die("unknown option " + a);
+    }
+    if (!fs::exists(o.defaults + "/dansheng109.wav"))
+        die("no default program files in " + o.defaults + " (give --defaults DIR)");
+    return o;
+}
+
+// Digits the calculator and the bare window both show as typed.
+const KeySym kDigits[] = {XK_1, XK_2, XK_3, XK_4, XK_5, XK_6, XK_7, XK_8, XK_9};
+
+struct RunFigures {
+    double mapped = -1, drawn = -1, cpu = -1, wait = -1, idleDraws = -1;
+    Memory memory;
+    std::vector<double> keys;
+};
+
+// ---------------------------------------------------------------------------
+// startup
+
+RunFigures runOnce(XWatch &x, const Program &program, const Options &o, bool last)
+{
+    RunFigures r;
+    const double t0 = nowMs();
+    Started s = start(program, o.defaults);
+    x.follow(s.pid);
+    const bool mapped = x.pumpUntil(t0 + 15000, [&] { return x.window() != 0 && x.drawnAt() >= 0; });
+    if (!mapped) {
+        std::fprintf(stderr, "%s: no window drawn within 15 s\n", program.name.c_str());
+        stop(s);
+        x.forgetWindows();
+        return r;
+    }
+    r.mapped = x.mappedAt() - t0;
+    r.drawn = x.drawnAt() - t0;
+    r.cpu = x.cpuAtMap();
+    r.wait = x.waitAtMap();
+    // Settled: whatever the program does after its first paint is done. The
+    // drawings in the last half of that time are what it draws when idle.
+    x.pumpUntil(x.mappedAt() + o.settle / 2, [] { return false; });
+    const long drawsBefore = x.draws();
+    x.pumpUntil(x.mappedAt() + o.settle, [] { return false; });
+    r.idleDraws = double(x.draws() - drawsBefore) / (o.settle / 2000);
+    r.memory = readMemory(s.pid);
+    if (last && o.profile)
+        printProfile(s.pid, program.name);
+
+    if (o.keys > 0) {
+        x.focus();
+        x.pumpFor(200);
+        const KeyCode clear = x.keycode(XK_z);
+        for (int k = 0; k < o.keys; ++k) {
+            if (program.calculator && k > 0 && k % 9 == 0) {
+                // The calculator's display starts again ("C"), unmeasured.
+                x.press(clear);
+                x.pumpFor(100);
+            }
+            x.waitQuiet(60, 600);
+            const long before = x.draws();
+            const double at = x.press(x.keycode(kDigits[k % 9]));
+            if (x.pumpUntil(at + 1000, [&] { return x.draws() > before; }))
+                r.keys.push_back(x.lastDrawnAt() - at);
+            x.pumpFor(40);
+        }
+    }
+    stop(s);
+    x.forgetWindows();
+    return r;
+}
+
+int startupMode(const Options &o)
+{
+    std::vector<Program> programs = {{"numbelle", o.numbelle, true}, {"bare Qt window", o.bare, false}};
+    if (!o.galculator.empty())
+        programs.push_back({"galculator", o.galculator, false});
+    for (const Program &p : programs) {
+        if (access(p.path.c_str(), X_OK) != 0)
+            die("cannot run " + p.path);
+    }
+    const int keys = o.keys < 0 ? 20 : o.keys;
+    Options opts = o;
+    opts.keys = keys;
+
+    XWatch x;
+    std::map<std::string, std::vector<RunFigures>> runs;
+    // One warm-up start each (page cache, font cache), not counted.
+    for (const Program &p : programs) {
+        Options warm = opts;
+        warm.keys = 0;
+        warm.profile = false;
+        runOnce(x, p, warm, false);
+    }
+    for (int i = 0; i < o.runs; ++i) {
+        for (const Program &p : programs) {
+            Options run = opts;
+            if (p.name == "galculator")
+                run.keys = 0; // its keys are not what is compared
+            runs[p.name].push_back(runOnce(x, p, run, i == o.runs - 1));
+        }
+    }
+
+    auto pick = [&](const std::string &name, auto field) {
+        std::vector<double> v;
+        for (const RunFigures &r : runs[name]) {
+            const double value = field(r);
+            if (value >= 0)
+                v.push_back(value);
+        }
+        return summarize(v);
+    };
+    auto keysOf = [&](const std::string &name) {
+        std::vector<double> v;
+        for (const RunFigures &r : runs[name])
+            v.insert(v.end(), r.keys.begin(), r.keys.end());
+        return summarize(v);
+    };
+
+    std::printf("\nstart-up, %d runs each (after one warm-up start), settled %.0f ms after the window was mapped:\n",
+                o.runs, o.settle);
+    std::map<std::string, Summary> mapped, drawn, rss, key, cpu;
+    for (const Program &p : programs) {
+        mapped[p.name] = pick(p.name, [](const RunFigures &r) { return r.mapped; });
+        drawn[p.name] = pick(p.name, [](const RunFigures &r) { return r.drawn; });
+        rss[p.name] = pick(p.name, [](const RunFigures &r) { return r.memory.rss > 0 ? r.memory.rss : -1.0; });
+        const Summary anon = pick(p.name, [](const RunFigures &r) { return r.memory.anon; });
+        const Summary file = pick(p.name, [](const RunFigures &r) { return r.memory.file; });
+        const Summary shmem = pick(p.name, [](const RunFigures &r) { return r.memory.shmem; });
+        key[p.name] = keysOf(p.name);
+        cpu[p.name] = pick(p.name, [](const RunFigures &r) { return r.cpu; });
+        const Summary wait = pick(p.name, [](const RunFigures &r) { return r.wait; });
+        const Summary idle = pick(p.name, [](const RunFigures &r) { return r.idleDraws; });
+        std::printf("  %-15s mapped %s\n", p.name.c_str(), figure(mapped[p.name], "ms").c_str());
+        std::printf("  %-15s processor time until mapped %s; waited for a processor %.1f ms\n", "",
+                    figure(cpu[p.name], "ms").c_str(), wait.median);
+        std::printf("  %-15s drawn  %s\n", "", figure(drawn[p.name], "ms").c_str());
+        std::printf("  %-15s RSS    %s; anon %.1f, file %.1f, shmem %.1f MB\n", "",
+                    figure(rss[p.name], "MB").c_str(), anon.median, file.median, shmem.median);
+        std::printf("  %-15s drawings a second when idle: %.1f\n", "", idle.median);
+        if (key[p.name].count)
+            std::printf("  %-15s key -> repaint %s, p95 %.2f ms, %zu keys\n", "",
+                        figure(key[p.name], "ms", 2).c_str(), key[p.name].p95, key[p.name].count);
+    }
+    auto ratio = [](const Summary &a, const Summary &b) { return b.median > 0 ? a.median / b.median : 0.0; };
+    const std::string n = "numbelle", b = "bare Qt window", g = "galculator";
+    std::printf("\nratios of the medians (goal):\n");
+    std::printf("  mapped window, numbelle / bare Qt window: %.2f (<= 1.2)\n", ratio(mapped[n], mapped[b]));
+    std::printf("  first drawing, numbelle / bare Qt window: %.2f\n", ratio(drawn[n], drawn[b]));
+    std::printf("  processor time until mapped, numbelle / bare Qt window: %.2f\n", ratio(cpu[n], cpu[b]));
+    if (mapped.count(g)) {
+        std::printf("  mapped window, numbelle / galculator:     %.2f (<= 0.7)\n", ratio(mapped[n], mapped[g]));
+        std::printf("  first drawing, numbelle / galculator:     %.2f\n", ratio(drawn[n], drawn[g]));
+    }
+    std::printf("  RSS after start-up, numbelle / bare:      %.2f (<= 1.3)\n", ratio(rss[n], rss[b]));
+    if (key[n].count && key[b].count)
+        std::printf("  key -> repaint, numbelle / bare:          %.2f (<= 1.2)\n", ratio(key[n], key[b]));
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// voice: the null sink's monitor, recorded without a break.
+
+constexpr int kRate = 48000;
+
+class MonitorRecording {
+public:
+    MonitorRecording()
+    {
+        const std::string parec = findOnPath("parec");
+        if (parec.empty())
+            die("parec (pulseaudio-utils) is not installed");
+        int fds[2];
+        if (pipe(fds) != 0)
+            die("pipe failed");
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(fds[1], 1);
+            close(fds[0]);
+            close(fds[1]);
+            execl(parec.c_str(), "parec", "-d", "@DEFAULT_MONITOR@", "--raw", "--format=s16le", "--channels=1",
+                  "--rate=48000", "--latency-msec=2", "--process-time-msec=1", static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        m_fd = fds[0];
+        m_reader = std::thread([this] { read(); });
+    }
+    ~MonitorRecording()
+    {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+        m_reader.join();
+        close(m_fd);
+    }
+
+    size_t size()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_samples.size();
+    }
+    // The moment a sample was at the monitor: the sample clock put on ours by
+    // the earliest any chunk of the last few seconds arrived (reading late
+    // only ever makes a chunk look later).
+    double timeOf(size_t index)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_offset + double(index) * 1000.0 / kRate;
+    }
+    // The first sample from `from` on louder than the threshold.
+    std::optional<size_t> firstSound(size_t from, int threshold = 8)
+    {
+        std::lock_guard lock(m_mutex);
+        for (size_t i = from; i < m_samples.size(); ++i) {
+            if (std::abs(int(m_samples[i])) > threshold)
+                return i;
+        }
+        return std::nullopt;
+    }
+    // The index of the first sample at or after a moment.
+    size_t indexAt(double t)
+    {
+        std::lock_guard lock(m_mutex);
+        const double i = std::ceil((t - m_offset) * kRate / 1000.0);
+        return i < 0 ? 0 : size_t(i);
+    }
+    std::vector<int16_t> slice(size_t from, size_t count)
+    {
+        std::lock_guard lock(m_mutex);
+        if (from >= m_samples.size())
+            return {};
+        const size_t to = std::min(m_samples.size(), from + count);
+        return {m_samples.begin() + long(from), m_samples.begin() + long(to)};
+    }
+    // Waits until the recording holds a sample of the given moment.
+    bool waitFor(double t, double timeoutMs = 2000)
+    {
+        const double end = nowMs() + timeoutMs;
+        while (nowMs() < end) {
+            {
+                std::lock_guard lock(m_mutex);
+                if (!m_samples.empty() && m_offset + double(m_samples.size()) * 1000.0 / kRate > t)
+                    return true;
+            }
+            sleepMs(2);
+        }
+        return false;
+    }
+
+private:
+    void read()
+    {
+        std::vector<char> buf(1 << 14);
+        std::vector<char> carry;
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buf.data(), buf.size());
+            if (n <= 0)
+                return;
+            const double arrived = nowMs();
+            carry.insert(carry.end(), buf.begin(), buf.begin() + n);
+            const size_t whole = carry.size() / 2;
+            std::lock_guard lock(m_mutex);
+            for (size_t i = 0; i < whole; ++i) {
+                int16_t s = 0;
+                std::memcpy(&s, carry.data() + 2 * i, 2);
+                m_samples.push_back(s);
+            }
+            carry.erase(carry.begin(), carry.begin() + long(2 * whole));
+            // The last sample of this chunk was at the monitor at `arrived` at
+            // the latest.
+            const double offset = arrived - double(m_samples.size()) * 1000.0 / kRate;
+            m_offsets.emplace_back(arrived, offset);
+            while (!m_offsets.empty() && m_offsets.front().first < arrived - 3000)
+                m_offsets.erase(m_offsets.begin());
+            m_offset = offset;
+            for (const auto &[at, o] : m_offsets)
+                m_offset = std::min(m_offset, o);
+        }
+    }
+
+    pid_t m_pid = -1;
+    int m_fd = -1;
+    std::thread m_reader;
+    std::mutex m_mutex;
+    std::vector<int16_t> m_samples;
+    std::vector<std::pair<double, double>> m_offsets;
+    double m_offset = 0;
+};
+
+// A word of the sound file as the null sink's monitor holds it: mono, 48 kHz
+// (resampled by linear interpolation), from its first sounding sample on.
+std::vector<double> wordTemplate(const std::string &wavePath, int code, double lengthMs)
+{
+    std::ifstream in(wavePath, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto u32 = [&](size_t at) {
+        uint32_t v = 0;
+        std::memcpy(&v, bytes.data() + at, 4);
+        return v;
+    };
+    auto u16 = [&](size_t at) {
+        uint16_t v = 0;
+        std::memcpy(&v, bytes.data() + at, 2);
+        return v;
+    };
+    size_t pos = 12, data = 0, dataSize = 0;
+    int rate = 0, channels = 0;
+    while (pos + 8 <= bytes.size()) {
+        const std::string id(bytes.data() + pos, 4);
+        const uint32_t size = u32(pos + 4);
+        if (id == "fmt ") {
+            channels = u16(pos + 10);
+            rate = int(u32(pos + 12));
+        } else if (id == "data") {
+            data = pos + 8;
+            dataSize = std::min<size_t>(size, bytes.size() - data);
+            break;
+        }
+        pos += 8 + size + (size & 1);
+    }
+    const auto range = numbelle::clipRange(code, 'f');
+    if (!rate || channels < 1 || !data || !range)
+        die("cannot read the words of " + wavePath);
+    const size_t frames = dataSize / size_t(2 * channels);
+    auto sample = [&](size_t frame) {
+        double sum = 0;
+        for (int c = 0; c < channels; ++c) {
+            int16_t s = 0;
+            std::memcpy(&s, bytes.data() + data + 2 * (frame * size_t(channels) + size_t(c)), 2);
+            sum += s;
+        }
+        return sum / channels;
+    };
+    size_t first = size_t(int64_t(range->fromMs) * rate / 1000);
+    const size_t last = std::min(frames, size_t(int64_t(range->toMs) * rate / 1000));
+    while (first < last && std::abs(sample(first)) <= 8)
+        ++first;
+    std::vector<double> out;
+    const double step = double(rate) / kRate;
+    for (double pos2 = double(first); pos2 + 1 < double(last) && out.size() < size_t(lengthMs * kRate / 1000);
+         pos2 += step) {
+        const size_t i = size_t(pos2);
+        const double f = pos2 - double(i);
+        out.push_back(sample(i) * (1 - f) + sample(i + 1) * f);
+    }
+    return out;
+}
+
+// Where a word starts in a stretch of the recording: the offset of the best
+// normalized correlation with its template, and that correlation.
+std::pair<size_t, double> findWord(const std::vector<int16_t> &rec, const std::vector<double> &word)
+{
+    double wordEnergy = 0;
+    for (double w : word)
+        wordEnergy += w * w;
+    size_t best = 0;
+    double bestScore = -1;
+    for (size_t at = 0; at + word.size() <= rec.size(); ++at) {
+        double dot = 0, energy = 0;
+        for (size_t i = 0; i < word.size(); ++i) {
+            dot += rec[at + i] * word[i];
+            energy += double(rec[at + i]) * rec[at + i];
+        }
+        const double score = energy > 0 ? dot / std::sqrt(energy * wordEnergy) : 0;
+        if (score > bestScore) {
+            bestScore = score;
+            best = at;
+        }
+    }
+    return {best, bestScore};
+}
+
+int voiceMode(const Options &o)
+{
+    if (!std::getenv("PULSE_SERVER"))
+        std::fprintf(stderr, "note: PULSE_SERVER is not set; using the default sound server\n");
+    const int keys = o.keys < 0 ? 60 : o.keys;
+    MonitorRecording rec;
+    if (!rec.waitFor(nowMs() - 1, 3000))
+        die("the sink's monitor gives no samples (is a PulseAudio server with a null sink running?)");
+
+    XWatch x;
+    const Program calculator{"numbelle", o.numbelle, true};
+    Started s = start(calculator, o.defaults);
+    x.follow(s.pid);
+    if (!x.pumpUntil(nowMs() + 15000, [&] { return x.window() != 0 && x.drawnAt() >= 0; }))
+        die("numbelle showed no window");
+    x.pumpFor(o.settle);
+    x.focus();
+    x.pumpFor(300);
+
+    auto waitSilence = [&](double quietMs) {
+        // Until the monitor held quietMs of silence.
+        const double end = nowMs() + 3000;
+        while (nowMs() < end) {
+            const double t = nowMs();
+            rec.waitFor(t - 1);
+            if (!rec.firstSound(rec.indexAt(t - quietMs)))
+                return;
+            x.pumpFor(20);
+        }
+    };
+
+    // Keys pressed in silence.
+    std::vector<double> alone;
+    const KeyCode clear = x.keycode(XK_z);
+    int missed = 0;
+    for (int k = 0; k < keys; ++k) {
+        if (k > 0 && k % 9 == 0) {
+            x.press(clear);
+            x.pumpFor(50);
+        }
+        waitSilence(150);
+        const double at = x.press(x.keycode(kDigits[k % 9]));
+        const size_t from = rec.indexAt(at);
+        std::optional<size_t> first;
+        const double end = at + 1000;
+        while (!first && nowMs() < end) {
+            x.pumpFor(5);
+            first = rec.firstSound(from);
+        }
+        if (first)
+            alone.push_back(rec.timeOf(*first) - at);
+        else
+            ++missed;
+    }
+
+    // Keys pressed while the word before still sounds: the older word must stop
+    // and the new one start within the same bound.
+    std::vector<double> cutLatency;
+    int notCut = 0, notFound = 0;
+    const std::string wave = o.defaults + "/dansheng109.wav";
+    std::map<int, std::vector<double>> words;
+    for (int c = 0; c < o.cuts; ++c) {
+        // The older word is 七 (447 ms, long enough to be cut after 150 ms);
+        // the new one a digit from 1 to 6.
+        const int b = 1 + c % 6;
+        if (!words.count(b))
+            words[b] = wordTemplate(wave, b, 30);
+        const std::vector<double> &word = words[b];
+        x.press(clear);
+        x.pumpFor(50);
+        waitSilence(150);
+        x.press(x.keycode(XK_7));
+        x.pumpFor(150);
+        const double at = x.press(x.keycode(kDigits[b - 1]));
+        rec.waitFor(at + 400);
+        const size_t from = rec.indexAt(at - 5);
+        const std::vector<int16_t> stretch = rec.slice(from, size_t(0.4 * kRate));
+        const auto [offset, score] = findWord(stretch, word);
+        if (score < 0.6) {
+            ++notFound;
+            continue;
+        }
+        cutLatency.push_back(rec.timeOf(from + offset) - at);
+        // What sounds besides the new word right after its start: the older word,
+        // unless it stopped.
+        const size_t n = std::min(word.size(), stretch.size() - offset);
+        double dot = 0, ww = 0, energy = 0;
+        for (size_t i = 0; i < n; ++i) {
+            dot += stretch[offset + i] * word[i];
+            ww += word[i] * word[i];
+        }
+        const double gain = ww > 0 ? dot / ww : 0;
+        double residual = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const double r = stretch[offset + i] - gain * word[i];
+            residual += r * r;
+            energy += double(stretch[offset + i]) * stretch[offset + i];
+        }
+        if (energy > 0 && residual / energy > 0.25)
+            ++notCut;
+    }
+    stop(s);
+
+    const Summary sa = summarize(alone), sc = summarize(cutLatency);
+    std::printf("\nkey -> first sample of its word on the null sink (end to end):\n");
+    std::printf("  in silence:      median %.1f ms, p95 %.1f ms, min %.1f, max %.1f (%zu keys, %d without sound)\n",
+                sa.median, sa.p95, sa.min, sa.max, sa.count, missed);
+    std::printf("  cutting a word:  median %.1f ms, p95 %.1f ms, min %.1f, max %.1f (%zu keys, %d not found)\n",
+                sc.median, sc.p95, sc.min, sc.max, sc.count, notFound);
+    std::printf("  older word still sounding after the new one started: %d of %zu\n", notCut, sc.count);
+    std::printf("  goal: median <= 40 ms\n");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    signal(SIGPIPE, SIG_IGN);
+    const Options o = parse(argc, argv);
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (o.mode == "startup")
+        return startupMode(o);
+    if (o.mode == "voice")
+        return voiceMode(o);
+    die("unknown mode " + o.mode);
+}

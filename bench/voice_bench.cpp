@@ -1,0 +1,278 @@
+// Key to voice, inside the program: the time from a key event reaching the
+// main window's event queue to the first audio buffer of that key's word
+// handed to the sound server (PulseAudio's pa_stream_write, which this
+// program takes over and passes on, so whatever the sound code does is
+// measured from outside it). The whole program runs with the real desktop
+// sound device, on the display in DISPLAY or offscreen without one; a
+// recording power-off stands in for the real one.
+//
+//   numbelle_bench_voice [KEYS] [--defaults DIR]
+//
+// Prints, median and 95th percentile:
+//   - the first key, sent as soon as the main window has painted (the sound
+//     device and the sound file must be ready by then, or be made ready
+//     within the bound);
+//   - KEYS keys typed 100 ms apart, each cutting the word of the key before
+//     while it still sounds, and when the older word was stopped;
+//   - KEYS / 10 keys pressed in silence.
+// Needs a sound server (e.g. a private PulseAudio with a null sink, as
+// bench/voice.sh starts one).
+
+#include "platform/desktop/desktopplatform.h"
+#include "shell/folders.h"
+#include "shell/program.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <dlfcn.h>
+#include <time.h>
+#include <vector>
+
+namespace {
+
+double nowMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Moments (nowMs) of the latest calls into the sound server, and how many.
+std::atomic<double> g_lastWrite{0}, g_lastStop{0};
+std::atomic<long> g_writes{0}, g_stops{0};
+
+void noteStop()
+{
+    g_lastStop = nowMs();
+    ++g_stops;
+}
+
+template <typename F> F real(const char *name)
+{
+    void *f = dlsym(RTLD_NEXT, name);
+    if (!f) {
+        std::fprintf(stderr, "numbelle_bench_voice: %s not found\n", name);
+        std::_Exit(1);
+    }
+    return reinterpret_cast<F>(f);
+}
+
+} // namespace
+
+// The sound server's entry points the program reaches through Qt Multimedia,
+// taken over here: this program's own definitions come before libpulse's.
+extern "C" {
+struct pa_stream;
+struct pa_operation;
+using pa_free_cb_t = void (*)(void *);
+using pa_stream_success_cb_t = void (*)(pa_stream *, int, void *);
+
+int pa_stream_write(pa_stream *s, const void *data, size_t nbytes, pa_free_cb_t freeCb, int64_t offset, int seek)
+{
+    static const auto next = real<int (*)(pa_stream *, const void *, size_t, pa_free_cb_t, int64_t, int)>(
+        "pa_stream_write");
+    if (nbytes > 0) {
+        g_lastWrite = nowMs();
+        ++g_writes;
+    }
+    return next(s, data, nbytes, freeCb, offset, seek);
+}
+
+pa_operation *pa_stream_flush(pa_stream *s, pa_stream_success_cb_t cb, void *userdata)
+{
+    static const auto next = real<pa_operation *(*)(pa_stream *, pa_stream_success_cb_t, void *)>("pa_stream_flush");
+    noteStop();
+    return next(s, cb, userdata);
+}
+
+int pa_stream_disconnect(pa_stream *s)
+{
+    static const auto next = real<int (*)(pa_stream *)>("pa_stream_disconnect");
+    noteStop();
+    return next(s);
+}
+}
+
+namespace {
+
+using namespace numbelle;
+
+// Stands in for the power-off: the benchmark never switches anything off.
+class NoShutdown final : public platform::Shutdown {
+public:
+    bool powerOff() override { return false; }
+};
+
+struct Summary {
+    double median = 0, p95 = 0, min = 0, max = 0;
+    size_t count = 0;
+};
+
+Summary summarize(std::vector<double> v)
+{
+    Summary s;
+    s.count = v.size();
+    if (v.empty())
+        return s;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    s.median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    s.p95 = v[std::min(n - 1, size_t(std::ceil(0.95 * double(n))) - 1)];
+    s.min = v.front();
+    s.max = v.back();
+    return s;
+}
+
+void print(const char *what, const Summary &s)
+{
+    std::printf("  %-34s median %6.2f ms, p95 %6.2f ms (min %.2f, max %.2f, %zu keys)\n", what, s.median, s.p95, s.min,
+                s.max, s.count);
+}
+
+void runFor(double ms)
+{
+    const double end = nowMs() + ms;
+    while (nowMs() < end)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, int(std::max(1.0, end - nowMs())));
+}
+
+// Sends one key the way the window system does (through the event queue, to
+// the focused widget) and returns when its word reached the sound server:
+// the time it took, or -1 when no word came within a second.
+double keyToBuffer(QWidget *target, char digit, double *stopAfter = nullptr)
+{
+    const long writes = g_writes, stops = g_stops;
+    const double at = nowMs();
+    const QString text(QChar::fromLatin1(digit));
+    const auto key = Qt::Key(Qt::Key_0 + (digit - '0'));
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+    while (g_writes == writes && nowMs() - at < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    if (g_writes == writes)
+        return -1;
+    if (stopAfter)
+        *stopAfter = g_stops > stops ? g_lastStop - at : -1;
+    return g_lastWrite - at;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int keys = 300;
+    QString defaults = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/numbelle");
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--defaults" && i + 1 < args.size())
+            defaults = args[++i];
+        else
+            keys = std::max(10, args[i].toInt());
+    }
+
+    // A new program folder with the default files, its settings without any
+    // shutdown schedule.
+    QTemporaryDir dir;
+    const QDir from(defaults);
+    if (!dir.isValid() || !from.exists(QStringLiteral("dansheng109.wav"))) {
+        std::fprintf(stderr, "numbelle_bench_voice: no default files in %s\n", qPrintable(defaults));
+        return 1;
+    }
+    for (const QString &name : from.entryList(QDir::Files))
+        QFile::copy(from.filePath(name), dir.filePath(name));
+    QFile settings(dir.filePath(QStringLiteral("savedata.txt")));
+    if (!settings.open(QIODevice::WriteOnly))
+        return 1;
+    settings.write(" 0  0  0  0  2  0  0  1  5000  255  800  0  15  0  4.9 \r\n");
+    settings.close();
+
+    const double started = nowMs();
+    ui::applyChineseFont(app);
+    NoShutdown noShutdown;
+    ui::Program *programPtr = nullptr;
+    platform::DesktopPlatform desktop(
+        [&programPtr](const QString &name) -> QWidget * {
+            return programPtr ? programPtr->windows().window(name) : nullptr;
+        },
+        noShutdown);
+    ui::Program program(desktop.platform(), QFileInfo(dir.path()).absoluteFilePath());
+    programPtr = &program;
+    program.start();
+    QWidget *main = program.windows().window(QStringLiteral("countform"));
+
+    // The first key, as soon as the window has painted.
+    struct PaintSeen : QObject {
+        bool painted = false;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint)
+                painted = true;
+            return false;
+        }
+    } paintSeen;
+    main->installEventFilter(&paintSeen);
+    while (!paintSeen.painted && nowMs() - started < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    main->removeEventFilter(&paintSeen);
+    const double paintedAt = nowMs() - started;
+    auto target = [&] {
+        QWidget *focus = QApplication::focusWidget();
+        return focus ? focus : main;
+    };
+    const double first = keyToBuffer(target(), '5');
+
+    // Keys typed 100 ms apart: each cuts the word before it.
+    runFor(500);
+    std::vector<double> cutting, stopped;
+    for (int k = 0; k < keys; ++k) {
+        if (k % 9 == 0) {
+            // The display starts again ("C"); its word is not measured.
+            QCoreApplication::postEvent(target(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier,
+                                                                QStringLiteral("z")));
+            runFor(100);
+        }
+        double stopAfter = -1;
+        const double t = keyToBuffer(target(), char('1' + k % 9), &stopAfter);
+        if (t >= 0)
+            cutting.push_back(t);
+        if (stopAfter >= 0)
+            stopped.push_back(stopAfter);
+        runFor(std::max(0.0, 100 - std::max(0.0, t)));
+    }
+
+    // Keys in silence: the word before has ended.
+    std::vector<double> silent;
+    for (int k = 0; k < keys / 10; ++k) {
+        runFor(600);
+        const double t = keyToBuffer(target(), char('1' + k % 9));
+        if (t >= 0)
+            silent.push_back(t);
+    }
+
+    std::printf("\nkey event -> first buffer of its word handed to the sound server (in process, %s):\n",
+                qPrintable(QGuiApplication::platformName()));
+    std::printf("  window painted %.0f ms after the program was made\n", paintedAt);
+    if (first >= 0)
+        std::printf("  %-34s %6.2f ms\n", "first key, right after the paint", first);
+    else
+        std::printf("  first key: no word reached the sound server\n");
+    print("keys 100 ms apart (cutting a word)", summarize(cutting));
+    print("older word stopped after the key", summarize(stopped));
+    print("keys in silence", summarize(silent));
+    std::printf("  goal: median <= 10 ms, p95 <= 20 ms\n");
+    std::fflush(stdout);
+    std::_Exit(0);
+}
