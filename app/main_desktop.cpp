@@ -5,9 +5,9 @@
 #include "platform/desktop/desktopshutdown.h"
 #include "shell/folders.h"
 #include "shell/program.h"
+#include "speech/speaker.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QIcon>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
@@ -22,7 +22,6 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("numbelle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Numbelle"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/numbelle/numbelle.png")));
     numbelle::ui::applyChineseFont(app);
 
     const QString folder = numbelle::ui::programFolder();
@@ -64,13 +63,12 @@ int main(int argc, char **argv)
         powerOff);
     numbelle::ui::Program program(desktop.platform(), folder);
     programPtr = &program;
-    QObject::connect(desktop.trayIcon(), &QSystemTrayIcon::activated, &program,
-                     [&program](QSystemTrayIcon::ActivationReason reason) {
-                         if (reason == QSystemTrayIcon::Trigger)
-                             program.trayEvent(numbelle::ui::Program::TrayLeftRelease);
-                         else if (reason == QSystemTrayIcon::DoubleClick)
-                             program.trayEvent(numbelle::ui::Program::TrayDoubleClick);
-                     });
+    desktop.setTrayHandler([&program](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            program.trayEvent(numbelle::ui::Program::TrayLeftRelease);
+        else if (reason == QSystemTrayIcon::DoubleClick)
+            program.trayEvent(numbelle::ui::Program::TrayDoubleClick);
+    });
     QObject::connect(&program, &numbelle::ui::Program::ended, &app, [] {
         // Ending the program means ending it at once: no window's closing steps.
         std::fflush(nullptr);
@@ -78,5 +76,13 @@ int main(int argc, char **argv)
     });
     instance.onRaiseRequest([&program] { program.bringToFront(); });
     program.start();
+    // Once the window has painted: the sound file and the sound device (on
+    // the sound thread, so the first key speaks at once) and the window icon.
+    // The start-up waits for neither.
+    numbelle::platform::DesktopPlatform::afterFirstPaint(
+        program.windows().window(QStringLiteral("countform")), [&desktop] {
+            desktop.prepareSound(QString::fromLatin1(numbelle::kSoundFileName));
+            QApplication::setWindowIcon(QIcon(QStringLiteral(":/numbelle/numbelle.png")));
+        });
     return app.exec();
 }

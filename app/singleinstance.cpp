@@ -1,8 +1,19 @@
 #include "singleinstance.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace numbelle {
 
@@ -11,13 +22,84 @@ namespace {
 constexpr char kLockName[] = ".numbelle.lock";
 constexpr char kRaise[] = "raise\n";
 constexpr char kRaised[] = "raised\n";
+// Nothing longer is ever sent; a talker that sends more is dropped.
+constexpr qsizetype kMaxMessage = 64;
 
-// A name for the folder's channel, the same for every start on that folder.
-QString channelName(const QString &folder)
+// The socket of the folder's channel, the same for every start on that
+// folder: in the temp folder, named after the folder's real path.
+QByteArray socketPath(const QString &folder)
 {
     const QByteArray key = QDir(folder).canonicalPath().toUtf8();
-    return QStringLiteral("numbelle-") +
-           QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+    const QString name = QStringLiteral("numbelle-") +
+                         QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+    return QFile::encodeName(QDir::tempPath() + u'/' + name);
+}
+
+bool toAddress(const QByteArray &path, sockaddr_un &address)
+{
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return true;
+}
+
+// Waits for the socket to be ready for events, at most until the deadline.
+bool waitFor(int fd, short events, const QDeadlineTimer &deadline)
+{
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int r = poll(&p, 1, int(deadline.remainingTime()));
+        if (r > 0)
+            return true;
+        if (r == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// Asks the program on the other end of the socket for its window.
+bool askToRaise(const QByteArray &path)
+{
+    sockaddr_un address;
+    if (!toAddress(path, address))
+        return false;
+    struct Socket {
+        int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        ~Socket()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } s;
+    const int fd = s.fd;
+    if (fd < 0)
+        return false;
+    if (connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS && errno != EAGAIN)
+            return false;
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (!waitFor(fd, POLLOUT, QDeadlineTimer(2000)) || getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 ||
+            error != 0)
+            return false;
+    }
+    const qsizetype length = qsizetype(std::strlen(kRaise));
+    if (send(fd, kRaise, size_t(length), MSG_NOSIGNAL) != length)
+        return false;
+    QByteArray answer;
+    const QDeadlineTimer deadline(3000);
+    while (!answer.contains(kRaised) && answer.size() < kMaxMessage) {
+        if (!waitFor(fd, POLLIN, deadline))
+            return false;
+        char buffer[64];
+        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0 && !(n < 0 && (errno == EAGAIN || errno == EINTR)))
+            return false;
+        if (n > 0)
+            answer.append(buffer, qsizetype(n));
+    }
+    return answer.contains(kRaised);
 }
 
 } // namespace
@@ -30,40 +112,86 @@ SingleInstance::SingleInstance(const QString &folder)
     m_lock.setStaleLockTime(0);
 }
 
+SingleInstance::~SingleInstance()
+{
+    if (m_listener >= 0) {
+        ::close(m_listener);
+        ::unlink(m_socketPath.constData());
+    }
+}
+
 SingleInstance::Outcome SingleInstance::start()
 {
-    const QString channel = channelName(m_folder);
+    m_socketPath = socketPath(m_folder);
     if (m_lock.tryLock(0)) {
-        // A channel left by a killed program goes first.
-        QLocalServer::removeServer(channel);
-        m_server = std::make_unique<QLocalServer>();
-        m_server->setSocketOptions(QLocalServer::UserAccessOption);
-        m_server->listen(channel);
-        connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-                connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-                connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-                    if (!socket->readAll().contains(kRaise))
-                        return;
-                    if (m_raise)
-                        m_raise();
-                    socket->write(kRaised);
-                    socket->flush();
-                });
-            }
-        });
+        // Without the socket the program still runs; a later start then says
+        // it cannot reach this one.
+        listen(m_socketPath);
         return Outcome::First;
     }
     // Another program holds the folder: ask it for its window.
-    QLocalSocket socket;
-    socket.connectToServer(channel);
-    if (!socket.waitForConnected(2000))
-        return Outcome::OtherNotReached;
-    socket.write(kRaise);
-    socket.flush();
-    if (!socket.waitForReadyRead(3000) || !socket.readAll().contains(kRaised))
-        return Outcome::OtherNotReached;
-    return Outcome::OtherRaised;
+    return askToRaise(m_socketPath) ? Outcome::OtherRaised : Outcome::OtherNotReached;
+}
+
+bool SingleInstance::listen(const QByteArray &path)
+{
+    sockaddr_un address;
+    if (!toAddress(path, address))
+        return false;
+    m_listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (m_listener < 0)
+        return false;
+    // A socket left by a killed program goes first (the lock is ours, so no
+    // running program owns it).
+    ::unlink(path.constData());
+    // Only the user may talk to it: made private before anyone can connect.
+    if (bind(m_listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+        chmod(path.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(m_listener, 8) != 0) {
+        ::close(m_listener);
+        m_listener = -1;
+        return false;
+    }
+    auto *notifier = new QSocketNotifier(qintptr(m_listener), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] { accept(); });
+    return true;
+}
+
+void SingleInstance::accept()
+{
+    for (;;) {
+        const int fd = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0)
+            return;
+        auto *notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
+        auto received = std::make_shared<QByteArray>();
+        connect(notifier, &QSocketNotifier::activated, this,
+                [this, fd, notifier, received] { serve(fd, notifier, *received); });
+    }
+}
+
+void SingleInstance::serve(int fd, QSocketNotifier *notifier, QByteArray &received)
+{
+    char buffer[64];
+    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    bool done = n <= 0;
+    if (n > 0) {
+        received.append(buffer, qsizetype(n));
+        if (received.contains(kRaise)) {
+            if (m_raise)
+                m_raise();
+            send(fd, kRaised, std::strlen(kRaised), MSG_NOSIGNAL);
+            done = true;
+        } else if (received.size() > kMaxMessage) {
+            done = true;
+        }
+    }
+    if (done) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+        ::close(fd);
+    }
 }
 
 } // namespace numbelle

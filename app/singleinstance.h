@@ -1,16 +1,19 @@
 #pragma once
 // One desktop program per program folder: two would append to the same record
 // file with counters of their own. The first start holds a lock file in the
-// folder and listens for later starts; a later start asks it to bring its
-// window to the front and ends. A lock left behind by a program that was
-// killed is recognised (its process is gone) and never blocks a start.
+// folder and listens on a local socket for later starts; a later start asks
+// it to bring its window to the front and ends. A lock left behind by a
+// program that was killed is recognised (its process is gone) and never
+// blocks a start. The socket is a plain Unix domain socket watched by the
+// event loop, so the program needs no network library to start.
 
-#include <QLocalServer>
+#include <QByteArray>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <memory>
+
+class QSocketNotifier;
 
 namespace numbelle {
 
@@ -18,6 +21,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     explicit SingleInstance(const QString &folder);
+    ~SingleInstance() override;
 
     enum class Outcome {
         First,          // this is the only program on the folder: go on
@@ -30,9 +34,14 @@ public:
     void onRaiseRequest(std::function<void()> raise) { m_raise = std::move(raise); }
 
 private:
+    bool listen(const QByteArray &path);
+    void accept();
+    void serve(int fd, QSocketNotifier *notifier, QByteArray &received);
+
     QString m_folder;
     QLockFile m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    QByteArray m_socketPath;
+    int m_listener = -1;
     std::function<void()> m_raise;
 };
 

@@ -38,11 +38,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -54,8 +54,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
-#include <tuple>
 #include <time.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -379,7 +379,8 @@ public:
 
     // Handles the X events until done() holds or the time (ms on nowMs's
     // clock) has come; false when the time came first.
-    template <typename Done> bool pumpUntil(double deadline, Done done)
+    template <typename Done>
+    bool pumpUntil(double deadline, Done done)
     {
         for (;;) {
             while (XPending(m_dpy)) {
@@ -476,8 +477,8 @@ private:
         unsigned long items = 0, after = 0;
         unsigned char *data = nullptr;
         bool ours = true; // a window without _NET_WM_PID: the one program running
-        if (XGetWindowProperty(m_dpy, w, m_pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
-                               &data) == Success &&
+        if (XGetWindowProperty(m_dpy, w, m_pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data) ==
+                Success &&
             data) {
             if (items == 1 && format == 32)
                 ours = pid_t(*reinterpret_cast<unsigned long *>(data)) == m_pid;
@@ -545,8 +546,7 @@ Options parse(int argc, char **argv)
             o.galculator = value();
             if (o.galculator == "none")
                 o.galculator.clear();
-        }
-        else if (a == "--defaults")
+        } else if (a == "--defaults")
             o.defaults = value();
         else
             die("unknown option " + a);
@@ -683,12 +683,12 @@ int startupMode(const Options &o)
         std::printf("  %-15s processor time until mapped %s; waited for a processor %.1f ms\n", "",
                     figure(cpu[p.name], "ms").c_str(), wait.median);
         std::printf("  %-15s drawn  %s\n", "", figure(drawn[p.name], "ms").c_str());
-        std::printf("  %-15s RSS    %s; anon %.1f, file %.1f, shmem %.1f MB\n", "",
-                    figure(rss[p.name], "MB").c_str(), anon.median, file.median, shmem.median);
+        std::printf("  %-15s RSS    %s; anon %.1f, file %.1f, shmem %.1f MB\n", "", figure(rss[p.name], "MB").c_str(),
+                    anon.median, file.median, shmem.median);
         std::printf("  %-15s drawings a second when idle: %.1f\n", "", idle.median);
         if (key[p.name].count)
-            std::printf("  %-15s key -> repaint %s, p95 %.2f ms, %zu keys\n", "",
-                        figure(key[p.name], "ms", 2).c_str(), key[p.name].p95, key[p.name].count);
+            std::printf("  %-15s key -> repaint %s, p95 %.2f ms, %zu keys\n", "", figure(key[p.name], "ms", 2).c_str(),
+                        key[p.name].p95, key[p.name].count);
     }
     auto ratio = [](const Summary &a, const Summary &b) { return b.median > 0 ? a.median / b.median : 0.0; };
     const std::string n = "numbelle", b = "bare Qt window", g = "galculator";

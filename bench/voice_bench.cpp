@@ -57,9 +57,16 @@ void noteStop()
     ++g_stops;
 }
 
-template <typename F> F real(const char *name)
+// libpulse's own function: the sound module loads libpulse privately, so it
+// is found through libpulse itself.
+template <typename F>
+F real(const char *name)
 {
     void *f = dlsym(RTLD_NEXT, name);
+    if (!f) {
+        if (void *pulse = dlopen("libpulse.so.0", RTLD_NOW | RTLD_NOLOAD))
+            f = dlsym(pulse, name);
+    }
     if (!f) {
         std::fprintf(stderr, "numbelle_bench_voice: %s not found\n", name);
         std::_Exit(1);
@@ -79,8 +86,8 @@ using pa_stream_success_cb_t = void (*)(pa_stream *, int, void *);
 
 int pa_stream_write(pa_stream *s, const void *data, size_t nbytes, pa_free_cb_t freeCb, int64_t offset, int seek)
 {
-    static const auto next = real<int (*)(pa_stream *, const void *, size_t, pa_free_cb_t, int64_t, int)>(
-        "pa_stream_write");
+    static const auto next =
+        real<int (*)(pa_stream *, const void *, size_t, pa_free_cb_t, int64_t, int)>("pa_stream_write");
     if (nbytes > 0) {
         g_lastWrite = nowMs();
         ++g_writes;
@@ -240,8 +247,8 @@ int main(int argc, char **argv)
     for (int k = 0; k < keys; ++k) {
         if (k % 9 == 0) {
             // The display starts again ("C"); its word is not measured.
-            QCoreApplication::postEvent(target(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier,
-                                                                QStringLiteral("z")));
+            QCoreApplication::postEvent(
+                target(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z")));
             runFor(100);
         }
         double stopAfter = -1;

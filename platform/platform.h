@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace numbelle::platform {
@@ -38,6 +39,10 @@ public:
     virtual bool play(const Clip &clip) = 0;
     // Closes the device (a no-op when it is not open).
     virtual void close() = 0;
+    // A device that plays on its own thread may refuse a clip after play
+    // returned true; it then calls report, on the thread that called play.
+    // An empty report stops the reports.
+    virtual void setFailureReport(std::function<void()> report) { (void)report; }
 };
 
 class MessageBoxes {

@@ -85,6 +85,8 @@ constexpr int kClockLeft = 5340, kClockTop = 180, kClockSize = 420;
 constexpr int kClockCentreX = kClockLeft + kClockSize / 2, kClockCentreY = kClockTop + kClockSize / 2;
 constexpr int kHandLength = 150;
 
+constexpr char kBuiltInSkin[] = "<built-in>";
+
 const QColor kTrayActive(255, 128, 0);
 const QColor kTrayInactive(255, 224, 192);
 
@@ -96,8 +98,10 @@ countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent),
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("Numbelle"));
     setTwipsGeometry(this, 0, 0, kFullWidth, kFullHeight);
-    // The built-in face: kept whenever no skin picture is set or it fails.
-    setSkin(QPixmap(QStringLiteral(":/numbelle/countface107.jpg")), QStringLiteral("<built-in>"));
+    // The built-in face: kept whenever no skin picture is set or it fails. It
+    // is decoded when first painted, so a skin picture set at start-up takes
+    // its place without it ever being decoded.
+    setSkin(QPixmap(), QString::fromLatin1(kBuiltInSkin));
     buildFace();
     m_timer1 = new WindowTimer(QStringLiteral("Timer1"), 430, this);
     connect(m_timer1, &WindowTimer::timeout, this, [this] {
@@ -137,9 +141,10 @@ void countform::buildFace()
     m_labels[4]->setCursor(Qt::PointingHandCursor);
     m_labels[11]->setCursor(Qt::PointingHandCursor);
     m_labels[6]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Every text of the window is in the regular weight of the program's
+    // font: a second weight of a CJK font costs megabytes and start-up time.
     QFont title = font();
     title.setPointSizeF(12);
-    title.setBold(true);
     m_labels[2]->setFont(title);
     m_labels[2]->setText(QStringLiteral("Numbelle"));
     m_labels[8]->setText(QStringLiteral("Numbelle 1.22"));
@@ -180,7 +185,6 @@ void countform::buildFace()
 
     QFont keyFont = font();
     keyFont.setPointSizeF(13);
-    keyFont.setBold(true);
     auto makeButton = [&](const KeyPlace &p, const QFont &f) {
         const KeySpec &key = keySpec(p.key);
         auto *b = new QPushButton(this);
@@ -347,7 +351,6 @@ void countform::showDecimalPlaces()
 
 void countform::setWindowsOpacity(int alpha) { emit opacityRequested(alpha); }
 
-
 void countform::setSpeakerPicture(bool on)
 {
     QPushButton *b = button(Key::SpeechSwitch);
@@ -477,6 +480,8 @@ bool countform::eventFilter(QObject *watched, QEvent *event)
 void countform::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    if (m_skin.isNull() && skinSource() == QLatin1StringView(kBuiltInSkin))
+        m_skin = QPixmap(QStringLiteral(":/numbelle/countface107.jpg"));
     if (!m_skin.isNull()) {
         painter.drawPixmap(0, 0, m_skin);
         return;

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
-#include <QFontDatabase>
 #include <QStringList>
 
 namespace numbelle::ui {
@@ -76,16 +75,15 @@ QString programFolder()
 
 void applyChineseFont(QApplication &app)
 {
-    const QStringList families = QFontDatabase::families();
-    for (const QString &candidate : {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
-                                     QStringLiteral("Noto Sans SC"), QStringLiteral("Source Han Sans SC")}) {
-        if (families.contains(candidate)) {
-            QFont f(candidate);
-            f.setPointSizeF(10);
-            app.setFont(f);
-            return;
-        }
-    }
+    // The first of these that is installed is the program's font. Named as a
+    // list rather than looked up: asking for the installed families would
+    // read the whole font configuration before the window can be shown,
+    // where the first text drawn needs it only once the window is mapped.
+    QFont f;
+    f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
+                   QStringLiteral("Noto Sans SC"), QStringLiteral("Source Han Sans SC")});
+    f.setPointSizeF(10);
+    app.setFont(f);
 }
 
 } // namespace numbelle::ui

@@ -16,7 +16,7 @@ QString programFolder();
 // Files the program folder starts with.
 QStringList defaultFiles();
 
-// Picks an installed CJK font for the whole program.
+// Makes an installed CJK font the font of the whole program (10 points).
 void applyChineseFont(QApplication &app);
 
 } // namespace numbelle::ui

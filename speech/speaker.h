@@ -57,10 +57,17 @@ std::optional<ClipRange> clipRange(int code, char voice);
 class Speaker {
 public:
     Speaker(ProgramState &state, platform::Sound &sound) : m_state(state), m_sound(sound) {}
+    ~Speaker() { m_sound.setFailureReport({}); }
+    Speaker(const Speaker &) = delete;
+    Speaker &operator=(const Speaker &) = delete;
 
-    // Called when a play request fails; the main window shows "错误" on its
-    // message line.
-    void setFailureHandler(std::function<void()> handler) { m_onFailure = std::move(handler); }
+    // Called when a play request fails, also when the device refuses a word
+    // it had taken; the main window shows "错误" on its message line.
+    void setFailureHandler(std::function<void()> handler)
+    {
+        m_onFailure = std::move(handler);
+        m_sound.setFailureReport(m_onFailure);
+    }
 
     // Speaks one word. Does nothing while speech is off.
     void speak(int code);

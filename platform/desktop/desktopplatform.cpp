@@ -1,128 +1,34 @@
 #include "desktopplatform.h"
 
-#include "common/fileio.h"
 #include "platform/desktop/exports.h"
-
+#include "platform/desktop/modules.h"
 #include "platform/desktop/xlsxfile.h"
 
 #include <QApplication>
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
-#include <QBuffer>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QMediaDevices>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
-#include <QTemporaryFile>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
-#include <QtEndian>
+#include <utility>
 
 namespace numbelle::platform {
 
-// ---------------------------------------------------------------------------
-// Sound: the whole wave file is held in memory and a clip is a slice of it,
-// played through one audio sink; a new clip stops the one sounding.
-
-DesktopSound::DesktopSound() = default;
-DesktopSound::~DesktopSound() { close(); }
-
-bool DesktopSound::loadWave(const QString &path)
+bool writeXlsxThroughModule(const Workbook &workbook, const QString &path, QString *error)
 {
-    // Only a regular file, and no more than a sound file of this kind can
-    // hold: a FIFO or a huge file in its place must not hold the program up.
-    constexpr qint64 kLimit = 256 * 1024 * 1024;
-    const auto read = fileio::readFile(path, kLimit + 1);
-    if (!read || read->size() > kLimit)
+    const auto write = reinterpret_cast<WriteXlsxFile>(moduleFunction(kXlsxModule, kWriteXlsx));
+    if (!write) {
+        if (error)
+            *error = QStringLiteral("the spreadsheet module cannot be loaded from %1").arg(moduleFolder());
         return false;
-    const QByteArray &bytes = *read;
-    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
-        return false;
-    qsizetype pos = 12;
-    bool haveFormat = false;
-    while (pos + 8 <= bytes.size()) {
-        const QByteArray id = bytes.mid(pos, 4);
-        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + pos + 4);
-        const qsizetype body = pos + 8;
-        if (body + qsizetype(size) > bytes.size() && id != "data")
-            return false;
-        if (id == "fmt " && size >= 16) {
-            const auto *p = reinterpret_cast<const uchar *>(bytes.constData() + body);
-            const quint16 format = qFromLittleEndian<quint16>(p);
-            m_channels = qFromLittleEndian<quint16>(p + 2);
-            m_sampleRate = int(qFromLittleEndian<quint32>(p + 4));
-            const quint16 bits = qFromLittleEndian<quint16>(p + 14);
-            if (format != 1 || bits != 16 || m_channels < 1 || m_sampleRate <= 0)
-                return false;
-            m_bytesPerSample = 2;
-            haveFormat = true;
-        } else if (id == "data" && haveFormat) {
-            m_pcm = bytes.mid(body, qMin<qsizetype>(size, bytes.size() - body));
-            m_path = path;
-            m_position = 0;
-            return true;
-        }
-        pos = body + size + (size & 1);
     }
-    return false;
-}
-
-bool DesktopSound::open(const QString &wavePath)
-{
-    if (m_path == wavePath && !m_pcm.isEmpty())
-        return true;
-    return loadWave(wavePath);
-}
-
-bool DesktopSound::play(const Clip &clip)
-{
-    if (m_pcm.isEmpty())
-        return false;
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull())
-        return false;
-    const qint64 frameBytes = qint64(m_channels) * m_bytesPerSample;
-    auto toByte = [&](int ms) {
-        const qint64 frame = qint64(ms) * m_sampleRate / 1000;
-        return qBound<qint64>(0, frame * frameBytes, m_pcm.size());
-    };
-    const qint64 from = clip.hasRange ? toByte(clip.fromMs) : m_position;
-    const qint64 to = clip.hasRange ? toByte(clip.toMs) : m_pcm.size();
-    if (to < from)
-        return false;
-
-    if (!m_sink) {
-        QAudioFormat format;
-        format.setSampleRate(m_sampleRate);
-        format.setChannelCount(m_channels);
-        format.setSampleFormat(QAudioFormat::Int16);
-        if (!device.isFormatSupported(format))
-            return false;
-        m_sink = std::make_unique<QAudioSink>(device, format);
-        // A short buffer keeps the word close to the key: about 80 ms.
-        m_sink->setBufferSize(int(format.bytesForDuration(80000)));
-    }
-    m_sink->stop();
-    m_buffer.reset();
-    m_clip = m_pcm.mid(from, to - from);
-    m_buffer = std::make_unique<QBuffer>(&m_clip);
-    m_buffer->open(QIODevice::ReadOnly);
-    m_sink->start(m_buffer.get());
-    m_position = to;
-    return m_sink->error() == QAudio::NoError;
-}
-
-void DesktopSound::close()
-{
-    if (m_sink)
-        m_sink->stop();
-    m_sink.reset();
-    m_buffer.reset();
+    return write(workbook, path, error);
 }
 
 // ---------------------------------------------------------------------------
@@ -133,7 +39,7 @@ bool DesktopSpreadsheet::show(const Workbook &workbook)
     const QString path = folder.isEmpty() ? QString() : newExportFile(folder);
     if (path.isEmpty())
         return false;
-    if (!writeXlsxFile(workbook, path)) {
+    if (!writeXlsxThroughModule(workbook, path)) {
         QFile::remove(path);
         return false;
     }
@@ -163,11 +69,64 @@ Platform DesktopPlatform::platform()
     return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this, m_shutdown, m_spreadsheet, m_printer};
 }
 
+namespace {
+
+// Calls its function once, right after the window's first paint has been
+// drawn, or after a second when no paint comes (a window started hidden).
+class AfterFirstPaint final : public QObject {
+public:
+    AfterFirstPaint(QWidget *window, std::function<void()> then) : QObject(window), m_then(std::move(then))
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(1000, this, [this] { fire(); });
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            fire();
+        return false;
+    }
+
+private:
+    void fire()
+    {
+        if (!m_then)
+            return;
+        // Queued: it runs once the paint in hand has gone to the screen.
+        QTimer::singleShot(0, parent(), std::exchange(m_then, nullptr));
+        deleteLater();
+    }
+
+    std::function<void()> m_then;
+};
+
+} // namespace
+
+void DesktopPlatform::afterFirstPaint(QWidget *window, std::function<void()> then)
+{
+    if (window)
+        new AfterFirstPaint(window, std::move(then));
+    else
+        then();
+}
+
+void DesktopPlatform::setTrayHandler(std::function<void(QSystemTrayIcon::ActivationReason)> handler)
+{
+    m_trayHandler = std::move(handler);
+}
+
 QSystemTrayIcon *DesktopPlatform::trayIcon()
 {
     if (!m_tray) {
         m_tray = std::make_unique<QSystemTrayIcon>(QApplication::windowIcon());
         m_tray->setToolTip(QApplication::applicationDisplayName());
+        QObject::connect(m_tray.get(), &QSystemTrayIcon::activated, m_tray.get(),
+                         [this](QSystemTrayIcon::ActivationReason reason) {
+                             if (m_trayHandler)
+                                 m_trayHandler(reason);
+                         });
     }
     return m_tray.get();
 }

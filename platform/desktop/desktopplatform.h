@@ -1,47 +1,23 @@
 #pragma once
-// The desktop platform: real sound through Qt Multimedia, real message boxes,
+// The desktop platform: real sound (desktopsound.h), real message boxes,
 // the system clipboard, the desktop's file opener, the tray icon and window
 // opacity, the spreadsheet application and the printer. The power-off is
 // handed in by the desktop program's main(), the one place that names the real
 // command (see desktopshutdown.h).
 
 #include "platform/desktop/desktopprinter.h"
+#include "platform/desktop/desktopsound.h"
 #include "platform/platform.h"
 
-#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QSystemTrayIcon>
 #include <functional>
 #include <memory>
 
-class QAudioSink;
-class QBuffer;
-class QSystemTrayIcon;
 class QWidget;
 
 namespace numbelle::platform {
-
-class DesktopSound final : public Sound {
-public:
-    DesktopSound();
-    ~DesktopSound() override;
-    bool open(const QString &wavePath) override;
-    bool play(const Clip &clip) override;
-    void close() override;
-
-private:
-    bool loadWave(const QString &path);
-
-    QString m_path;
-    QByteArray m_pcm; // sample data of the whole file
-    int m_sampleRate = 0;
-    int m_channels = 0;
-    int m_bytesPerSample = 0;
-    qint64 m_position = 0; // byte position where the last clip ended
-    std::unique_ptr<QAudioSink> m_sink;
-    std::unique_ptr<QBuffer> m_buffer;
-    QByteArray m_clip;
-};
 
 // Spreadsheets: each workbook is written to a new .xlsx file in the temp folder
 // and handed to the desktop's application for that file type. The files stay
@@ -59,8 +35,18 @@ public:
     ~DesktopPlatform();
 
     Platform platform();
-    // The tray icon, so the window can listen to its clicks.
-    QSystemTrayIcon *trayIcon();
+    // Where the tray icon's clicks go. The icon itself is made when it is
+    // first added, not at start-up.
+    void setTrayHandler(std::function<void(QSystemTrayIcon::ActivationReason)> handler);
+
+    // Reads the sound file and opens the sound device on the sound thread,
+    // and returns at once (see DesktopSound::prepare).
+    void prepareSound(const QString &wavePath) { m_sound.prepare(wavePath); }
+
+    // Calls then once, right after the window's first paint has gone to the
+    // screen, or after a second when no paint comes: for what the start-up
+    // should not wait for.
+    static void afterFirstPaint(QWidget *window, std::function<void()> then);
 
 private:
     void show(const QString &title, const QString &text) override;
@@ -75,7 +61,10 @@ private:
     bool setOpacity(const QString &window, int alpha) override;
     QDateTime now() override;
 
+    QSystemTrayIcon *trayIcon();
+
     std::function<QWidget *(const QString &)> m_windowByName;
+    std::function<void(QSystemTrayIcon::ActivationReason)> m_trayHandler;
     Shutdown &m_shutdown;
     DesktopSound m_sound;
     DesktopSpreadsheet m_spreadsheet;

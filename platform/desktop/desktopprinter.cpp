@@ -1,6 +1,7 @@
 #include "desktopprinter.h"
 
-#include <QApplication>
+#include "platform/desktop/modules.h"
+
 #include <QFile>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -9,9 +10,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 namespace numbelle::platform {
 
@@ -63,29 +61,23 @@ double DesktopPrinter::lineHeight(double pointSize)
 
 Printer::Result DesktopPrinter::print(const PrintJob &job)
 {
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
-        const std::optional<QString> path =
-            m_dialogs.saveFile(QStringLiteral("没有安装打印机，可将还款表保存为PDF文件"),
-                               QStringLiteral("PDF文件 (*.pdf)"), job.name + QStringLiteral(".pdf"));
-        if (!path)
-            return Result::Cancelled;
-        return writePrintJobPdf(job, *path) ? Result::Printed : Result::Failed;
-    }
-
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(job.name);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
-    if (dialog.exec() != QDialog::Accepted)
+    const auto throughDialog = reinterpret_cast<PrintThroughDialog>(moduleFunction(kPrintModule, kPrintThroughDialog));
+    switch (throughDialog ? throughDialog(job, &paintPrintJob) : DialogPrint::NoPrinter) {
+    case DialogPrint::Printed:
+        return Result::Printed;
+    case DialogPrint::Cancelled:
         return Result::Cancelled;
-    // The table is laid out for A4, whatever paper the dialog offered.
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    const QRectF printable = printer.pageLayout().paintRectPixels(printer.resolution());
-    if (!paintPrintJob(job, printer, QRectF(QPointF(0, 0), printable.size())))
+    case DialogPrint::Failed:
         return Result::Failed;
-    return printer.printerState() == QPrinter::Error ? Result::Failed : Result::Printed;
+    case DialogPrint::NoPrinter:
+        break;
+    }
+    const std::optional<QString> path =
+        m_dialogs.saveFile(QStringLiteral("没有安装打印机，可将还款表保存为PDF文件"), QStringLiteral("PDF文件 (*.pdf)"),
+                           job.name + QStringLiteral(".pdf"));
+    if (!path)
+        return Result::Cancelled;
+    return writePrintJobPdf(job, *path) ? Result::Printed : Result::Failed;
 }
 
 bool paintPrintJob(const PrintJob &job, QPagedPaintDevice &device, const QRectF &area)

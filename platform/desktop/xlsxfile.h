@@ -15,4 +15,18 @@ namespace numbelle {
 // partly written file is removed.
 bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error = nullptr);
 
+namespace platform {
+
+// The writer lives in the spreadsheet module (numbelle-xlsx), so
+// libxlsxwriter and what it brings are loaded at the first export only.
+using WriteXlsxFile = bool (*)(const Workbook &workbook, const QString &path, QString *error);
+inline constexpr char kXlsxModule[] = "numbelle-xlsx";
+inline constexpr char kWriteXlsx[] = "numbelle_write_xlsx";
+
+// writeXlsxFile through the module, loaded when first needed; false (with
+// the reason in *error) also when the module cannot be loaded.
+bool writeXlsxThroughModule(const Workbook &workbook, const QString &path, QString *error = nullptr);
+
+} // namespace platform
+
 } // namespace numbelle

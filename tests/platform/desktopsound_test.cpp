@@ -4,6 +4,7 @@
 
 #include "platform/desktop/desktopplatform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -36,7 +37,19 @@ const BadSound kCases[] = {
     {"Fifo", [](const QString &path) { ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0); }},
 };
 
-class DamagedSoundFile : public testing::TestWithParam<BadSound> {};
+class DamagedSoundFile : public testing::TestWithParam<BadSound> {
+protected:
+    // The sound thread runs an event loop, as in the program.
+    static void SetUpTestSuite()
+    {
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "numbelle_platform_tests";
+            static char *argv[] = {name, nullptr};
+            new QCoreApplication(argc, argv);
+        }
+    }
+};
 
 TEST_P(DamagedSoundFile, OpensNothingAndEveryPlayFails)
 {
