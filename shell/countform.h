@@ -35,6 +35,9 @@ public:
     WindowTimer &clockTimer() override { return *m_timerT; }
     void setColours(int fontColorIndex, int displayColorIndex) override;
     bool setSkinPicture(const QString &path) override;
+    // The skin picture at path, decoded already (see decodePicture); false,
+    // changing nothing, when it is a null image.
+    bool setSkinPicture(const QString &path, QImage decoded);
     void showDecimalPlaces() override;
     void setWindowsOpacity(int alpha) override;
 

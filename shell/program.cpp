@@ -42,6 +42,15 @@ void Program::start()
     // relative to it.
     QDir::setCurrent(m_folder);
 
+    // The settings are read first, so the face picture they name can be
+    // decoded on a thread of its own while the window is built (it is shown
+    // further down, in the order of the start-up).
+    m_settingsDamaged =
+        readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings) == SettingsFileState::Damaged;
+    std::future<QImage> face;
+    if (!m_state.settings.skinPath.isEmpty())
+        face = decodePicture(localPath(m_state.settings.skinPath));
+
     m_main = new countform(*m_calculator);
     m_windows.add(m_main);
     m_context.emplace(WindowContext{m_platform, m_state, m_records, m_speaker, *this, *m_main, m_windows, *this});
@@ -75,11 +84,8 @@ void Program::start()
     m_records.close();
     m_state.zoomState = 0;
 
-    // Count the stored records, then load the settings.
+    // Count the stored records (the settings were loaded above).
     m_state.recordCount += countRecords(QString::fromLatin1(kRecordFileName));
-
-    m_settingsDamaged =
-        readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings) == SettingsFileState::Damaged;
 
     // Expression mode, the memory indicator, the decimal places.
     m_calculator->startUp();
@@ -93,8 +99,8 @@ void Program::start()
     // Skin picture and opacity; a failure of either resets the skin to
     // the default picture for the next start.
     bool pictureFailed = false;
-    if (!m_state.settings.skinPath.isEmpty())
-        pictureFailed = !m_main->setSkinPicture(m_state.settings.skinPath);
+    if (face.valid())
+        pictureFailed = !m_main->setSkinPicture(m_state.settings.skinPath, face.get());
     // The opacity as a byte; a value that is no byte fails like a bad picture. A
     // system without translucent windows simply keeps the window opaque.
     const double alpha = roundHalfEven(m_state.settings.opacity, 0);

@@ -25,6 +25,17 @@ QPixmap loadPicture(const QString &path)
     return picture;
 }
 
+std::future<QImage> decodePicture(const QString &path)
+{
+    return std::async(std::launch::async, [path] {
+        const auto bytes = fileio::readFile(path, kPictureReadLimit);
+        QImage picture;
+        if (bytes && bytes->size() < kPictureReadLimit)
+            picture.loadFromData(*bytes);
+        return picture;
+    });
+}
+
 double twipsPerPixel()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();

@@ -4,11 +4,13 @@
 // line elements, and window timers that scripted sessions fire by hand.
 
 #include <QColor>
+#include <QImage>
 #include <QLabel>
 #include <QObject>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
+#include <future>
 
 namespace numbelle::ui {
 
@@ -16,6 +18,10 @@ namespace numbelle::ui {
 // pixmap when it is missing, unreadable, no picture, or no regular file (a
 // FIFO would hold the program up).
 QPixmap loadPicture(const QString &path);
+
+// The same picture, read and decoded on a thread of its own while the caller
+// goes on; a null image when loadPicture would give a null pixmap.
+std::future<QImage> decodePicture(const QString &path);
 
 // Twips per pixel on the screen the program runs on (15 at 96 dpi).
 double twipsPerPixel();
