@@ -40,7 +40,7 @@ bench_start_x() {
   for n in $(seq 140 199); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
   done
-  "${bench_nice[@]}" Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$bench_tmp/xvfb.log" 2>&1 &
+  "${bench_nice[@]}" Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$bench_tmp/xvfb.log" 2>&1 &
   bench_pids+=($!)
   for _ in $(seq 100); do
     [ -e "/tmp/.X11-unix/X$n" ] && break

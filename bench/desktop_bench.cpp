@@ -747,13 +747,16 @@ public:
         std::lock_guard lock(m_mutex);
         return m_samples.size();
     }
-    // The moment a sample was at the monitor: the sample clock put on ours by
-    // the earliest any chunk of the last few seconds arrived (reading late
-    // only ever makes a chunk look later).
+    // The moment a sample reached this program: when the chunk of the
+    // recording that holds it was read. That is when the sink produced it (it
+    // renders ahead of its clock, so nothing is earlier to be seen) plus the
+    // recording's short way here, a few milliseconds at most.
     double timeOf(size_t index)
     {
         std::lock_guard lock(m_mutex);
-        return m_offset + double(index) * 1000.0 / kRate;
+        const auto it = std::upper_bound(m_chunks.begin(), m_chunks.end(), index,
+                                         [](size_t i, const Chunk &c) { return i < c.first; });
+        return it == m_chunks.begin() ? m_chunks.front().arrived : std::prev(it)->arrived;
     }
     // The first sample from `from` on louder than the threshold.
     std::optional<size_t> firstSound(size_t from, int threshold = 8)
@@ -765,12 +768,13 @@ public:
         }
         return std::nullopt;
     }
-    // The index of the first sample at or after a moment.
+    // The index of the first sample that arrived after a moment.
     size_t indexAt(double t)
     {
         std::lock_guard lock(m_mutex);
-        const double i = std::ceil((t - m_offset) * kRate / 1000.0);
-        return i < 0 ? 0 : size_t(i);
+        const auto it = std::upper_bound(m_chunks.begin(), m_chunks.end(), t,
+                                         [](double at, const Chunk &c) { return at < c.arrived; });
+        return it == m_chunks.end() ? m_samples.size() : it->first;
     }
     std::vector<int16_t> slice(size_t from, size_t count)
     {
@@ -780,14 +784,14 @@ public:
         const size_t to = std::min(m_samples.size(), from + count);
         return {m_samples.begin() + long(from), m_samples.begin() + long(to)};
     }
-    // Waits until the recording holds a sample of the given moment.
+    // Waits until the recording holds samples that arrived after a moment.
     bool waitFor(double t, double timeoutMs = 2000)
     {
         const double end = nowMs() + timeoutMs;
         while (nowMs() < end) {
             {
                 std::lock_guard lock(m_mutex);
-                if (!m_samples.empty() && m_offset + double(m_samples.size()) * 1000.0 / kRate > t)
+                if (!m_chunks.empty() && m_chunks.back().arrived > t)
                     return true;
             }
             sleepMs(2);
@@ -808,31 +812,28 @@ private:
             carry.insert(carry.end(), buf.begin(), buf.begin() + n);
             const size_t whole = carry.size() / 2;
             std::lock_guard lock(m_mutex);
+            if (whole > 0)
+                m_chunks.push_back({m_samples.size(), arrived});
             for (size_t i = 0; i < whole; ++i) {
-                int16_t s = 0;
-                std::memcpy(&s, carry.data() + 2 * i, 2);
-                m_samples.push_back(s);
+                int16_t sample = 0;
+                std::memcpy(&sample, carry.data() + 2 * i, 2);
+                m_samples.push_back(sample);
             }
             carry.erase(carry.begin(), carry.begin() + long(2 * whole));
-            // The last sample of this chunk was at the monitor at `arrived` at
-            // the latest.
-            const double offset = arrived - double(m_samples.size()) * 1000.0 / kRate;
-            m_offsets.emplace_back(arrived, offset);
-            while (!m_offsets.empty() && m_offsets.front().first < arrived - 3000)
-                m_offsets.erase(m_offsets.begin());
-            m_offset = offset;
-            for (const auto &[at, o] : m_offsets)
-                m_offset = std::min(m_offset, o);
         }
     }
+
+    struct Chunk {
+        size_t first;   // index of its first sample
+        double arrived; // when it was read
+    };
 
     pid_t m_pid = -1;
     int m_fd = -1;
     std::thread m_reader;
     std::mutex m_mutex;
     std::vector<int16_t> m_samples;
-    std::vector<std::pair<double, double>> m_offsets;
-    double m_offset = 0;
+    std::vector<Chunk> m_chunks;
 };
 
 // A word of the sound file as the null sink's monitor holds it: mono, 48 kHz
@@ -975,7 +976,7 @@ int voiceMode(const Options &o)
 
     // Keys pressed while the word before still sounds: the older word must stop
     // and the new one start within the same bound.
-    std::vector<double> cutLatency;
+    std::vector<double> cutLatency, residuals;
     int notCut = 0, notFound = 0;
     const std::string wave = o.defaults + "/dansheng109.wav";
     std::map<int, std::vector<double>> words;
@@ -993,7 +994,7 @@ int voiceMode(const Options &o)
         x.pumpFor(150);
         const double at = x.press(x.keycode(kDigits[b - 1]));
         rec.waitFor(at + 400);
-        const size_t from = rec.indexAt(at - 5);
+        const size_t from = rec.indexAt(at);
         const std::vector<int16_t> stretch = rec.slice(from, size_t(0.4 * kRate));
         const auto [offset, score] = findWord(stretch, word);
         if (score < 0.6) {
@@ -1001,10 +1002,11 @@ int voiceMode(const Options &o)
             continue;
         }
         cutLatency.push_back(rec.timeOf(from + offset) - at);
-        // What sounds besides the new word right after its start: the older word,
-        // unless it stopped.
+        // What sounds besides the new word right after its start: the older
+        // word, unless it stopped. Put against the older word's own level
+        // just before the key.
         const size_t n = std::min(word.size(), stretch.size() - offset);
-        double dot = 0, ww = 0, energy = 0;
+        double dot = 0, ww = 0;
         for (size_t i = 0; i < n; ++i) {
             dot += stretch[offset + i] * word[i];
             ww += word[i] * word[i];
@@ -1014,9 +1016,15 @@ int voiceMode(const Options &o)
         for (size_t i = 0; i < n; ++i) {
             const double r = stretch[offset + i] - gain * word[i];
             residual += r * r;
-            energy += double(stretch[offset + i]) * stretch[offset + i];
         }
-        if (energy > 0 && residual / energy > 0.25)
+        const std::vector<int16_t> before = rec.slice(rec.indexAt(at - 40), size_t(0.03 * kRate));
+        double older = 0;
+        for (int16_t v : before)
+            older += double(v) * v;
+        older = older / double(std::max<size_t>(1, before.size())) * double(n);
+        const double ratio = older > 0 ? residual / older : 0;
+        residuals.push_back(ratio);
+        if (ratio > 0.3)
             ++notCut;
     }
     stop(s);
@@ -1027,7 +1035,9 @@ int voiceMode(const Options &o)
                 sa.median, sa.p95, sa.min, sa.max, sa.count, missed);
     std::printf("  cutting a word:  median %.1f ms, p95 %.1f ms, min %.1f, max %.1f (%zu keys, %d not found)\n",
                 sc.median, sc.p95, sc.min, sc.max, sc.count, notFound);
-    std::printf("  older word still sounding after the new one started: %d of %zu\n", notCut, sc.count);
+    std::printf("  older word still sounding after the new one started: %d of %zu (what sounds besides the new "
+                "word, against the older word's level: median %.2f, max %.2f)\n",
+                notCut, sc.count, summarize(residuals).median, summarize(residuals).max);
     std::printf("  goal: median <= 40 ms\n");
     return 0;
 }

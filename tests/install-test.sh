@@ -30,11 +30,26 @@ for folder in "$data" "$own" "$older"; do
   [ ! -e "$folder/numbelle/savedata.txt" ] || { echo "$folder is not new"; exit 1; }
 done
 
+# The modules (sound, spreadsheet, printing) are installed together.
+modules=$(find "$prefix" -name 'libnumbelle-sound.so' -printf '%h\n')
+[ -n "$modules" ] || { echo "the sound module is not installed"; exit 1; }
+for m in numbelle-sound numbelle-xlsx numbelle-print; do
+  test -f "$modules/lib$m.so" || { echo "module $m is not installed beside the sound module"; exit 1; }
+done
+
 cd /
 status=0
-env -u NUMBELLE_DIR QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$data" timeout 3 "$prefix/bin/numbelle" 2>/dev/null || status=$?
+env -u NUMBELLE_DIR QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$data" timeout 3 "$prefix/bin/numbelle" \
+  2>"$prefix/stderr" || status=$?
 # Still running after three seconds: it started and stayed up.
 [ "$status" = 124 ] || { echo "numbelle ended with status $status"; exit 1; }
+# Once its window had painted it loaded the sound module from where it is
+# installed (a module that cannot be loaded is said on standard error).
+if grep -q 'numbelle-sound' "$prefix/stderr"; then
+  echo "the installed program could not load its sound module:"
+  cat "$prefix/stderr"
+  exit 1
+fi
 # Every default file is installed and seeded into the new program folder.
 grep -v '^#' "$source/resources/default-files.txt" | while IFS= read -r f; do
   [ -n "$f" ] || continue

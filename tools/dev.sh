@@ -13,6 +13,9 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins
   libxlsxwriter-dev libgtest-dev libgmock-dev
   fonts-noto-cjk unzip
+  # the desktop sound against a real (private) sound server, and the smoke run
+  # of the desktop benchmarks (a private X server, its keys and drawing)
+  pulseaudio pulseaudio-utils xvfb libxtst-dev libxdamage-dev
   # clang and its libFuzzer/sanitizer runtimes, for the fuzz targets in tests/fuzz
   clang libclang-rt-14-dev
 )

@@ -1,16 +1,34 @@
 #include "modules.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QMutex>
 #include <QSet>
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <unistd.h>
 
 namespace numbelle::platform {
 
-QString moduleFolder() { return QCoreApplication::applicationDirPath() + QStringLiteral("/" NUMBELLE_MODULE_DIR); }
+QString moduleFolder()
+{
+    // The program's folder, also where no application object exists (a
+    // test): read where the application object reads it on this system.
+    QString programFolder;
+    if (QCoreApplication::instance()) {
+        programFolder = QCoreApplication::applicationDirPath();
+    } else {
+        char exe[4096];
+        const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+        if (n > 0)
+            programFolder = QFileInfo(QFile::decodeName(QByteArray(exe, n))).path();
+    }
+    return QDir::cleanPath(programFolder + QStringLiteral("/" NUMBELLE_MODULE_DIR));
+}
 
 QFunctionPointer moduleFunction(const char *name, const char *symbol)
 {

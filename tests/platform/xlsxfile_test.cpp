@@ -18,6 +18,7 @@
 
 using numbelle::Workbook;
 using numbelle::writeXlsxFile;
+using numbelle::platform::writeXlsxThroughModule;
 
 namespace {
 
@@ -297,3 +298,24 @@ TEST_F(XlsxFile, ReplacesAnExistingFile)
 }
 
 } // namespace
+
+// The program writes its exports through the spreadsheet module, loaded at the
+// first export: the workbook it writes is the writer's own, cell for cell.
+TEST_F(XlsxFile, TheSpreadsheetModuleWritesTheSameWorkbook)
+{
+    Workbook wb;
+    wb.setText(1, 1, QStringLiteral("00123"));
+    wb.setNumber(1, 2, 1234.5, QStringLiteral("0.00"));
+    wb.setText(2, 1, QStringLiteral("中文"));
+    wb.setColumnWidth(1, 12);
+    const QString direct = path("direct.xlsx");
+    const QString throughModule = path("module.xlsx");
+    ASSERT_TRUE(writeXlsxFile(wb, direct));
+    QString error;
+    ASSERT_TRUE(writeXlsxThroughModule(wb, throughModule, &error)) << error.toStdString();
+    const ReadBack a = readBack(direct);
+    const ReadBack b = readBack(throughModule);
+    EXPECT_EQ(b.cells, a.cells);
+    EXPECT_EQ(b.formats, a.formats);
+    EXPECT_EQ(b.sheetXml, a.sheetXml);
+}
