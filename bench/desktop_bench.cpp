@@ -11,7 +11,8 @@
 //       key press (XTEST) to the next drawing in the window (K keys a start);
 //       medians, minimums, maximums and the ratios against the bare window and
 //       galculator. --profile adds the largest resident mappings of each
-//       program's last start.
+//       program's last start; --speech-off switches the calculator's speech
+//       off (its "v" key) before its keys are timed.
 //
 //   numbelle_bench_desktop voice [--keys K] [--cuts C]
 //       Starts numbelle once and records the null sink's monitor the whole time
@@ -507,6 +508,7 @@ struct Options {
     int cuts = 20;
     double settle = 1500;
     bool profile = false;
+    bool speechOff = false;
     std::string numbelle, bare, galculator, defaults;
 };
 
@@ -538,6 +540,8 @@ Options parse(int argc, char **argv)
             o.settle = std::max(100.0, std::atof(value().c_str()));
         else if (a == "--profile")
             o.profile = true;
+        else if (a == "--speech-off")
+            o.speechOff = true;
         else if (a == "--numbelle")
             o.numbelle = value();
         else if (a == "--bare")
@@ -598,6 +602,11 @@ RunFigures runOnce(XWatch &x, const Program &program, const Options &o, bool las
     if (o.keys > 0) {
         x.focus();
         x.pumpFor(200);
+        if (program.calculator && o.speechOff) {
+            // The speech switch ("v"): the same keys, painted without a word.
+            x.press(x.keycode(XK_v));
+            x.pumpFor(200);
+        }
         const KeyCode clear = x.keycode(XK_z);
         for (int k = 0; k < o.keys; ++k) {
             if (program.calculator && k > 0 && k % 9 == 0) {

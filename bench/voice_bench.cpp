@@ -76,7 +76,7 @@ F real(const char *name)
 
 } // namespace
 
-// The sound server's entry points the program reaches through Qt Multimedia,
+// The sound server's entry points the program reaches through its sound module,
 // taken over here: this program's own definitions come before libpulse's.
 extern "C" {
 struct pa_stream;

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   g++ cmake ninja-build pkg-config ccache
-  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins
+  qt6-base-dev qt6-qpa-plugins libpulse-dev
   libxlsxwriter-dev libgtest-dev libgmock-dev
   fonts-noto-cjk unzip
   # the desktop sound against a real (private) sound server, and the smoke run

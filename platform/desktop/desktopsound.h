@@ -2,7 +2,7 @@
 // The desktop sound: a clip is a slice of the wave file, read from it when it
 // is played and played on the default audio device; a new clip cuts the one
 // sounding. The device lives on a thread of its own, the sound thread, which
-// also loads the sound module (Qt Multimedia, see soundoutput.h) and reads the
+// also loads the sound module (see soundoutput.h) and reads the
 // wave file: a key hands its word over and goes on to paint the display
 // without waiting for the sound server, and prepare() gets everything ready
 // right after start-up without holding the window up.

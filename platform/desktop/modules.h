@@ -1,8 +1,8 @@
 #pragma once
 // The program's modules: parts built as shared modules of their own and
 // loaded only when first needed, so that the libraries they bring cost the
-// start-up nothing: the sound device (Qt Multimedia and the sound server's
-// libraries), the spreadsheet writer (libxlsxwriter with its zip and crypto
+// start-up nothing: the sound device (the sound server's client library), the
+// spreadsheet writer (libxlsxwriter with its zip and crypto
 // libraries) and the print dialog (Qt Print Support). They are installed in
 // <libdir>/numbelle and found from the program's own folder, in the build
 // tree as when installed.

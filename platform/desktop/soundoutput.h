@@ -1,8 +1,8 @@
 #pragma once
 // The audio output behind the desktop sound, in the sound module
-// (numbelle-sound): Qt Multimedia and the sound server's libraries are loaded
-// with it, off the start-up. An output is made, used and destroyed on the
-// sound thread only (see desktopsound.h).
+// (numbelle-sound, soundmodule.cpp): the sound server's client library is
+// loaded with it, off the start-up. An output is made, used and destroyed on
+// the sound thread only (see desktopsound.h).
 
 #include <QtGlobal>
 

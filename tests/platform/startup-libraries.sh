@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# What the start-up does not need stays out of the desktop program: Qt
-# Multimedia with the sound server's libraries, Qt Print Support, Qt Network
-# and the spreadsheet writer come from modules loaded when first needed. This
-# check reads the libraries the built program and its modules name, and finds
-# the modules where the program looks for them.
+# What the start-up does not need stays out of the desktop program: the sound
+# server's libraries, Qt Print Support and the spreadsheet writer come from
+# modules loaded when first needed, and nothing needs Qt Network or Qt
+# Multimedia. This check reads the libraries the built program and its
+# modules name, and finds the modules where the program looks for them.
 #
 #   tests/platform/startup-libraries.sh NUMBELLE MODULE_DIR
 set -euo pipefail
@@ -29,7 +29,7 @@ check_module() { # module, a library it must bring
   [ -f "$modules/lib$1.so" ] || { echo "no module $1 in $modules"; exit 1; }
   grep -q "^$2" <<<"$(needed "$modules/lib$1.so")" || { echo "module $1 does not bring $2"; exit 1; }
 }
-check_module numbelle-sound libQt6Multimedia
+check_module numbelle-sound libpulse
 check_module numbelle-xlsx libxlsxwriter
 check_module numbelle-print libQt6PrintSupport
 echo "numbelle starts with Qt Widgets only; sound, spreadsheet and printing are modules in $modules"
