@@ -82,7 +82,10 @@ int main(int argc, char **argv)
     numbelle::platform::DesktopPlatform::afterFirstPaint(
         program.windows().window(QStringLiteral("countform")), [&desktop] {
             desktop.prepareSound(QString::fromLatin1(numbelle::kSoundFileName));
-            QApplication::setWindowIcon(QIcon(QStringLiteral(":/numbelle/numbelle.png")));
+            // 48 pixels: the window lists' size. The 256-pixel picture would
+            // hold a quarter of a megabyte for as long as the program runs;
+            // launchers take the installed icon of the desktop entry.
+            QApplication::setWindowIcon(QIcon(QStringLiteral(":/numbelle/numbelle-48.png")));
         });
     return app.exec();
 }

@@ -16,9 +16,9 @@ QString decodeGbk(const QByteArray &bytes, bool escape)
 {
     QString out;
     out.reserve(bytes.size());
-    iconv_t cd = iconv_open("UTF-16LE", "GBK");
-    if (cd == iconv_t(-1))
-        return QString::fromLatin1(bytes);
+    // The converter is opened at the first byte beyond ASCII: a file of plain
+    // ASCII (the settings, most records) never loads the system's GBK tables.
+    iconv_t cd = iconv_t(-1);
     const char *in = bytes.constData();
     size_t inLeft = size_t(bytes.size());
     char16_t buffer[1024];
@@ -39,6 +39,11 @@ QString decodeGbk(const QByteArray &bytes, bool escape)
             ++in;
             --inLeft;
             continue;
+        }
+        if (cd == iconv_t(-1)) {
+            cd = iconv_open("UTF-16LE", "GBK");
+            if (cd == iconv_t(-1))
+                return QString::fromLatin1(bytes);
         }
         char *outPtr = reinterpret_cast<char *>(buffer);
         size_t outLeft = sizeof buffer;
@@ -62,7 +67,8 @@ QString decodeGbk(const QByteArray &bytes, bool escape)
         in += take;
         inLeft -= take;
     }
-    iconv_close(cd);
+    if (cd != iconv_t(-1))
+        iconv_close(cd);
     return out;
 }
 
@@ -87,14 +93,18 @@ QByteArray toGbk(QStringView text)
 {
     QByteArray out;
     out.reserve(text.size());
-    iconv_t cd = iconv_open("GBK", "UTF-16LE");
-    if (cd == iconv_t(-1))
-        return text.toLatin1();
+    // Opened at the first character beyond ASCII, as in decodeGbk.
+    iconv_t cd = iconv_t(-1);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text[i].unicode();
         if (u < 0x80) {
             out += char(u);
             continue;
+        }
+        if (cd == iconv_t(-1)) {
+            cd = iconv_open("GBK", "UTF-16LE");
+            if (cd == iconv_t(-1))
+                return text.toLatin1();
         }
         qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
         char *inPtr = reinterpret_cast<char *>(const_cast<QChar *>(text.data() + i));
@@ -111,7 +121,8 @@ QByteArray toGbk(QStringView text)
         }
         i += len - 1;
     }
-    iconv_close(cd);
+    if (cd != iconv_t(-1))
+        iconv_close(cd);
     return out;
 }
 

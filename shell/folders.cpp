@@ -83,6 +83,7 @@ void applyChineseFont(QApplication &app)
     f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei"),
                    QStringLiteral("Noto Sans SC"), QStringLiteral("Source Han Sans SC")});
     f.setPointSizeF(10);
+    f.setStyleStrategy(QFont::PreferNoShaping);
     app.setFont(f);
 }
 
