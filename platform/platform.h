@@ -16,14 +16,17 @@
 
 namespace numbelle::platform {
 
-// One clip of the sound file, named by its speech code and voice ('f' or 'm').
+// One clip of a sound file, named by its speech code and voice ('f' or 'm').
 // Without a range the device plays on from where it stands to the file's end.
+// The clip comes from the file opened, or from the file named (the second
+// sound file of the extra words); a device keeps each file once it has read it.
 struct Clip {
     int code = 0;
     char voice = 'f';
     bool hasRange = false;
     int fromMs = 0;
     int toMs = 0;
+    QString file; // empty: the file opened
 };
 
 class Sound {

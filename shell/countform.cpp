@@ -104,6 +104,12 @@ countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent),
         m_calculator.timer1Tick();
         render();
     });
+    m_timer3 = new WindowTimer(QStringLiteral("Timer3"), 1, this);
+    m_timer3->setPrecise(true);
+    connect(m_timer3, &WindowTimer::timeout, this, [this] {
+        m_calculator.timer3Tick();
+        render();
+    });
     m_timer2 = new WindowTimer(QStringLiteral("Timer2"), 200, this);
     m_timerT = new WindowTimer(QStringLiteral("TimerT"), 1000, this);
     installEventFilter(this);
@@ -304,6 +310,13 @@ void countform::render()
     }
     m_labels[1]->setWordWrap(v.label1.contains(u'\n'));
     m_timer1->setEnabled(v.timer1Enabled);
+    if (v.timer3Generation != m_timer3Generation) {
+        // Timed afresh from now.
+        m_timer3Generation = v.timer3Generation;
+        m_timer3->setEnabled(false);
+        m_timer3->setInterval(v.timer3Interval);
+    }
+    m_timer3->setEnabled(v.timer3Enabled);
 }
 
 void countform::setColours(int fontColorIndex, int displayColorIndex)
@@ -346,7 +359,6 @@ void countform::showDecimalPlaces()
 }
 
 void countform::setWindowsOpacity(int alpha) { emit opacityRequested(alpha); }
-
 
 void countform::setSpeakerPicture(bool on)
 {

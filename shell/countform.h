@@ -38,7 +38,8 @@ public:
     void showDecimalPlaces() override;
     void setWindowsOpacity(int alpha) override;
 
-    // Shows the calculator's view on the labels and runs or stops Timer1.
+    // Shows the calculator's view on the labels and runs or stops Timer1 and
+    // Timer3.
     void render();
 
     QPushButton *button(Key key) const;
@@ -93,6 +94,8 @@ private:
     WindowTimer *m_timer1 = nullptr;
     WindowTimer *m_timer2 = nullptr;
     WindowTimer *m_timerT = nullptr; // the shutdown clock, once a second
+    WindowTimer *m_timer3 = nullptr; // the warning of a wrong check character
+    int m_timer3Generation = 0;
     std::optional<QPoint> m_dragOffset;
     QPixmap m_skin;
 };

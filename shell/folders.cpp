@@ -37,6 +37,8 @@ void seed(const QString &folder, const QString &from)
     // A sound file an earlier version put there gives way to the installed one.
     const QString sound = u'/' + QLatin1StringView(kSoundFileName);
     refreshShippedFile(folder + sound, from + sound, shippedSoundFileHashes());
+    const QString words = u'/' + QLatin1StringView(kWordsFileName);
+    refreshShippedFile(folder + words, from + words, shippedWordsFileHashes());
     for (const QString &name : defaultFiles()) {
         const QString target = folder + u'/' + name;
         const QString source = from + u'/' + name;

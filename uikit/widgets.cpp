@@ -138,6 +138,14 @@ void WindowTimer::setEnabled(bool enabled)
         m_timer.stop();
 }
 
+void WindowTimer::setInterval(int intervalMs)
+{
+    m_interval = intervalMs;
+    m_timer.setInterval(intervalMs);
+}
+
+void WindowTimer::setPrecise(bool precise) { m_timer.setTimerType(precise ? Qt::PreciseTimer : Qt::CoarseTimer); }
+
 void WindowTimer::fire()
 {
     if (m_enabled)

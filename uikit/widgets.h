@@ -72,6 +72,12 @@ public:
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
     int interval() const { return m_interval; }
+    // A new interval; a running timer counts it from now.
+    void setInterval(int intervalMs);
+    // On the clock the timer fires within about 5 % of its interval, early or
+    // late; a precise one keeps to the millisecond (for a timer that waits for
+    // a sound to end and must not cut it off).
+    void setPrecise(bool precise);
     // One tick, only while enabled.
     void fire();
 signals:

@@ -26,23 +26,25 @@
 namespace numbelle::platform {
 
 // ---------------------------------------------------------------------------
-// Sound: the whole wave file is held in memory and a clip is a slice of it,
-// played through one audio sink; a new clip stops the one sounding.
+// Sound: each wave file is held in memory once read (the sound file and the
+// second one of the extra words) and a clip is a slice of one of them, played
+// through one audio sink; a new clip stops the one sounding.
 
 DesktopSound::DesktopSound() = default;
 DesktopSound::~DesktopSound() { close(); }
 
-bool DesktopSound::loadWave(const QString &path)
+std::optional<DesktopSound::Wave> DesktopSound::loadWave(const QString &path)
 {
     // Only a regular file, and no more than a sound file of this kind can
     // hold: a FIFO or a huge file in its place must not hold the program up.
     constexpr qint64 kLimit = 256 * 1024 * 1024;
     const auto read = fileio::readFile(path, kLimit + 1);
     if (!read || read->size() > kLimit)
-        return false;
+        return std::nullopt;
     const QByteArray &bytes = *read;
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
-        return false;
+        return std::nullopt;
+    Wave wave;
     qsizetype pos = 12;
     bool haveFormat = false;
     while (pos + 8 <= bytes.size()) {
@@ -50,70 +52,98 @@ bool DesktopSound::loadWave(const QString &path)
         const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + pos + 4);
         const qsizetype body = pos + 8;
         if (body + qsizetype(size) > bytes.size() && id != "data")
-            return false;
+            return std::nullopt;
         if (id == "fmt " && size >= 16) {
             const auto *p = reinterpret_cast<const uchar *>(bytes.constData() + body);
             const quint16 format = qFromLittleEndian<quint16>(p);
-            m_channels = qFromLittleEndian<quint16>(p + 2);
-            m_sampleRate = int(qFromLittleEndian<quint32>(p + 4));
+            wave.channels = qFromLittleEndian<quint16>(p + 2);
+            wave.sampleRate = int(qFromLittleEndian<quint32>(p + 4));
             const quint16 bits = qFromLittleEndian<quint16>(p + 14);
-            if (format != 1 || bits != 16 || m_channels < 1 || m_sampleRate <= 0)
-                return false;
-            m_bytesPerSample = 2;
+            if (format != 1 || bits != 16 || wave.channels < 1 || wave.sampleRate <= 0)
+                return std::nullopt;
+            wave.bytesPerSample = 2;
             haveFormat = true;
         } else if (id == "data" && haveFormat) {
-            m_pcm = bytes.mid(body, qMin<qsizetype>(size, bytes.size() - body));
-            m_path = path;
-            m_position = 0;
-            return true;
+            wave.pcm = bytes.mid(body, qMin<qsizetype>(size, bytes.size() - body));
+            if (wave.pcm.isEmpty())
+                return std::nullopt;
+            return wave;
         }
         pos = body + size + (size & 1);
     }
-    return false;
+    return std::nullopt;
+}
+
+const DesktopSound::Wave *DesktopSound::wave(const QString &path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    auto it = m_waves.find(path);
+    if (it == m_waves.end()) {
+        auto loaded = loadWave(path);
+        if (!loaded)
+            return nullptr;
+        it = m_waves.emplace(path, std::move(*loaded)).first;
+    }
+    return &it->second;
 }
 
 bool DesktopSound::open(const QString &wavePath)
 {
-    if (m_path == wavePath && !m_pcm.isEmpty())
-        return true;
-    return loadWave(wavePath);
+    if (!wave(wavePath))
+        return false;
+    if (m_path != wavePath) {
+        m_path = wavePath;
+        m_position = 0;
+    }
+    return true;
 }
 
 bool DesktopSound::play(const Clip &clip)
 {
-    if (m_pcm.isEmpty())
+    const bool opened = clip.file.isEmpty();
+    const Wave *source = wave(opened ? m_path : clip.file);
+    if (!source)
         return false;
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull())
         return false;
-    const qint64 frameBytes = qint64(m_channels) * m_bytesPerSample;
+    const qint64 frameBytes = qint64(source->channels) * source->bytesPerSample;
     auto toByte = [&](int ms) {
-        const qint64 frame = qint64(ms) * m_sampleRate / 1000;
-        return qBound<qint64>(0, frame * frameBytes, m_pcm.size());
+        const qint64 frame = qint64(ms) * source->sampleRate / 1000;
+        return qBound<qint64>(0, frame * frameBytes, source->pcm.size());
     };
-    const qint64 from = clip.hasRange ? toByte(clip.fromMs) : m_position;
-    const qint64 to = clip.hasRange ? toByte(clip.toMs) : m_pcm.size();
+    const qint64 start = opened ? m_position : 0;
+    const qint64 from = clip.hasRange ? toByte(clip.fromMs) : start;
+    const qint64 to = clip.hasRange ? toByte(clip.toMs) : source->pcm.size();
     if (to < from)
         return false;
 
+    if (m_sink && (m_sinkRate != source->sampleRate || m_sinkChannels != source->channels)) {
+        m_sink->stop();
+        m_sink.reset();
+    }
     if (!m_sink) {
         QAudioFormat format;
-        format.setSampleRate(m_sampleRate);
-        format.setChannelCount(m_channels);
+        format.setSampleRate(source->sampleRate);
+        format.setChannelCount(source->channels);
         format.setSampleFormat(QAudioFormat::Int16);
         if (!device.isFormatSupported(format))
             return false;
         m_sink = std::make_unique<QAudioSink>(device, format);
+        m_sinkRate = source->sampleRate;
+        m_sinkChannels = source->channels;
         // A short buffer keeps the word close to the key: about 80 ms.
         m_sink->setBufferSize(int(format.bytesForDuration(80000)));
     }
     m_sink->stop();
     m_buffer.reset();
-    m_clip = m_pcm.mid(from, to - from);
+    m_clip = source->pcm.mid(from, to - from);
     m_buffer = std::make_unique<QBuffer>(&m_clip);
     m_buffer->open(QIODevice::ReadOnly);
     m_sink->start(m_buffer.get());
-    m_position = to;
+    if (opened)
+        m_position = to;
     return m_sink->error() == QAudio::NoError;
 }
 

@@ -12,7 +12,9 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 
 class QAudioSink;
 class QBuffer;
@@ -30,15 +32,24 @@ public:
     void close() override;
 
 private:
-    bool loadWave(const QString &path);
+    // The samples of one sound file, read whole.
+    struct Wave {
+        QByteArray pcm;
+        int sampleRate = 0;
+        int channels = 0;
+        int bytesPerSample = 0;
+    };
+    static std::optional<Wave> loadWave(const QString &path);
+    // The file at path, read at its first use and kept from then on; nothing
+    // when it cannot be read (it is tried again at the next use).
+    const Wave *wave(const QString &path);
 
-    QString m_path;
-    QByteArray m_pcm; // sample data of the whole file
-    int m_sampleRate = 0;
-    int m_channels = 0;
-    int m_bytesPerSample = 0;
-    qint64 m_position = 0; // byte position where the last clip ended
+    std::map<QString, Wave> m_waves; // every file read so far, by path
+    QString m_path;                  // the file opened
+    qint64 m_position = 0;           // byte position in it where the last clip ended
     std::unique_ptr<QAudioSink> m_sink;
+    int m_sinkRate = 0;
+    int m_sinkChannels = 0;
     std::unique_ptr<QBuffer> m_buffer;
     QByteArray m_clip;
 };

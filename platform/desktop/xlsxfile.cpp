@@ -71,6 +71,12 @@ bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error
             } else if (const double *number = std::get_if<double>(&row[c])) {
                 e = worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(c), *number,
                                            formatOf(int(r) + 1, int(c) + 1));
+            } else if (const Formula *formula = std::get_if<Formula>(&row[c])) {
+                // The value goes into the file with the formula, so the cell
+                // shows it before the spreadsheet recalculates.
+                const QByteArray utf8 = formula->formula.toUtf8();
+                e = worksheet_write_formula_num(sheet, lxw_row_t(r), lxw_col_t(c), utf8.constData(), nullptr,
+                                                formula->value);
             }
             if (e != LXW_NO_ERROR) {
                 setError(error,

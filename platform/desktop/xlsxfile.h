@@ -2,7 +2,8 @@
 // Writes a Workbook as an .xlsx file (Office Open XML) through libxlsxwriter:
 // text cells become string cells, so "00123" or a 20-digit number typed as
 // text stays exactly as typed; number cells become numbers, shown in their
-// number format when they have one.
+// number format when they have one; formula cells become formulas that carry
+// the value the program computed for them.
 
 #include "common/workbook.h"
 
