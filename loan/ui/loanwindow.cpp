@@ -5,6 +5,7 @@
 #include "loan/printout.h"
 #include "loan/scheduleexport.h"
 #include "speech/speaker.h"
+#include "uikit/exportworkbook.h"
 #include "uikit/flexgrid.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
@@ -40,6 +41,7 @@ constexpr char16_t kNoTerm[] = u"请输入还款年限";
 constexpr char16_t kNoRate[] = u"请输入年利率";
 constexpr char16_t kPrintFailed[] = u"无法打印还款表：打印机没有准备好，或文件无法写入。";
 constexpr char16_t kNoSpreadsheet[] = u"无法打开EXCEL2000,可能您没有安装EXCEL2000.";
+constexpr char16_t kWorkbookName[] = u"还款表.xlsx";
 
 QString text(const char16_t *s) { return QString::fromUtf16(s); }
 
@@ -361,8 +363,8 @@ void Form5::Command2_Click()
 
 void Form5::Command4_Click()
 {
-    if (!m_context.platform.spreadsheet.show(loan::scheduleWorkbook(m_texts, m_periodCount)))
-        m_context.platform.messages.show(QString(), text(kNoSpreadsheet));
+    showWorkbook(m_context.platform, loan::scheduleWorkbook(m_texts, m_periodCount), text(kWorkbookName),
+                 text(kNoSpreadsheet));
 }
 
 } // namespace numbelle::ui

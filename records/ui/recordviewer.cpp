@@ -4,6 +4,7 @@
 #include "common/textfile.h"
 #include "common/workbook.h"
 #include "records/recordstore.h"
+#include "uikit/exportworkbook.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
@@ -25,6 +26,7 @@ namespace {
 
 constexpr char16_t kCaption[] = u"查看录入的数据(文件保存为计算器安装目录下的datafile.txt)";
 constexpr char16_t kNoSpreadsheet[] = u"无法打开EXCEL2000,可能您没有安装EXCEL2000.";
+constexpr char16_t kWorkbookName[] = u"录入数据.xlsx";
 
 // The box's text for the user's clipboard: its paragraphs end in CR LF, as the
 // lines of the file do.
@@ -170,8 +172,7 @@ void RecordViewer::exportSpreadsheet()
         book.setNumber(int(i) + 2, 1, double(i + 1));
         book.setText(int(i) + 2, 2, records[i].text);
     }
-    if (!m_context.platform.spreadsheet.show(book))
-        m_context.platform.messages.show(QString(), QString::fromUtf16(kNoSpreadsheet));
+    showWorkbook(m_context.platform, book, QString::fromUtf16(kWorkbookName), QString::fromUtf16(kNoSpreadsheet));
 }
 
 } // namespace numbelle::ui
