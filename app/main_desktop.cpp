@@ -29,7 +29,10 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("numbelle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Numbelle"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/numbelle/numbelle.png")));
+    QIcon icon;
+    for (const char *size : {"-48", "-128", ""})
+        icon.addFile(QStringLiteral(":/numbelle/numbelle%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
     numbelle::ui::applyChineseFont(app);
 
     const QString folder = numbelle::ui::programFolder();

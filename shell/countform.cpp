@@ -32,8 +32,11 @@ struct KeyPlace {
     int left, top, width, height;
 };
 
-// Keypad: six columns of 950 twips from x 480, six rows of 750 from y 2460.
-constexpr int kColumn = 950, kRow = 750, kPadLeft = 480, kPadTop = 2460, kKeyWidth = 870, kKeyHeight = 660;
+// Keypad: six columns of 950 twips from x 480, six rows of 710 from y 2760. It
+// starts below the simple size mode's bottom edge (2645), so that mode ends on
+// the face under the display and never on a cut-off row of keys; the face
+// picture's keypad plate lies under these places.
+constexpr int kColumn = 950, kRow = 710, kPadLeft = 480, kPadTop = 2760, kKeyWidth = 870, kKeyHeight = 630;
 constexpr KeyPlace pad(Key key, int col, int row, int cols = 1, int rows = 1)
 {
     return {key, kPadLeft + col * kColumn, kPadTop + row * kRow, kKeyWidth + (cols - 1) * kColumn,
@@ -97,7 +100,8 @@ countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent),
     setWindowTitle(QStringLiteral("Numbelle"));
     setTwipsGeometry(this, 0, 0, kFullWidth, kFullHeight);
     // The built-in face: kept whenever no skin picture is set or it fails.
-    setSkin(QPixmap(QStringLiteral(":/numbelle/countface107.jpg")), QStringLiteral("<built-in>"));
+    setSkin(QPixmap(QStringLiteral(":/numbelle/countface107.jpg")), QStringLiteral("<built-in>"),
+            QPixmap(QStringLiteral(":/numbelle/countface107@2x.jpg")));
     buildFace();
     m_timer1 = new WindowTimer(QStringLiteral("Timer1"), 430, this);
     connect(m_timer1, &WindowTimer::timeout, this, [this] {
@@ -319,9 +323,11 @@ void countform::setColours(int fontColorIndex, int displayColorIndex)
     }
 }
 
-void countform::setSkin(const QPixmap &picture, const QString &source)
+void countform::setSkin(const QPixmap &picture, const QString &source, const QPixmap &larger)
 {
     m_skin = picture;
+    m_skinLarger = larger;
+    m_skinLarger.setDevicePixelRatio(2);
     setProperty("picture", source);
     update();
 }
@@ -332,10 +338,11 @@ bool countform::setSkinPicture(const QString &path)
         setSkin(QPixmap(), QStringLiteral("<none>"));
         return true;
     }
-    const QPixmap picture = loadPicture(localPath(path));
+    QPixmap larger;
+    const QPixmap picture = loadPicture(localPath(path), &larger);
     if (picture.isNull())
         return false;
-    setSkin(picture, path);
+    setSkin(picture, path, larger);
     return true;
 }
 
@@ -351,13 +358,19 @@ void countform::setWindowsOpacity(int alpha) { emit opacityRequested(alpha); }
 void countform::setSpeakerPicture(bool on)
 {
     QPushButton *b = button(Key::SpeechSwitch);
-    const QPixmap picture = loadPicture(on ? QStringLiteral("计算器sound开.bmp") : QStringLiteral("计算器sound关.bmp"));
+    QPixmap larger;
+    const QPixmap picture =
+        loadPicture(on ? QStringLiteral("计算器sound开.bmp") : QStringLiteral("计算器sound关.bmp"), &larger);
     if (picture.isNull()) {
         b->setIcon(QIcon());
         b->setText(on ? QStringLiteral("音") : QStringLiteral("静"));
     } else {
         b->setText(QString());
-        b->setIcon(QIcon(picture));
+        QIcon icon(picture);
+        // On a high-dpi screen the icon takes the larger rendition.
+        if (!larger.isNull())
+            icon.addPixmap(larger);
+        b->setIcon(icon);
         b->setIconSize(b->size() - QSize(6, 6));
     }
 }
@@ -478,7 +491,13 @@ void countform::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     if (!m_skin.isNull()) {
-        painter.drawPixmap(0, 0, m_skin);
+        // On a screen with more device pixels to a pixel the face is drawn
+        // from its larger rendition when it has one; any picture is scaled
+        // smoothly there rather than in blocks.
+        const double ratio = devicePixelRatioF();
+        if (ratio != 1.0)
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(0, 0, ratio > 1.0 && !m_skinLarger.isNull() ? m_skinLarger : m_skin);
         return;
     }
     QLinearGradient g(0, 0, 0, height());

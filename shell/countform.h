@@ -81,7 +81,7 @@ protected:
 
 private:
     void buildFace();
-    void setSkin(const QPixmap &picture, const QString &source);
+    void setSkin(const QPixmap &picture, const QString &source, const QPixmap &larger = QPixmap());
     bool previewKey(QKeyEvent *event);
 
     Calculator &m_calculator;
@@ -95,6 +95,7 @@ private:
     WindowTimer *m_timerT = nullptr; // the shutdown clock, once a second
     std::optional<QPoint> m_dragOffset;
     QPixmap m_skin;
+    QPixmap m_skinLarger; // the same face at twice the size, when there is one
 };
 
 } // namespace numbelle::ui
