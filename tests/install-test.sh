@@ -3,7 +3,6 @@
 # program folder from the installed defaults and runs there.  A sound file or
 # face picture left there by an earlier version is replaced by the installed
 # one; a sound file of the user's own is kept.
-
 set -euo pipefail
 build=$1
 source=$2

@@ -242,15 +242,20 @@ QString applicationFor(const QString &mimeType, const MimeAppsFolders &folders)
     return QString();
 }
 
-bool desktopCanOpen(const QString &fileName)
+QString mimeTypeOf(const QString &fileName)
 {
     const QMimeType type = QMimeDatabase().mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
-    if (!type.isValid() || type.isDefault())
+    return type.isValid() && !type.isDefault() ? type.name() : QString();
+}
+
+bool desktopCanOpen(const QString &fileName)
+{
+    const QString type = mimeTypeOf(fileName);
+    if (type.isEmpty())
         return false;
-    const QString application = applicationFor(type.name(), mimeAppsFolders());
+    const QString application = applicationFor(type, mimeAppsFolders());
     if (application.isEmpty())
-        qCInfo(lcNumbelle, "no application on this desktop opens %s (%s)", qPrintable(fileName),
-               qPrintable(type.name()));
+        qCInfo(lcNumbelle, "no application on this desktop opens %s (%s)", qPrintable(fileName), qPrintable(type));
     else
         qCDebug(lcNumbelle, "%s opens %s", qPrintable(application), qPrintable(fileName));
     return !application.isEmpty();

@@ -25,6 +25,10 @@ MimeAppsFolders mimeAppsFolders();
 // is none.
 QString applicationFor(const QString &mimeType, const MimeAppsFolders &folders);
 
+// The file type of a file by its name ("x.xlsx"); empty when the name says
+// nothing.
+QString mimeTypeOf(const QString &fileName);
+
 // Whether anything on this desktop opens files like `fileName` (by the type
 // its name gives it).
 bool desktopCanOpen(const QString &fileName);

@@ -134,19 +134,36 @@ TEST_F(MimeApps, DamagedFilesAreNoAssociations)
 
 TEST_F(MimeApps, TheEnvironmentNamesTheFolders)
 {
-    // The program's own check reads $XDG_* as the desktop does: a workbook
-    // program in the user's data folder is found, none elsewhere is.
+    // The folders are read from $XDG_* as the desktop reads them, the most
+    // important first, and an entry in the user's data folder is found.
     entry("home/applications/sheets.desktop", QByteArray(kXlsx) + ";");
     qputenv("XDG_CONFIG_HOME", path("config").toUtf8());
-    qputenv("XDG_CONFIG_DIRS", path("etc").toUtf8());
-    qputenv("XDG_DATA_DIRS", path("nothing").toUtf8());
-    qputenv("XDG_DATA_HOME", path("elsewhere").toUtf8());
-    EXPECT_FALSE(desktopCanOpen(QStringLiteral("数据.xlsx")));
+    qputenv("XDG_CONFIG_DIRS", (path("etc") + u':' + path("etc2")).toUtf8());
     qputenv("XDG_DATA_HOME", path("home").toUtf8());
-    EXPECT_TRUE(desktopCanOpen(QStringLiteral("数据.xlsx")));
-    EXPECT_FALSE(desktopCanOpen(QStringLiteral("还款表.pdf")));
-    for (const char *name : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS", "XDG_DATA_HOME"})
+    qputenv("XDG_DATA_DIRS", path("nothing").toUtf8());
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    const MimeAppsFolders folders = mimeAppsFolders();
+    for (const char *name :
+         {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS", "XDG_DATA_HOME", "XDG_CURRENT_DESKTOP"})
         qunsetenv(name);
+    EXPECT_EQ(folders.configFolders, (QStringList{path("config"), path("etc"), path("etc2")}));
+    EXPECT_EQ(folders.applicationFolders, (QStringList{path("home/applications"), path("nothing/applications")}));
+    EXPECT_EQ(folders.desktops, (QStringList{QStringLiteral("ubuntu"), QStringLiteral("gnome")}));
+    EXPECT_EQ(applicationFor(QLatin1String(kXlsx), folders), u"sheets.desktop");
+
+    // Without them, the usual places.
+    const MimeAppsFolders usual = mimeAppsFolders();
+    EXPECT_EQ(usual.configFolders.last(), u"/etc/xdg");
+    EXPECT_EQ(usual.applicationFolders.last(), u"/usr/share/applications");
+}
+
+TEST(MimeTypes, AWorkbookIsAskedForAsAWorkbook)
+{
+    // The export asks for the type of its file name: the Office Open XML
+    // spreadsheet, whatever the name before the ending.
+    EXPECT_EQ(mimeTypeOf(QStringLiteral("数据.xlsx")), QLatin1String(kXlsx));
+    EXPECT_EQ(mimeTypeOf(QStringLiteral("还款表.pdf")), u"application/pdf");
+    EXPECT_EQ(mimeTypeOf(QStringLiteral("no-ending")), QString());
 }
 
 } // namespace
