@@ -13,6 +13,9 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins
   libxlsxwriter-dev libgtest-dev libgmock-dev
   fonts-noto-cjk unzip
+  # the desktop entry's and AppStream data's validators, and what CPack needs
+  # to build the Debian package (dpkg-shlibdeps, file)
+  desktop-file-utils appstream dpkg-dev file
   # clang and its libFuzzer/sanitizer runtimes, for the fuzz targets in tests/fuzz
   clang libclang-rt-14-dev
 )
