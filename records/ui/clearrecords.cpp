@@ -21,6 +21,7 @@ constexpr char16_t kQuestion[] =
     u"如果您确认前面所输入的数据已没有用，或者这些数据已另外得到保存，请单击“确定”删除数据文件，"
     u"这些文件将不能再恢复，否则单击\"取消\"返回。";
 constexpr char16_t kDone[] = u"清空数据完成!";
+constexpr char16_t kPictureWords[] = u"回收站";
 constexpr char16_t kFailed[] = u"无法清空数据文件datafile.txt。";
 
 // The recycle bin beside the question: the installed picture when there is one
@@ -94,6 +95,7 @@ ClearRecordsForm::ClearRecordsForm(WindowContext &context) : QWidget(nullptr, Qt
 
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Picture1"));
+    picture->setAccessibleName(QString::fromUtf16(kPictureWords));
     setTwipsGeometry(picture, 300, 300, 960, 960);
     picture->setPixmap(recycleBin(picture->width(), picture->devicePixelRatioF()));
     picture->setAlignment(Qt::AlignCenter);

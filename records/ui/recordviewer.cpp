@@ -27,6 +27,7 @@ namespace {
 constexpr char16_t kCaption[] = u"查看录入的数据(文件保存为计算器安装目录下的datafile.txt)";
 constexpr char16_t kNoSpreadsheet[] = u"无法打开EXCEL2000,可能您没有安装EXCEL2000.";
 constexpr char16_t kWorkbookName[] = u"录入数据.xlsx";
+constexpr char16_t kRecordsWords[] = u"录入的数据";
 
 // The box's text for the user's clipboard: its paragraphs end in CR LF, as the
 // lines of the file do.
@@ -79,6 +80,7 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
 
     m_box = new RecordTextBox(this);
     m_box->setObjectName(QStringLiteral("RichTextBox1"));
+    m_box->setAccessibleName(QString::fromUtf16(kRecordsWords));
     setTwipsGeometry(m_box, 240, 450, 9120, 5400);
     m_box->setReadOnly(true);
     m_box->setAcceptRichText(false);
