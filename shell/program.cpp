@@ -5,6 +5,7 @@
 #include "common/textfile.h"
 #include "records/ui/clearrecords.h"
 #include "records/ui/recordviewer.h"
+#include "securities/ui/form6.h"
 #include "shell/countform.h"
 #include "shell/manualform.h"
 #include "uikit/widgets.h"
@@ -209,8 +210,10 @@ void Program::perform(Action action)
     case Action::ClearRecords:
         showClearRecords(*m_context);
         break;
-    case Action::OpenLoan:
     case Action::Securities:
+        showSecurities(*m_context);
+        break;
+    case Action::OpenLoan:
     case Action::IncomeTax:
     case Action::OpenShutdown:
     case Action::OpenSettings:
