@@ -83,8 +83,6 @@ TradeResult computeTrade(TradeComputation computation, const TradeInput &input)
     const double volume = V(input.volume);
     const double buyPrice = V(input.buyPrice);
     const double sellPrice = V(input.sellPrice);
-    const double commissionRate = V(input.commissionRate);
-    const double stampRate = V(input.stampRate);
     BoxWriter show;
 
     // A code beginning with "6" pays at least 6 yuan on each side; the button's
@@ -101,12 +99,12 @@ TradeResult computeTrade(TradeComputation computation, const TradeInput &input)
     // total proceeds (which come from the rates anyway), while its raised buy
     // commission is in the total invested.
     r.amount = show(volume * buyPrice);
-    r.buyCommission = show(R2(commissionRate * V(r.amount) / 1000));
+    r.buyCommission = show(R2(commissionPerMille * V(r.amount) / 1000));
     raise(r.buyCommission);
     r.buyStamp = QStringLiteral("0");
-    r.sellCommission = show(R2(volume * sellPrice * commissionRate / 1000));
+    r.sellCommission = show(R2(volume * sellPrice * commissionPerMille / 1000));
     raise(r.sellCommission);
-    r.sellStamp = show(R2(volume * sellPrice * stampRate / 1000));
+    r.sellStamp = show(R2(volume * sellPrice * stampPerMille / 1000));
     r.invested = show(R2(V(r.buyCommission) + V(r.amount) + V(r.buyStamp)));
     r.proceeds = show(R2((1 - s - c) * (volume * sellPrice)));
     r.profit = show(R2(D(r.proceeds) - D(r.invested)));
