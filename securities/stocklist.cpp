@@ -1,5 +1,7 @@
 #include "stocklist.h"
 
+#include "common/fileio.h"
+
 #include "common/textfile.h"
 
 #include <QFile>
@@ -31,10 +33,11 @@ StockList StockList::fromBytes(const QByteArray &bytes)
 
 StockList StockList::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return fromBytes(file.readAll());
+    // Only a regular file, and no more than any list of securities could
+    // hold: a FIFO or a huge file in its place must not hold the window up.
+    constexpr qint64 kLimit = 64 * 1024 * 1024;
+    const auto bytes = fileio::readFile(path, kLimit);
+    return bytes ? fromBytes(*bytes) : StockList{};
 }
 
 std::optional<QString> StockList::lookup(QStringView code) const
