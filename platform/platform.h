@@ -77,6 +77,11 @@ public:
     // Hands a file to the desktop to open in its application (a workbook in the
     // user's spreadsheet program). False when no application could be started.
     virtual bool openFile(const QString &path) = 0;
+    // Whether the desktop has an application for files of the kind of
+    // `fileName` (by its type: "x.xlsx" asks for workbooks), as its file-type
+    // defaults and installed applications say. Handing a file over succeeds
+    // even where nothing can open it, so an export asks this first.
+    virtual bool canOpen(const QString &fileName) = 0;
 };
 
 class Tray {
@@ -125,6 +130,10 @@ public:
     // Writes the workbook and hands it to the user's spreadsheet application;
     // false when that fails.
     virtual bool show(const Workbook &workbook) = 0;
+    // Writes the workbook as an .xlsx file at `path`, a place the user chose,
+    // replacing a file there only once the new one is complete; nothing is
+    // opened. False when it cannot be written (an old file there stays).
+    virtual bool save(const Workbook &workbook, const QString &path) = 0;
 };
 
 // Printing on A4 paper. A print job places its texts by measurements asked of

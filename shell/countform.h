@@ -82,7 +82,7 @@ protected:
 
 private:
     void buildFace();
-    void setSkin(const QPixmap &picture, const QString &source);
+    void setSkin(const QPixmap &picture, const QString &source, const QPixmap &larger = QPixmap());
     bool previewKey(QKeyEvent *event);
 
     Calculator &m_calculator;
@@ -98,6 +98,7 @@ private:
     int m_timer3Generation = 0;
     std::optional<QPoint> m_dragOffset;
     QPixmap m_skin;
+    QPixmap m_skinLarger; // the same face at twice the size, when there is one
 };
 
 } // namespace numbelle::ui

@@ -6,6 +6,7 @@
 #include "loan/ui/loanwindow.h"
 #include "records/ui/clearrecords.h"
 #include "records/ui/recordviewer.h"
+#include "securities/ui/form6.h"
 #include "shell/countform.h"
 #include "shell/manualform.h"
 #include "shell/settingsform.h"
@@ -219,7 +220,7 @@ void Program::perform(Action action)
         showLoanWindow(*m_context);
         break;
     case Action::Securities:
-        // These windows come with their own subsystems.
+        showSecurities(*m_context);
         break;
     }
 }

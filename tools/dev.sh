@@ -13,6 +13,12 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins
   libxlsxwriter-dev libgtest-dev libgmock-dev
   fonts-noto-cjk unzip
+  # the desktop entry's and AppStream data's validators, and what CPack needs
+  # to build the Debian package (dpkg-shlibdeps, file)
+  desktop-file-utils appstream dpkg-dev file
+  # an X display, a session bus and the accessibility bus with its Python
+  # binding, to hear the display's changes as a screen reader does
+  xvfb dbus-daemon at-spi2-core python3-pyatspi
   # clang and its libFuzzer/sanitizer runtimes, for the fuzz targets in tests/fuzz
   clang libclang-rt-14-dev
 )

@@ -2,6 +2,7 @@
 
 #include "common/fileio.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,13 +17,41 @@ bool s_manualTimers = false;
 constexpr qint64 kPictureReadLimit = 64 * 1024 * 1024;
 } // namespace
 
-QPixmap loadPicture(const QString &path)
+QPixmap loadPicture(const QString &path, QPixmap *larger)
 {
     const auto bytes = fileio::readFile(path, kPictureReadLimit);
     QPixmap picture;
     if (bytes && bytes->size() < kPictureReadLimit)
         picture.loadFromData(*bytes);
+    if (larger)
+        *larger = picture.isNull() ? QPixmap() : largerRendition(*bytes);
     return picture;
+}
+
+QPixmap largerRendition(const QByteArray &pictureBytes)
+{
+    // The installed pictures, built in as well, each with its rendition at
+    // twice the size. Only a file that is byte for byte the installed one
+    // gets it: a picture the user put in its place is shown as it is.
+    struct Rendition {
+        const char16_t *installed;
+        const char16_t *larger;
+    };
+    static constexpr Rendition kRenditions[] = {
+        {u":/numbelle/countface107.jpg", u":/numbelle/countface107@2x.jpg"},
+        {u":/numbelle/计算器sound开.bmp", u":/numbelle/计算器sound开@2x.png"},
+        {u":/numbelle/计算器sound关.bmp", u":/numbelle/计算器sound关@2x.png"},
+    };
+    for (const Rendition &r : kRenditions) {
+        QFile installed(QString::fromUtf16(r.installed));
+        if (installed.size() != pictureBytes.size() || !installed.open(QIODevice::ReadOnly) ||
+            installed.readAll() != pictureBytes)
+            continue;
+        QPixmap larger(QString::fromUtf16(r.larger));
+        larger.setDevicePixelRatio(2);
+        return larger;
+    }
+    return QPixmap();
 }
 
 double twipsPerPixel()

@@ -14,8 +14,15 @@ namespace numbelle::ui {
 
 // A picture file of the program folder (or one the user chose); a null
 // pixmap when it is missing, unreadable, no picture, or no regular file (a
-// FIFO would hold the program up).
-QPixmap loadPicture(const QString &path);
+// FIFO would hold the program up). When `larger` is given and the file is one
+// of the pictures the program installs, *larger gets the same picture drawn
+// at twice the size (device pixel ratio 2), for screens with more device
+// pixels to a pixel; otherwise it is set null.
+QPixmap loadPicture(const QString &path, QPixmap *larger = nullptr);
+
+// The larger rendition of a picture the program installs, given the picture
+// file's bytes; null for any other picture.
+QPixmap largerRendition(const QByteArray &pictureBytes);
 
 // Twips per pixel on the screen the program runs on (15 at 96 dpi).
 double twipsPerPixel();

@@ -1,8 +1,9 @@
 #include "desktopplatform.h"
 
 #include "common/fileio.h"
+#include "common/log.h"
 #include "platform/desktop/exports.h"
-
+#include "platform/desktop/mimeapps.h"
 #include "platform/desktop/xlsxfile.h"
 
 #include <QApplication>
@@ -163,16 +164,28 @@ bool DesktopSpreadsheet::show(const Workbook &workbook)
     const QString path = folder.isEmpty() ? QString() : newExportFile(folder);
     if (path.isEmpty())
         return false;
-    if (!writeXlsxFile(workbook, path)) {
+    QString error;
+    if (!writeXlsxFile(workbook, path, &error)) {
+        qCWarning(lcNumbelle, "cannot write the workbook %s: %s", qPrintable(path), qPrintable(error));
         QFile::remove(path);
         return false;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        qCWarning(lcNumbelle, "the desktop did not take %s to open it", qPrintable(path));
         QFile::remove(path);
         return false;
     }
     rememberExport(path);
     return true;
+}
+
+bool DesktopSpreadsheet::save(const Workbook &workbook, const QString &path)
+{
+    QString error;
+    if (saveXlsxFile(workbook, path, &error))
+        return true;
+    qCWarning(lcNumbelle, "cannot save the workbook as %s: %s", qPrintable(path), qPrintable(error));
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -224,8 +237,20 @@ std::optional<QString> DesktopPlatform::saveFile(const QString &title, const QSt
                                                  const QString &suggestedName)
 {
     const QString folder = QDir::currentPath();
-    const QString path =
-        QFileDialog::getSaveFileName(QApplication::activeWindow(), title, QDir::home().filePath(suggestedName), filter);
+    QFileDialog dialog(QApplication::activeWindow(), title, QDir::home().filePath(suggestedName), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without its ending gets the one of the filter ("还款表"
+    // is saved as 还款表.pdf).
+    const qsizetype star = filter.indexOf(QStringLiteral("*."));
+    if (star >= 0) {
+        qsizetype end = star + 2;
+        while (end < filter.size() && filter[end].isLetterOrNumber())
+            ++end;
+        dialog.setDefaultSuffix(filter.mid(star + 2, end - star - 2));
+    }
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    const QString path = chosen ? dialog.selectedFiles().constFirst() : QString();
     QDir::setCurrent(folder);
     if (path.isEmpty())
         return std::nullopt;
@@ -242,6 +267,8 @@ bool DesktopPlatform::setText(const QString &text)
 }
 
 bool DesktopPlatform::openFile(const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+
+bool DesktopPlatform::canOpen(const QString &fileName) { return desktopCanOpen(fileName); }
 
 bool DesktopPlatform::add()
 {

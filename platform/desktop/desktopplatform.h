@@ -60,6 +60,7 @@ private:
 class DesktopSpreadsheet final : public Spreadsheet {
 public:
     bool show(const Workbook &workbook) override;
+    bool save(const Workbook &workbook, const QString &path) override;
 };
 
 class DesktopPlatform final : MessageBoxes, FileDialogs, Clipboard, Desktop, Tray, WindowEffects, Clock {
@@ -79,6 +80,7 @@ private:
     std::optional<QString> saveFile(const QString &title, const QString &filter, const QString &suggestedName) override;
     bool setText(const QString &text) override;
     bool openFile(const QString &path) override;
+    bool canOpen(const QString &fileName) override;
     bool add() override;
     void remove() override;
     void minimized(const QString &window) override;

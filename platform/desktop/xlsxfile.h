@@ -16,4 +16,10 @@ namespace numbelle {
 // partly written file is removed.
 bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error = nullptr);
 
+// Saves the workbook at path, a place the user chose, through the file layer
+// (common/fileio.h): it takes the place of any file there only once it is
+// complete, so a failure leaves an old file untouched; a new file is private
+// to the user, as the records it holds are. False when it cannot be written.
+bool saveXlsxFile(const Workbook &workbook, const QString &path, QString *error = nullptr);
+
 } // namespace numbelle

@@ -5,6 +5,7 @@
 #include "common/workbook.h"
 #include "records/recordstore.h"
 #include "speech/speaker.h"
+#include "uikit/exportworkbook.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
@@ -29,6 +30,8 @@ namespace {
 
 constexpr char16_t kCaption[] = u"查看录入的数据(文件保存为计算器安装目录下的datafile.txt)";
 constexpr char16_t kNoSpreadsheet[] = u"无法打开EXCEL2000,可能您没有安装EXCEL2000.";
+constexpr char16_t kWorkbookName[] = u"录入数据.xlsx";
+constexpr char16_t kRecordsWords[] = u"录入的数据";
 constexpr char16_t kProofread[] = u"朗读校对";
 constexpr char16_t kStop[] = u"停止";
 // Identity numbers with a wrong check character are written in this red.
@@ -85,6 +88,7 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
 
     m_box = new RecordTextBox(this);
     m_box->setObjectName(QStringLiteral("RichTextBox1"));
+    m_box->setAccessibleName(QString::fromUtf16(kRecordsWords));
     setTwipsGeometry(m_box, 240, 450, 9120, 4980);
     m_box->setReadOnly(true);
     m_box->setAcceptRichText(false);
@@ -135,11 +139,12 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
     connect(excel, &QPushButton::clicked, this, [this] { exportSpreadsheet(); });
 
     // The box comes first in the focus order, so that opening the window puts
-    // the focus there and not on "全选".
-    setTabOrder(m_box, m_selectAll);
+    // the focus there and not on "全选"; "朗读校对" sits in the row above the
+    // other buttons.
+    setTabOrder(m_box, m_proofread);
+    setTabOrder(m_proofread, m_selectAll);
     setTabOrder(m_selectAll, copy);
     setTabOrder(copy, excel);
-    setTabOrder(excel, m_proofread);
     m_box->setFocus(Qt::OtherFocusReason);
 }
 
@@ -329,8 +334,7 @@ void RecordViewer::exportSpreadsheet()
 {
     // The records as the file holds them at the moment of the click.
     const Workbook book = recordsWorkbook(readRecords(QString::fromLatin1(kRecordFileName)));
-    if (!m_context.platform.spreadsheet.show(book))
-        m_context.platform.messages.show(QString(), QString::fromUtf16(kNoSpreadsheet));
+    showWorkbook(m_context.platform, book, QString::fromUtf16(kWorkbookName), QString::fromUtf16(kNoSpreadsheet));
 }
 
 } // namespace numbelle::ui
