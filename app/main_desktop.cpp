@@ -1,6 +1,8 @@
 // numbelle: the desktop program.
 
+#include "app/commandline.h"
 #include "app/singleinstance.h"
+#include "common/log.h"
 #include "platform/desktop/desktopplatform.h"
 #include "platform/desktop/desktopshutdown.h"
 #include "shell/folders.h"
@@ -16,6 +18,11 @@
 
 int main(int argc, char **argv)
 {
+    // --help and --version answer before the display, the program folder or a
+    // window is touched.
+    if (const int status = numbelle::answerCommandLine(argc, argv); status >= 0)
+        return status;
+
     QApplication app(argc, argv);
     // The program ends when it says so (exit button, Esc, last window closed
     // after the main window), not when the main window hides in the tray.
@@ -36,8 +43,7 @@ int main(int argc, char **argv)
     case numbelle::SingleInstance::Outcome::First:
         break;
     case numbelle::SingleInstance::Outcome::OtherRaised:
-        std::fprintf(stderr, "numbelle: already running on %s; its window was brought to the front\n",
-                     qPrintable(folder));
+        qCInfo(numbelle::lcNumbelle, "already running on %s; its window was brought to the front", qPrintable(folder));
         return 0;
     case numbelle::SingleInstance::Outcome::OtherNotReached:
         QMessageBox::information(
@@ -82,10 +88,10 @@ int main(int argc, char **argv)
     numbelle::platform::DesktopPlatform::afterFirstPaint(
         program.windows().window(QStringLiteral("countform")), [&desktop] {
             desktop.prepareSound(QString::fromLatin1(numbelle::kSoundFileName));
-            // 48 pixels: the window lists' size. The 256-pixel picture would
-            // hold a quarter of a megabyte for as long as the program runs;
-            // launchers take the installed icon of the desktop entry.
-            QApplication::setWindowIcon(QIcon(QStringLiteral(":/numbelle/numbelle-48.png")));
+            QIcon icon;
+            for (const char *size : {"-48", "-128", ""})
+                icon.addFile(QStringLiteral(":/numbelle/numbelle%1.png").arg(QLatin1String(size)));
+            QApplication::setWindowIcon(icon);
         });
     return app.exec();
 }

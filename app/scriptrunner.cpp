@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,7 +26,11 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <functional>
 
@@ -101,6 +106,11 @@ QStringList workbookLines(const Workbook &book)
                 const QString format = book.numberFormat(int(r) + 1, int(c) + 1);
                 lines.append(name + u'=' + shortestText(*number) +
                              (format.isEmpty() ? QString() : QStringLiteral(" format ") + format));
+            } else if (const Formula *formula = std::get_if<Formula>(&row[c])) {
+                // C7==SUM(C2:C6) value 12.5: the formula as typed in the
+                // spreadsheet, then the value written with it.
+                lines.append(name + QStringLiteral("==") + escapeValue(formula->formula) + QStringLiteral(" value ") +
+                             shortestText(formula->value));
             }
         }
     }
@@ -334,8 +344,15 @@ void ScriptRunner::run(const QString &rawLine)
         needArgs(1);
         key(args[0].text);
     } else if (command == u"click") {
-        needArgs(1);
-        click(args[0].text);
+        if (args.size() == 2) {
+            int lineNumber = 0;
+            if (!parseCount(args[1].text, lineNumber) || lineNumber < 1)
+                throw ScriptError("click: line numbers count from 1");
+            clickLine(args[0].text, lineNumber);
+        } else {
+            needArgs(1);
+            click(args[0].text);
+        }
     } else if (command == u"tick") {
         tick(args);
     } else if (command == u"set") {
@@ -525,6 +542,33 @@ void ScriptRunner::click(const QString &target)
     QCoreApplication::sendEvent(w, &release);
 }
 
+void ScriptRunner::clickLine(const QString &target, int line)
+{
+    auto *edit = qobject_cast<QTextEdit *>(element(target));
+    if (!edit)
+        throw ScriptError("click: a line only of a rich text box: " + target.toStdString());
+    const QTextBlock block = edit->document()->findBlockByNumber(line - 1);
+    if (!block.isValid())
+        throw ScriptError("click: no line " + std::to_string(line) + " in " + target.toStdString());
+    if (!edit->isEnabled())
+        return;
+    // Scrolled into sight as a user would, then a click a little inside the
+    // line's start.
+    const QRectF rect = edit->document()->documentLayout()->blockBoundingRect(block);
+    QScrollBar *bar = edit->verticalScrollBar();
+    const int viewHeight = edit->viewport()->height();
+    if (rect.top() < bar->value() || rect.bottom() > bar->value() + viewHeight)
+        bar->setValue(int(rect.top()));
+    const QPointF point(rect.left() + 4 - edit->horizontalScrollBar()->value(),
+                        rect.center().y() - edit->verticalScrollBar()->value());
+    QWidget *viewport = edit->viewport();
+    const QPointF global = viewport->mapToGlobal(point);
+    QMouseEvent press(QEvent::MouseButtonPress, point, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, point, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &release);
+}
+
 void ScriptRunner::tick(const QList<Word> &args)
 {
     if (args.isEmpty() || args.size() > 2)
@@ -603,6 +647,23 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
     }
     if (p == u"fontsize")
         return shortestText(w->font().pointSizeF());
+    if (p == u"selcolor") {
+        // The colour the program gave the selected text, else the text colour.
+        if (auto *t = qobject_cast<QTextEdit *>(w)) {
+            const QTextCursor cursor = t->textCursor();
+            if (cursor.hasSelection()) {
+                QTextCursor first(t->document());
+                first.setPosition(cursor.selectionStart() + 1);
+                const QTextCharFormat format = first.charFormat();
+                if (format.hasProperty(QTextFormat::ForegroundBrush))
+                    return colourText(format.foreground().color());
+            }
+            return colourText(t->palette().color(QPalette::Text));
+        }
+        if (qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w))
+            return colourText(w->palette().color(QPalette::Text));
+        throw ScriptError("selcolor: not a text box");
+    }
     if (p == u"selection") {
         if (auto *e = qobject_cast<QLineEdit *>(w))
             return e->selectedText();

@@ -48,6 +48,8 @@ private:
     void type(const QString &text);
     void key(const QString &name);
     void click(const QString &target);
+    // A click on line LINE (from 1) of a rich text box.
+    void clickLine(const QString &target, int line);
     void tick(const QList<Word> &args);
 
     QWidget *windowNamed(const QString &name) const;

@@ -320,6 +320,20 @@ QString resultPatternText(double value)
     return QString::fromLatin1(s.c_str());
 }
 
+QString keypadResultText(double value)
+{
+    if (!(std::fabs(value) > 1e-16))
+        return generalText(value);
+    QString text = resultPatternText(value);
+    if (text.startsWith(u'.'))
+        text.prepend(u'0');
+    else if (text.startsWith(u"-."))
+        text.insert(1, u'0');
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
+}
+
 QString shortestText(double value)
 {
     char buf[64];

@@ -56,6 +56,12 @@ bool toInt16(double value, std::int16_t &out);
 // are shown, as in the general text form.
 QString resultPatternText(double value);
 
+// A result as the keypad's equals shows it: the result pattern with a zero
+// before the point of a fraction and without the bare point of a whole number
+// ("4", "0.5", "-0.25", "3.33333333333333"); magnitudes at or below 1e-16 in
+// the general text ("0", "1E-17").
+QString keypadResultText(double value);
+
 // The shortest text that reads back as the same double ("5", "0.1",
 // "0.3333333333333333", "1e+16"), and the same for a single-precision value
 // ("4.41"). For listings of exact values, never for what a window shows.

@@ -1,8 +1,10 @@
 #pragma once
 // A workbook as plain data: one sheet of cells addressed by row and column
-// (both counted from 1), each cell a text or a number (a number may carry a
-// number format such as "0.00"), and the widths set for some columns. The program fills one and hands it to the
-// platform's spreadsheet facility; nothing here knows about any file format.
+// (both counted from 1), each cell a text, a number (a number may carry a
+// number format such as "0.00") or a formula with the value it has when the
+// workbook is written, and the widths set for some columns. The program fills
+// one and hands it to the platform's spreadsheet facility; nothing here knows
+// about any file format.
 
 #include <QString>
 #include <map>
@@ -12,10 +14,19 @@
 
 namespace numbelle {
 
+// A formula cell: the formula in the spreadsheet's own notation without its
+// leading "=" ("SUM(C2:C9)"), and its value as the program computed it, which
+// the file carries so that a reader that does not calculate shows it too.
+struct Formula {
+    QString formula;
+    double value = 0;
+    bool operator==(const Formula &) const = default;
+};
+
 struct Workbook {
-    // An empty cell, a text cell (kept exactly as given, "00123" included) or a
-    // number cell.
-    using Cell = std::variant<std::monostate, QString, double>;
+    // An empty cell, a text cell (kept exactly as given, "00123" included), a
+    // number cell or a formula cell.
+    using Cell = std::variant<std::monostate, QString, double, Formula>;
 
     // rows[r - 1][c - 1] is the cell at row r, column c; rows may be shorter
     // than the widest one.
@@ -38,6 +49,11 @@ struct Workbook {
             numberFormats.erase({row, column});
         else
             numberFormats[{row, column}] = format;
+    }
+    void setFormula(int row, int column, const QString &formula, double value)
+    {
+        at(row, column) = Formula{formula, value};
+        numberFormats.erase({row, column});
     }
     void setColumnWidth(int column, double width) { columnWidths[column] = width; }
 

@@ -7,10 +7,13 @@
 #include "common/numtext.h"
 #include "engine/calculatortext.h"
 #include "engine/expression.h"
+#include "records/batch.h"
 #include "records/recordstore.h"
 #include "speech/speaker.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace numbelle {
 
@@ -266,6 +269,34 @@ void Calculator::equalsEntry()
     m_startNewNumber = kFalse;
     speak(SpeakEquals);
     m_operand = 0;
+    // An identity number typed in full is stored as typed; a wrong check
+    // character is shown and, once the equals word is over, sounded.
+    if (recordKind(m_view.label1) == RecordKind::WrongCheckCharacter) {
+        m_view.label6 += QString::fromUtf16(kWrongCheckCaption);
+        if (m_state.voiceOn != kFalse)
+            warnAfter(m_speaker.clipLength(SpeakEquals), SpeakWarning);
+    }
+}
+
+void Calculator::warnAfter(int intervalMs, int word)
+{
+    m_warningWord = word;
+    m_view.timer3Interval = std::max(1, intervalMs);
+    m_view.timer3Enabled = true;
+    ++m_view.timer3Generation;
+}
+
+void Calculator::timer3Tick()
+{
+    // Keys do not stop the warning: it is heard even when the next number is
+    // already being typed.
+    m_view.timer3Enabled = false;
+    const int word = std::exchange(m_warningWord, 0);
+    if (word == 0)
+        return;
+    speak(word);
+    if (word == SpeakWarning)
+        warnAfter(m_speaker.clipLength(SpeakWarning), SpeakCheckError);
 }
 
 bool Calculator::equalsExpression()

@@ -29,6 +29,12 @@ struct CountformView {
     QString label11; // decimal places button
     double label1FontSize = 16;
     bool timer1Enabled = false; // result read-out running
+    // Timer3: the warning after a stored identity number whose check
+    // character is wrong, timed so that no clip cuts off another. A new
+    // timerGeneration asks for the interval to be counted afresh from now.
+    bool timer3Enabled = false;
+    int timer3Interval = 0;
+    int timer3Generation = 0;
 };
 
 // Requests the calculator makes of the window around it.
@@ -106,6 +112,9 @@ public:
 
     // One tick of the result read-out timer.
     void timer1Tick();
+    // One tick of the check-character warning (Timer3): the warning tone once
+    // the equals word is over, then "校验码错误" once the tone is.
+    void timer3Tick();
 
     // Unary keys and the capitals key.
     void signChange();
@@ -158,6 +167,8 @@ private:
 
     void speak(int code);
     void stopTimer1() { m_view.timer1Enabled = false; }
+    // Speaks `word` on Timer3 after intervalMs.
+    void warnAfter(int intervalMs, int word);
     void startReadOut() { m_view.timer1Enabled = true; }
     double displayValue() const;
     // The number on the display as an operand; nothing (and the overflow
@@ -188,6 +199,8 @@ private:
     // MR showed the memory as the operand of the waiting operator: the next
     // operator applies it although no digit was typed.
     bool m_operandRecalled = false;
+    // The word the check-character warning speaks at the next Timer3 tick.
+    int m_warningWord = 0;
 };
 
 // Evaluation text of an expression display: line breaks dropped, "×" as "*" and

@@ -17,6 +17,9 @@ inline constexpr char16_t kModeExpression[] = u"表达式";
 inline constexpr char16_t kRecordCountCaption[] = u"当前记录数";
 inline constexpr char16_t kNewIdCaption[] = u"新身份证号";
 inline constexpr char16_t kOldIdLengthError[] = u"旧号码位数错";
+// After the record count in entry mode: the identity number just stored has a
+// wrong check character.
+inline constexpr char16_t kWrongCheckCaption[] = u" 校验码错误";
 inline constexpr double kCalculateFontSize = 26.25;
 inline constexpr double kTextFontSize = 16;
 inline constexpr qsizetype kWrapColumn = 32;

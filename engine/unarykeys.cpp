@@ -3,6 +3,7 @@
 #include "calculator.h"
 
 #include "capitals/capitalamount.h"
+#include "common/identitynumber.h"
 #include "common/numtext.h"
 #include "engine/calculatortext.h"
 #include "engine/expression.h"
@@ -17,22 +18,10 @@ using namespace calc;
 
 QString IDCode(const QString &sCode15)
 {
-    static constexpr int kWeights[17] = {7, 9, 10, 5, 8, 4, 2, 1, 6, 3, 7, 9, 10, 5, 8, 4, 2};
     const QString body = sCode15.left(6) + QStringLiteral("19") + sCode15.right(9);
-    int sum = 0;
-    for (int i = 0; i < 17 && i < body.size(); ++i)
-        sum += body[i].digitValue() * kWeights[i];
-    const int r = sum % 11;
-    QChar check;
-    if (r == 0)
-        check = u'1';
-    else if (r == 1)
-        check = u'0';
-    else if (r == 2)
-        check = u'X';
-    else
-        check = QChar(u'0' + (12 - r));
-    return body + check;
+    // The key converts only 15 digits; any other text gets no check character.
+    const auto check = identityCheckCharacter(body);
+    return check ? body + *check : body;
 }
 
 // ---------------------------------------------------------------------------

@@ -17,14 +17,17 @@
 
 namespace numbelle::platform {
 
-// One clip of the sound file, named by its speech code and voice ('f' or 'm').
+// One clip of a sound file, named by its speech code and voice ('f' or 'm').
 // Without a range the device plays on from where it stands to the file's end.
+// The clip comes from the file opened, or from the file named (the second
+// sound file of the extra words); a device keeps each file once it has read it.
 struct Clip {
     int code = 0;
     char voice = 'f';
     bool hasRange = false;
     int fromMs = 0;
     int toMs = 0;
+    QString file; // empty: the file opened
 };
 
 class Sound {
@@ -79,6 +82,11 @@ public:
     // Hands a file to the desktop to open in its application (a workbook in the
     // user's spreadsheet program). False when no application could be started.
     virtual bool openFile(const QString &path) = 0;
+    // Whether the desktop has an application for files of the kind of
+    // `fileName` (by its type: "x.xlsx" asks for workbooks), as its file-type
+    // defaults and installed applications say. Handing a file over succeeds
+    // even where nothing can open it, so an export asks this first.
+    virtual bool canOpen(const QString &fileName) = 0;
 };
 
 class Tray {
@@ -127,6 +135,10 @@ public:
     // Writes the workbook and hands it to the user's spreadsheet application;
     // false when that fails.
     virtual bool show(const Workbook &workbook) = 0;
+    // Writes the workbook as an .xlsx file at `path`, a place the user chose,
+    // replacing a file there only once the new one is complete; nothing is
+    // opened. False when it cannot be written (an old file there stays).
+    virtual bool save(const Workbook &workbook, const QString &path) = 0;
 };
 
 // Printing on A4 paper. A print job places its texts by measurements asked of

@@ -80,11 +80,15 @@ std::int64_t countRecords(const QString &path)
     return count + (lineHasContent ? 1 : 0);
 }
 
-QList<Record> parseRecords(const QByteArray &bytes)
+QList<Record> parseRecords(const QByteArray &bytes) { return parseRecordText(fromGbk(bytes)); }
+
+QList<Record> parseRecordText(const QString &text)
 {
     QList<Record> records;
-    const QString text = fromGbk(bytes);
+    qsizetype lineStart = 0;
     for (QStringView line : QStringView(text).split(u'\n')) {
+        const qsizetype start = lineStart;
+        lineStart += line.size() + 1;
         bool isRecord = false;
         for (QChar c : line)
             isRecord = isRecord || !(c == u' ' || c == u'\t' || c == u'\r');
@@ -93,6 +97,8 @@ QList<Record> parseRecords(const QByteArray &bytes)
         if (line.endsWith(u'\r'))
             line.chop(1);
         Record r;
+        r.lineStart = start;
+        r.lineEnd = start + line.size();
         qsizetype pos = 0;
         while (pos < line.size() && (line[pos] == u' ' || line[pos] == u'\t'))
             ++pos;

@@ -31,14 +31,20 @@ std::int64_t countRecordLines(QByteArrayView bytes);
 std::int64_t countRecords(const QString &path);
 
 // One record read back: the number item and the text item, by the list-input
-// rules (the text ends at the line end; a comma inside it is kept).
+// rules (the text ends at the line end; a comma inside it is kept), and where
+// its line lies in the file's text: from lineStart up to lineEnd, its line
+// end (CR LF or LF) left out.
 struct Record {
     std::int64_t number = 0;
     QString text;
+    qsizetype lineStart = 0;
+    qsizetype lineEnd = 0;
 };
 
 // The records in bytes of the file, in file order: one for each record line.
 QList<Record> parseRecords(const QByteArray &bytes);
+// The same for the file's text, decoded.
+QList<Record> parseRecordText(const QString &text);
 
 // All records of the file at path, in file order.
 QList<Record> readRecords(const QString &path);

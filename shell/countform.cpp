@@ -2,6 +2,7 @@
 
 #include "common/textfile.h"
 #include "shutdown/schedule.h"
+#include "uikit/accessibility.h"
 #include "uikit/palette.h"
 #include "uikit/widgets.h"
 
@@ -34,8 +35,11 @@ struct KeyPlace {
     int left, top, width, height;
 };
 
-// Keypad: six columns of 950 twips from x 480, six rows of 750 from y 2460.
-constexpr int kColumn = 950, kRow = 750, kPadLeft = 480, kPadTop = 2460, kKeyWidth = 870, kKeyHeight = 660;
+// Keypad: six columns of 950 twips from x 480, six rows of 710 from y 2760. It
+// starts below the simple size mode's bottom edge (2645), so that mode ends on
+// the face under the display and never on a cut-off row of keys; the face
+// picture's keypad plate lies under these places.
+constexpr int kColumn = 950, kRow = 710, kPadLeft = 480, kPadTop = 2760, kKeyWidth = 870, kKeyHeight = 630;
 constexpr KeyPlace pad(Key key, int col, int row, int cols = 1, int rows = 1)
 {
     return {key, kPadLeft + col * kColumn, kPadTop + row * kRow, kKeyWidth + (cols - 1) * kColumn,
@@ -206,6 +210,34 @@ void setBackground(QWidget *widget, const QColor &colour)
     widget->setPalette(p);
 }
 
+// What assistive technology calls the labels and pictures of the face, and
+// the keys whose caption is a symbol, in words.
+constexpr char16_t kTrayTip[] = u"单击把计算器放入系统托盘";
+constexpr char16_t kDisplayWords[] = u"显示屏";
+constexpr char16_t kModeWords[] = u"模式";
+constexpr char16_t kModeHelp[] = u"单击切换计算、表达式、录入模式";
+constexpr char16_t kDecimalsWords[] = u"小数位数";
+constexpr char16_t kDecimalsHelp[] = u"单击改变计算结果保留的小数位数";
+constexpr char16_t kMemoryWords[] = u"存储标记";
+constexpr char16_t kOperatorWords[] = u"运算符";
+constexpr char16_t kCaptionWords[] = u"提示";
+constexpr char16_t kMessageWords[] = u"提示信息";
+constexpr char16_t kClockWords[] = u"自动关机";
+
+struct KeyWords {
+    Key key;
+    const char16_t *words;
+};
+constexpr KeyWords kKeyWords[] = {
+    {Key::Point, u"小数点"},      {Key::Add, u"加"},
+    {Key::Subtract, u"减"},       {Key::Multiply, u"乘"},
+    {Key::Divide, u"除"},         {Key::SignChange, u"改变正负号"},
+    {Key::SquareRoot, u"开平方"}, {Key::TimesHundred, u"乘以100"},
+    {Key::Reciprocal, u"取倒数"}, {Key::Backspace, u"退格"},
+    {Key::Equals, u"等于"},       {Key::SpeechSwitch, u"语音开关"},
+    {Key::Settings, u"设置"},
+};
+
 const QColor kTrayActive(255, 128, 0);
 const QColor kTrayInactive(255, 224, 192);
 
@@ -214,17 +246,25 @@ const QColor kTrayInactive(255, 224, 192);
 countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent), m_calculator(calculator)
 {
     setObjectName(QStringLiteral("countform"));
+    installAccessibility();
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setWindowTitle(QStringLiteral("Numbelle"));
     setTwipsGeometry(this, 0, 0, kFullWidth, kFullHeight);
     // The built-in face: kept whenever no skin picture is set or it fails. It
-    // is decoded when first painted, so a skin picture set at start-up takes
-    // its place without it ever being decoded.
+    // is decoded when first painted (its larger rendition only on a screen
+    // that shows it), so a skin picture set at start-up takes its place
+    // without it ever being decoded.
     setSkin(QPixmap(), QString::fromLatin1(kBuiltInSkin));
     buildFace();
     m_timer1 = new WindowTimer(QStringLiteral("Timer1"), 430, this);
     connect(m_timer1, &WindowTimer::timeout, this, [this] {
         m_calculator.timer1Tick();
+        render();
+    });
+    m_timer3 = new WindowTimer(QStringLiteral("Timer3"), 1, this);
+    m_timer3->setPrecise(true);
+    connect(m_timer3, &WindowTimer::timeout, this, [this] {
+        m_calculator.timer3Tick();
         render();
     });
     m_timer2 = new WindowTimer(QStringLiteral("Timer2"), 200, this);
@@ -247,6 +287,23 @@ void countform::buildFace()
         label->setFont(small);
         m_labels[p.number] = label;
     }
+    // What a screen reader says of them.
+    makeReadout(m_labels[1], QString::fromUtf16(kDisplayWords));
+    makeButton(static_cast<ClickLabel *>(m_labels[4]), QString::fromUtf16(kModeWords));
+    m_labels[4]->setAccessibleDescription(QString::fromUtf16(kModeHelp));
+    makeButton(static_cast<ClickLabel *>(m_labels[11]), QString::fromUtf16(kDecimalsWords));
+    m_labels[11]->setAccessibleDescription(QString::fromUtf16(kDecimalsHelp));
+    makeReadout(m_labels[7], QString::fromUtf16(kMemoryWords));
+    makeReadout(m_labels[9], QString::fromUtf16(kOperatorWords));
+    makeReadout(m_labels[5], QString::fromUtf16(kCaptionWords));
+    makeReadout(m_labels[6], QString::fromUtf16(kMessageWords));
+    for (int n : {2, 8}) {
+        makeButton(static_cast<ClickLabel *>(m_labels[n]), QString());
+        m_labels[n]->setAccessibleDescription(QString::fromUtf16(kTrayTip));
+    }
+    makeDecoration(m_labels[3]);
+    makeDecoration(m_labels[10]);
+
     QLabel *display = m_labels[1];
     display->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     display->setToolTip(QStringLiteral("单击窗口对计算器窗体进行缩放"));
@@ -274,7 +331,8 @@ void countform::buildFace()
 
     auto *tray = new ClickLabel(this);
     tray->setObjectName(QStringLiteral("Picture1"));
-    tray->setToolTip(QStringLiteral("单击把计算器放入系统托盘"));
+    tray->setToolTip(QString::fromUtf16(kTrayTip));
+    makeButton(tray, QString::fromUtf16(kTrayTip));
     setTwipsGeometry(tray, 240, 210, 360, 360);
     tray->setAutoFillBackground(true);
     tray->setFrameShape(QFrame::Box);
@@ -286,6 +344,7 @@ void countform::buildFace()
     auto *clock = new ClockFace(this);
     clock->setObjectName(QStringLiteral("Image1"));
     setTwipsGeometry(clock, kClockLeft, kClockTop, kClockSize, kClockSize);
+    makeButton(clock, QString::fromUtf16(kClockWords));
     m_clock = clock;
     connect(clock, &ClickLabel::clicked, this, &countform::clockClicked);
 
@@ -306,7 +365,7 @@ void countform::buildFace()
     keypadStyle->setParent(this);
     QFont keyFont = font();
     keyFont.setPointSizeF(13);
-    auto makeButton = [&](const KeyPlace &p, const QFont &f) {
+    auto makeKey = [&](const KeyPlace &p, const QFont &f) {
         const KeySpec &key = keySpec(p.key);
         auto *b = new QPushButton(this);
         b->setStyle(keypadStyle);
@@ -334,14 +393,35 @@ void countform::buildFace()
         return "function";
     };
     for (const KeyPlace &p : kKeypad) {
-        QPushButton *b = makeButton(p, keyFont);
+        QPushButton *b = makeKey(p, keyFont);
         b->setProperty("keyClass", keyClass(p.key));
     }
     QFont smallKey = font();
     smallKey.setPointSizeF(10);
     for (const KeyPlace &p : kSmallButtons) {
-        QPushButton *b = makeButton(p, smallKey);
+        QPushButton *b = makeKey(p, smallKey);
         b->setProperty("keyClass", "small");
+    }
+    // Keys whose caption is a symbol are described in words (the others'
+    // tool tips describe them); the voice button, a picture, is named.
+    for (const KeyWords &k : kKeyWords) {
+        QPushButton *b = m_buttons[k.key];
+        if (b->text().isEmpty())
+            b->setAccessibleName(QString::fromUtf16(k.words));
+        else if (b->toolTip().isEmpty())
+            b->setAccessibleDescription(QString::fromUtf16(k.words));
+    }
+    // Tab goes as the eye reads: the small buttons along the top, then the
+    // keypad row by row.
+    QWidget *previous = nullptr;
+    for (const KeyPlace *places : {std::data(kSmallButtons), std::data(kKeypad)}) {
+        const size_t count = places == std::data(kSmallButtons) ? std::size(kSmallButtons) : std::size(kKeypad);
+        for (size_t i = 0; i < count; ++i) {
+            QWidget *b = m_buttons[places[i].key];
+            if (previous)
+                setTabOrder(previous, b);
+            previous = b;
+        }
     }
 
     // Frame and clock lines.
@@ -419,6 +499,13 @@ void countform::render()
     }
     m_labels[1]->setWordWrap(v.label1.contains(u'\n'));
     m_timer1->setEnabled(v.timer1Enabled);
+    if (v.timer3Generation != m_timer3Generation) {
+        // Timed afresh from now.
+        m_timer3Generation = v.timer3Generation;
+        m_timer3->setEnabled(false);
+        m_timer3->setInterval(v.timer3Interval);
+    }
+    m_timer3->setEnabled(v.timer3Enabled);
 }
 
 void countform::setColours(int fontColorIndex, int displayColorIndex)
@@ -434,9 +521,12 @@ void countform::setColours(int fontColorIndex, int displayColorIndex)
     }
 }
 
-void countform::setSkin(const QPixmap &picture, const QString &source)
+void countform::setSkin(const QPixmap &picture, const QString &source, const QPixmap &larger, const QString &largerPath)
 {
     m_skin = picture;
+    m_skinLarger = larger;
+    m_skinLarger.setDevicePixelRatio(2);
+    m_skinLargerPath = largerPath;
     setProperty("picture", source);
     update();
 }
@@ -447,18 +537,19 @@ bool countform::setSkinPicture(const QString &path)
         setSkin(QPixmap(), QStringLiteral("<none>"));
         return true;
     }
-    const QPixmap picture = loadPicture(localPath(path));
+    QPixmap larger;
+    const QPixmap picture = loadPicture(localPath(path), &larger);
     if (picture.isNull())
         return false;
-    setSkin(picture, path);
+    setSkin(picture, path, larger);
     return true;
 }
 
-bool countform::setSkinPicture(const QString &path, QImage decoded)
+bool countform::setSkinPicture(const QString &path, DecodedPicture decoded)
 {
-    if (decoded.isNull())
+    if (decoded.image.isNull())
         return false;
-    setSkin(QPixmap::fromImage(std::move(decoded)), path);
+    setSkin(QPixmap::fromImage(std::move(decoded.image)), path, QPixmap(), decoded.largerPath);
     return true;
 }
 
@@ -473,13 +564,19 @@ void countform::setWindowsOpacity(int alpha) { emit opacityRequested(alpha); }
 void countform::setSpeakerPicture(bool on)
 {
     QPushButton *b = button(Key::SpeechSwitch);
-    const QPixmap picture = loadPicture(on ? QStringLiteral("计算器sound开.bmp") : QStringLiteral("计算器sound关.bmp"));
+    QPixmap larger;
+    const QPixmap picture =
+        loadPicture(on ? QStringLiteral("计算器sound开.bmp") : QStringLiteral("计算器sound关.bmp"), &larger);
     if (picture.isNull()) {
         b->setIcon(QIcon());
         b->setText(on ? QStringLiteral("音") : QStringLiteral("静"));
     } else {
         b->setText(QString());
-        b->setIcon(QIcon(picture));
+        QIcon icon(picture);
+        // On a high-dpi screen the icon takes the larger rendition.
+        if (!larger.isNull())
+            icon.addPixmap(larger);
+        b->setIcon(icon);
         b->setIconSize(b->size() - QSize(6, 6));
     }
 }
@@ -599,10 +696,25 @@ bool countform::eventFilter(QObject *watched, QEvent *event)
 void countform::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    if (m_skin.isNull() && skinSource() == QLatin1StringView(kBuiltInSkin))
+    const double ratio = devicePixelRatioF();
+    if (m_skin.isNull() && skinSource() == QLatin1StringView(kBuiltInSkin)) {
         m_skin = QPixmap(QStringLiteral(":/numbelle/countface107.jpg"));
+        m_skinLargerPath = QStringLiteral(":/numbelle/countface107@2x.jpg");
+    }
+    // The larger rendition is decoded the first time a screen with more
+    // device pixels to a pixel shows the face.
+    if (ratio > 1.0 && m_skinLarger.isNull() && !m_skinLargerPath.isEmpty()) {
+        m_skinLarger = QPixmap(m_skinLargerPath);
+        m_skinLarger.setDevicePixelRatio(2);
+        m_skinLargerPath.clear();
+    }
     if (!m_skin.isNull()) {
-        painter.drawPixmap(0, 0, m_skin);
+        // On a screen with more device pixels to a pixel the face is drawn
+        // from its larger rendition when it has one; any picture is scaled
+        // smoothly there rather than in blocks.
+        if (ratio != 1.0)
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(0, 0, ratio > 1.0 && !m_skinLarger.isNull() ? m_skinLarger : m_skin);
         return;
     }
     QLinearGradient g(0, 0, 0, height());

@@ -5,6 +5,7 @@
 // key before the focused button, as the keyboard handling needs.
 
 #include "engine/calculator.h"
+#include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
 
 #include <QLabel>
@@ -37,11 +38,12 @@ public:
     bool setSkinPicture(const QString &path) override;
     // The skin picture at path, decoded already (see decodePicture); false,
     // changing nothing, when it is a null image.
-    bool setSkinPicture(const QString &path, QImage decoded);
+    bool setSkinPicture(const QString &path, DecodedPicture decoded);
     void showDecimalPlaces() override;
     void setWindowsOpacity(int alpha) override;
 
-    // Shows the calculator's view on the labels and runs or stops Timer1.
+    // Shows the calculator's view on the labels and runs or stops Timer1 and
+    // Timer3.
     void render();
 
     QPushButton *button(Key key) const;
@@ -84,7 +86,10 @@ protected:
 
 private:
     void buildFace();
-    void setSkin(const QPixmap &picture, const QString &source);
+    // The face; its larger rendition given, or where to find it when a screen
+    // first needs it.
+    void setSkin(const QPixmap &picture, const QString &source, const QPixmap &larger = QPixmap(),
+                 const QString &largerPath = QString());
     bool previewKey(QKeyEvent *event);
 
     Calculator &m_calculator;
@@ -96,8 +101,12 @@ private:
     WindowTimer *m_timer1 = nullptr;
     WindowTimer *m_timer2 = nullptr;
     WindowTimer *m_timerT = nullptr; // the shutdown clock, once a second
+    WindowTimer *m_timer3 = nullptr; // the warning of a wrong check character
+    int m_timer3Generation = 0;
     std::optional<QPoint> m_dragOffset;
     QPixmap m_skin;
+    QPixmap m_skinLarger;     // the same face at twice the size, when there is one
+    QString m_skinLargerPath; // where it is, until it is decoded
 };
 
 } // namespace numbelle::ui

@@ -24,6 +24,18 @@ QStringList defaultFiles()
 
 namespace {
 
+// The SHA-256 of every face picture countface107.jpg the program shipped
+// before the one it installs now. A program folder still holding one of them
+// gets the installed face: the keypad moved, and an older face would show
+// its plate behind the wrong places.
+QList<QByteArray> shippedFacePictureHashes()
+{
+    return {
+        // The first face: keypad rows of 750 twips from 2460.
+        QByteArrayLiteral("241733624f3d06e57d9a9c5fa10acc13aecc1f2ec38bf16d0f5e1a58e932971f"),
+    };
+}
+
 bool isWritableFolder(const QString &path)
 {
     const QFileInfo info(path);
@@ -36,6 +48,11 @@ void seed(const QString &folder, const QString &from)
     // A sound file an earlier version put there gives way to the installed one.
     const QString sound = u'/' + QLatin1StringView(kSoundFileName);
     refreshShippedFile(folder + sound, from + sound, shippedSoundFileHashes());
+    const QString words = u'/' + QLatin1StringView(kWordsFileName);
+    refreshShippedFile(folder + words, from + words, shippedWordsFileHashes());
+    // So does a face picture an earlier version put there.
+    const QString face = QStringLiteral("/countface107.jpg");
+    refreshShippedFile(folder + face, from + face, shippedFacePictureHashes());
     for (const QString &name : defaultFiles()) {
         const QString target = folder + u'/' + name;
         const QString source = from + u'/' + name;

@@ -17,6 +17,7 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window)
 
     auto *text = new QTextBrowser(this);
     text->setObjectName(QStringLiteral("RichTextBox1"));
+    text->setAccessibleName(QStringLiteral("使用说明"));
     setTwipsGeometry(text, 120, 120, 8160, 6900);
     QFile manual(QStringLiteral(":/numbelle/manual.html"));
     if (manual.open(QIODevice::ReadOnly))

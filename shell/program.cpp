@@ -6,6 +6,7 @@
 #include "loan/ui/loanwindow.h"
 #include "records/ui/clearrecords.h"
 #include "records/ui/recordviewer.h"
+#include "securities/ui/form6.h"
 #include "shell/countform.h"
 #include "shell/manualform.h"
 #include "shell/settingsform.h"
@@ -47,7 +48,7 @@ void Program::start()
     // further down, in the order of the start-up).
     m_settingsDamaged =
         readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings) == SettingsFileState::Damaged;
-    std::future<QImage> face;
+    std::future<DecodedPicture> face;
     if (!m_state.settings.skinPath.isEmpty())
         face = decodePicture(localPath(m_state.settings.skinPath));
 
@@ -225,7 +226,7 @@ void Program::perform(Action action)
         showLoanWindow(*m_context);
         break;
     case Action::Securities:
-        // These windows come with their own subsystems.
+        showSecurities(*m_context);
         break;
     }
 }

@@ -205,6 +205,15 @@ Form4::Form4(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
     label(frame3, "Label5", u"100%", 7440, 2430, 720);
     auto *shutdown = button(frame3, "Command5", u"自动关机", 180, 2970, 1500, 420);
 
+    // Each box, list and the slider is named by its label (not by the frame
+    // around it).
+    const std::pair<const char *, QWidget *> buddies[] = {
+        {"Label1", m_salaryDeduction}, {"Label6", m_labourDeduction}, {"Label11", m_fontColour},
+        {"Label12", m_displayColour},  {"Label3", m_opacity},
+    };
+    for (const auto &[name, widget] : buddies)
+        findChild<QLabel *>(QLatin1String(name))->setBuddy(widget);
+
     auto *ok = button(this, "Command1", u"确定", 5880, 6780, 1350, 450);
     auto *cancel = button(this, "Command2", u"取消", 7440, 6780, 1350, 450);
 

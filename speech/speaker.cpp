@@ -24,6 +24,23 @@ constexpr ClipRow kClips[] = {
     {29, {14066, 14602}, {32197, 32643}},
 };
 
+// The words of checking a batch of records, in the second sound file. Each
+// range holds its whole word at espeak-ng's speaking rate, with room to spare.
+constexpr ClipRow kWordClips[] = {
+    {SpeakOrdinal, {40, 280}, {4000, 4240}},       {SpeakItems, {320, 700}, {4280, 4660}},
+    {SpeakTotal, {740, 1320}, {4700, 5280}},       {SpeakLetterX, {1360, 2020}, {5320, 5980}},
+    {SpeakCheckError, {2060, 3320}, {6020, 7280}}, {SpeakWarning, {3360, 3720}, {7320, 7680}},
+};
+
+std::optional<ClipRange> rangeIn(const auto &table, int code, char voice)
+{
+    for (const ClipRow &row : table) {
+        if (row.code == code)
+            return voice == 'm' ? row.male : row.female;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 QList<QByteArray> shippedSoundFileHashes()
@@ -36,14 +53,25 @@ QList<QByteArray> shippedSoundFileHashes()
     };
 }
 
-std::optional<ClipRange> clipRange(int code, char voice)
+QList<QByteArray> shippedWordsFileHashes()
 {
-    for (const ClipRow &row : kClips) {
-        if (row.code == code)
-            return voice == 'm' ? row.male : row.female;
-    }
-    return std::nullopt;
+    return {
+        // The first one: 第, 条, 合计, X, 校验码错误 and the warning tone.
+        QByteArrayLiteral("0ccd3b48c6ae4e385cf4ff75813370718063714e36e47e18a2b8d6f984dc6a12"),
+    };
 }
+
+std::optional<ClipRange> clipRange(int code, char voice) { return rangeIn(kClips, code, voice); }
+
+std::optional<ClipRange> wordClipRange(int code, char voice) { return rangeIn(kWordClips, code, voice); }
+
+int clipLengthMs(int code, char voice)
+{
+    const auto range = code >= kFirstWordCode ? wordClipRange(code, voice) : clipRange(code, voice);
+    return range ? range->toMs - range->fromMs : 0;
+}
+
+char Speaker::voice() const { return m_state.settings.voiceChoice == 1 ? 'm' : 'f'; }
 
 void Speaker::speak(int code)
 {
@@ -51,12 +79,17 @@ void Speaker::speak(int code)
         return;
     // The voice is read on every call, so a change in the settings applies to
     // the very next word.
-    const char voice = m_state.settings.voiceChoice == 1 ? 'm' : 'f';
+    const char column = voice();
     m_sound.open(QString::fromLatin1(kSoundFileName));
     platform::Clip clip;
     clip.code = code;
-    clip.voice = voice;
-    if (const auto range = clipRange(code, voice)) {
+    clip.voice = column;
+    auto range = clipRange(code, column);
+    if (const auto word = wordClipRange(code, column)) {
+        range = word;
+        clip.file = QString::fromLatin1(kWordsFileName);
+    }
+    if (range) {
         clip.hasRange = true;
         clip.fromMs = range->fromMs;
         clip.toMs = range->toMs;

@@ -1,8 +1,10 @@
 #pragma once
 // The speech routine: plays the clip of one word, chosen by its speech code and
-// the voice setting, from the single sound file "dansheng109.wav". It never
-// queues and never waits: a new word cuts off the one still sounding, so callers
-// that want a sequence space their calls (the result read-out uses a timer).
+// the voice setting, from the sound file "dansheng109.wav", and the words of
+// checking a batch of records (codes from 100 up) from the second sound file
+// "numbelle-words.wav". It never queues and never waits: a new word cuts off
+// the one still sounding, so callers that want a sequence space their calls by
+// a timer (the result read-out; proofreading, paced by the clips' lengths).
 
 #include "common/programstate.h"
 #include "platform/platform.h"
@@ -16,6 +18,7 @@
 namespace numbelle {
 
 inline constexpr char kSoundFileName[] = "dansheng109.wav";
+inline constexpr char kWordsFileName[] = "numbelle-words.wav";
 
 // The SHA-256 (lower-case hex) of every sound file the program has shipped,
 // the current one included. A copy in the program folder that is one of them
@@ -23,6 +26,8 @@ inline constexpr char kSoundFileName[] = "dansheng109.wav";
 // hash of each new resources/dansheng109.wav here; the sound file test checks
 // that the current one is listed.
 QList<QByteArray> shippedSoundFileHashes();
+// The same for resources/numbelle-words.wav, the second sound file.
+QList<QByteArray> shippedWordsFileHashes();
 
 // Speech codes of the words.
 enum SpeechCode : int {
@@ -43,7 +48,16 @@ enum SpeechCode : int {
     SpeakSquareRoot = 26,
     SpeakReciprocal = 27,
     SpeakTax = 29,
+    // The words of the second sound file.
+    SpeakOrdinal = 100,    // 第
+    SpeakItems = 101,      // 条
+    SpeakTotal = 102,      // 合计
+    SpeakLetterX = 103,    // the letter X of an identity number
+    SpeakCheckError = 104, // 校验码错误
+    SpeakWarning = 105,    // a short warning tone
 };
+inline constexpr int kFirstWordCode = SpeakOrdinal;
+inline constexpr int kLastWordCode = SpeakWarning;
 
 struct ClipRange {
     int fromMs;
@@ -53,6 +67,14 @@ struct ClipRange {
 // The millisecond range of a code in the female (voice 'f') or male ('m') column;
 // nothing for the codes without a clip (10, 11 and anything outside 0..29).
 std::optional<ClipRange> clipRange(int code, char voice);
+
+// The millisecond range of a word of the second sound file (codes 100 to 105)
+// in the female or male column; nothing for any other code.
+std::optional<ClipRange> wordClipRange(int code, char voice);
+
+// How long the clip of a code plays, in milliseconds: the length of its range
+// in either file; 0 for a code without one.
+int clipLengthMs(int code, char voice);
 
 class Speaker {
 public:
@@ -71,6 +93,11 @@ public:
 
     // Speaks one word. Does nothing while speech is off.
     void speak(int code);
+
+    // The voice column the settings choose now: 'm' or 'f'.
+    char voice() const;
+    // How long the clip of a code plays in that voice (see clipLengthMs).
+    int clipLength(int code) const { return clipLengthMs(code, voice()); }
 
     // Closes the sound device at exit when speech is on.
     void closeDevice();

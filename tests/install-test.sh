@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The installed program starts from any directory: it prepares its per-user
-# program folder from the installed defaults and runs there.  A sound file
-# left there by an earlier version is replaced by the installed one; a sound
-# file of the user's own is kept.
+# program folder from the installed defaults and runs there.  A sound file or
+# face picture left there by an earlier version is replaced by the installed
+# one; a sound file of the user's own is kept.
 set -euo pipefail
 build=$1
 source=$2
@@ -78,16 +78,18 @@ start_on "$own"
 cmp "$own/mine.wav" "$own/numbelle/dansheng109.wav"
 echo "a sound file of the user's own was kept"
 
-# An earlier shipped sound file, from the history when there is one.
-mkdir -p "$older/numbelle"
-for commit in $(git -C "$source" log --format=%H -- resources/dansheng109.wav 2>/dev/null); do
-  git -C "$source" show "$commit:resources/dansheng109.wav" >"$older/numbelle/dansheng109.wav" 2>/dev/null || continue
-  cmp -s "$older/numbelle/dansheng109.wav" "$prefix/share/numbelle/dansheng109.wav" || break
+# Every earlier shipped sound file and face picture, from the history when
+# there is one, gives way to the installed one.
+for file in dansheng109.wav countface107.jpg; do
+  checked=0
+  for commit in $(git -C "$source" log --format=%H -- "resources/$file" 2>/dev/null); do
+    rm -rf "$older/numbelle"
+    mkdir -p "$older/numbelle"
+    git -C "$source" show "$commit:resources/$file" >"$older/numbelle/$file" 2>/dev/null || continue
+    cmp -s "$older/numbelle/$file" "$prefix/share/numbelle/$file" && continue
+    start_on "$older"
+    cmp "$prefix/share/numbelle/$file" "$older/numbelle/$file" || { echo "$file of $commit was not replaced"; exit 1; }
+    checked=$((checked + 1))
+  done
+  echo "$checked earlier shipped $file replaced"
 done
-if [ -s "$older/numbelle/dansheng109.wav" ] && ! cmp -s "$older/numbelle/dansheng109.wav" "$prefix/share/numbelle/dansheng109.wav"; then
-  start_on "$older"
-  cmp "$prefix/share/numbelle/dansheng109.wav" "$older/numbelle/dansheng109.wav"
-  echo "an earlier shipped sound file ($commit) was replaced"
-else
-  echo "no earlier sound file in the history; replacement not checked"
-fi

@@ -19,7 +19,8 @@ awk -v n="$count" 'BEGIN {
     else if (r < 0.75) printf "click countform.Command%s\n", buttons[int(rand() * length(buttons)) + 1]
     else if (r < 0.82) printf "click countform.%s\n", labels[int(rand() * length(labels)) + 1]
     else if (r < 0.90) printf "key %s\n", keys[int(rand() * length(keys)) + 1]
-    else if (r < 0.97) print "tick countform.Timer1"
+    else if (r < 0.96) print "tick countform.Timer1"
+    else if (r < 0.97) print "tick countform.Timer3"
     else if (r < 0.98) print "tray left"
     else print "tick countform.Timer2"
     if (i % 500 == 0) { print "discard spoken"; print "discard events"; print "discard messages" }

@@ -13,9 +13,15 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libpulse-dev
   libxlsxwriter-dev libgtest-dev libgmock-dev
   fonts-noto-cjk unzip
+  # the desktop entry's and AppStream data's validators, and what CPack needs
+  # to build the Debian package (dpkg-shlibdeps, file)
+  desktop-file-utils appstream dpkg-dev file
+  # an X display, a session bus and the accessibility bus with its Python
+  # binding, to hear the display's changes as a screen reader does
+  xvfb dbus-daemon at-spi2-core python3-pyatspi
   # the desktop sound against a real (private) sound server, and the smoke run
-  # of the desktop benchmarks (a private X server, its keys and drawing)
-  pulseaudio pulseaudio-utils xvfb libxtst-dev libxdamage-dev
+  # of the desktop benchmarks (the X server's keys and drawing)
+  pulseaudio pulseaudio-utils libxtst-dev libxdamage-dev
   # clang and its libFuzzer/sanitizer runtimes, for the fuzz targets in tests/fuzz
   clang libclang-rt-14-dev
 )

@@ -12,6 +12,7 @@ build=$1
 runs=${2:-10000000}
 shift $(( $# >= 2 ? 2 : 1 ))
 root=$(cd "$(dirname "$0")/.." && pwd)
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32}
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for exe in "$build"/bin/numbelle_fuzz_*; do targets+=("${exe##*/numbelle_fuzz_}"); done

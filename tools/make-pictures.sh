@@ -5,8 +5,15 @@
 #   计算器sound开.bmp     voice button, speech on  (28 x 26, 24-bit BMP)
 #   计算器sound关.bmp     voice button, speech off (28 x 26, 24-bit BMP)
 #   numbelle.png          application icon, 256 x 256
+#   numbelle-128.png      application icon, 128 x 128
 #   numbelle-48.png       application icon, 48 x 48
+#   numbelle.svg          application icon, scalable
 #   recyclebin.png        picture for the clearing window, 64 x 64
+#
+# and, for screens with two device pixels to a pixel (high dpi), the same
+# pictures drawn at twice the size, built into the program only:
+#
+#   countface107@2x.jpg, 计算器sound开@2x.png, 计算器sound关@2x.png, recyclebin@2x.png
 #
 # Usage: tools/make-pictures.sh [OUTPUT-DIR]     (default: resources/)
 #
@@ -32,10 +39,15 @@ export PYTHONHASHSEED=0
 py() { python3 "$here/pictures/$1" "${@:2}"; }
 
 py face.py "$work/face.ppm"
+py face.py "$work/face-2x.ppm" 2
 py speaker.py "$work/sound-on.ppm" "$work/sound-off.ppm"
+py speaker.py "$work/sound-on-2x.ppm" "$work/sound-off-2x.ppm" 2
 py icon.py "$work/icon-256.pam" 256
+py icon.py "$work/icon-128.pam" 128
 py icon.py "$work/icon-48.pam" 48
+py icon_svg.py "$out/numbelle.svg"
 py recyclebin.py "$work/recyclebin.pam"
+py recyclebin.py "$work/recyclebin-2x.pam" 2
 
 # No metadata of any kind: no dates, no profiles, no comments.
 png() {
@@ -46,11 +58,20 @@ bmp() {
     convert "$1" -strip -type TrueColor "BMP3:$2"
 }
 
-convert "$work/face.ppm" -strip -sampling-factor 1x1 -quality 92 "JPEG:$out/countface107.jpg"
+jpg() {
+    convert "$1" -strip -sampling-factor 1x1 -quality 92 "JPEG:$2"
+}
+
+jpg "$work/face.ppm" "$out/countface107.jpg"
+jpg "$work/face-2x.ppm" "$out/countface107@2x.jpg"
 bmp "$work/sound-on.ppm" "$out/计算器sound开.bmp"
 bmp "$work/sound-off.ppm" "$out/计算器sound关.bmp"
+png "$work/sound-on-2x.ppm" "$out/计算器sound开@2x.png"
+png "$work/sound-off-2x.ppm" "$out/计算器sound关@2x.png"
 png "$work/icon-256.pam" "$out/numbelle.png"
+png "$work/icon-128.pam" "$out/numbelle-128.png"
 png "$work/icon-48.pam" "$out/numbelle-48.png"
 png "$work/recyclebin.pam" "$out/recyclebin.png"
+png "$work/recyclebin-2x.pam" "$out/recyclebin@2x.png"
 
 echo "make-pictures: wrote the pictures to $out"

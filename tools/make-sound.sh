@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Rebuilds resources/dansheng109.wav, the single sound file the calculator
-# plays its spoken keys from.
+# Rebuilds resources/dansheng109.wav, the sound file the calculator plays its
+# spoken keys from, or (with --words) resources/numbelle-words.wav, the second
+# sound file with the words of checking a batch of records.
 #
 # Every word sits at a fixed millisecond range of the file, once in a female
 # voice and once in a male voice; the player seeks to a range and plays it.
@@ -21,7 +22,12 @@
 #      so all words of both voices sound equally loud;
 #   6. a check that no sample goes above PEAK_MAX_DB.
 #
-# Usage: tools/make-sound.sh [OUTPUT.wav]     (default: resources/dansheng109.wav)
+# The warning tone of the second file is no word: sox makes it (two short
+# beeps of a square wave, TONE_FEMALE_HZ or TONE_MALE_HZ, softened by a
+# low-pass filter) and it then goes through steps 2 to 6 like every word.
+#
+# Usage: tools/make-sound.sh [OUTPUT.wav]            (default: resources/dansheng109.wav)
+#        tools/make-sound.sh --words [OUTPUT.wav]    (default: resources/numbelle-words.wav)
 #
 # Needs espeak-ng (1.51), sox (14.4) and python3.  All are deterministic: the
 # same versions give a bit-identical file on every run.
@@ -29,7 +35,16 @@ set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(dirname "$here")
-out=${1:-$root/resources/dansheng109.wav}
+words_file=0
+if [[ ${1:-} == --words ]]; then
+    words_file=1
+    shift
+fi
+if (( words_file )); then
+    out=${1:-$root/resources/numbelle-words.wav}
+else
+    out=${1:-$root/resources/dansheng109.wav}
+fi
 
 readonly RATE=22050        # espeak-ng's own rate, so nothing gets resampled
 readonly SPEED=175         # espeak-ng's default words per minute, for every word
@@ -43,6 +58,12 @@ readonly PEAK_MAX_DB=-1    # no sample above this, dBFS
 readonly MALE_VOICE=cmn-latn-pinyin
 readonly FEMALE_VARIANT=f3-noecho          # tools/espeak/f3-noecho
 readonly FEMALE_VOICE=$MALE_VOICE+$FEMALE_VARIANT
+
+readonly TONE_FEMALE_HZ=440  # the warning tone, pitched like its voice
+readonly TONE_MALE_HZ=294
+readonly TONE_BEEP_S=0.12    # each of its two beeps ...
+readonly TONE_GAP_S=0.06     # ... and the silence between them
+readonly TONE_LOWPASS_HZ=3000
 
 # One line per word.  Ranges are in milliseconds, start inclusive, end
 # exclusive.  The cmn-latn-pinyin voice is fed tone-numbered pinyin: given
@@ -81,6 +102,18 @@ readonly CLIPS='
 26      11878 12637   29205 30053   开方      kai1fang1
 27      12637 13218   30187 30723   倒数      dao4shu4
 29      14066 14602   32197 32643   个税      ge4shui4
+'
+
+# The second file (speech/speaker.cpp, kWordClips): the words of checking a
+# batch of records.  X is the letter as it is read out in an identity number;
+# <tone> is the warning tone.
+readonly WORD_CLIPS='
+100        40   280    4000  4240   第        di4
+101       320   700    4280  4660   条        tiao2
+102       740  1320    4700  5280   合计      he2ji4
+103      1360  2020    5320  5980   X         ai4ke4si1
+104      2060  3320    6020  7280   校验码错误 jiao4yan4ma3 cuo4wu4
+105      3360  3720    7320  7680   警告音    <tone>
 '
 
 die() { echo "make-sound: $*" >&2; exit 1; }
@@ -137,7 +170,16 @@ print("%.4f %.4f" % (20 * math.log10(level), 20 * math.log10(peak)))
 # factor, per mille), word_gain and word_peak (dB).
 make_word() {
     local voice=$1 room=$2 dest=$3 name=$4 pinyin=$5
-    espeak-ng --path="$work" -v "$voice" -s "$SPEED" -w "$work/raw.wav" "$pinyin"
+    if [[ $pinyin == '<tone>' ]]; then
+        local hz=$TONE_FEMALE_HZ
+        [[ $voice == "$FEMALE_VOICE" ]] || hz=$TONE_MALE_HZ
+        # Each beep fades in and out by itself, so neither clicks.
+        sox -D -n -r "$RATE" -c 1 -e floating-point -b 32 "$work/raw.wav" \
+            synth "$TONE_BEEP_S" square "$hz" lowpass "$TONE_LOWPASS_HZ" \
+            fade h 0.004 "$TONE_BEEP_S" 0.03 pad 0 "$TONE_GAP_S" repeat 1
+    else
+        espeak-ng --path="$work" -v "$voice" -s "$SPEED" -w "$work/raw.wav" "$pinyin"
+    fi
     # silence with a zero threshold cuts exactly the zero samples espeak-ng
     # pads with.  Everything after stays 32-bit float until the last step.
     sox -D "$work/raw.wav" -e floating-point -b 32 "$work/word.wav" \
@@ -173,7 +215,7 @@ while read -r code fs fe ms me word pinyin; do
     [[ -n $code ]] || continue
     codes+=("$code") words+=("$word") pinyins+=("$pinyin")
     fstarts+=("$fs") fends+=("$fe") mstarts+=("$ms") mends+=("$me")
-done <<<"$CLIPS"
+done <<<"$( (( words_file )) && echo "$WORD_CLIPS" || echo "$CLIPS")"
 
 placements=$work/placements      # "start_sample clip_file" per word
 : >"$placements"

@@ -2,6 +2,7 @@
 
 #include "common/fileio.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -16,22 +17,58 @@ bool s_manualTimers = false;
 constexpr qint64 kPictureReadLimit = 64 * 1024 * 1024;
 } // namespace
 
-QPixmap loadPicture(const QString &path)
+QPixmap loadPicture(const QString &path, QPixmap *larger)
 {
     const auto bytes = fileio::readFile(path, kPictureReadLimit);
     QPixmap picture;
     if (bytes && bytes->size() < kPictureReadLimit)
         picture.loadFromData(*bytes);
+    if (larger)
+        *larger = picture.isNull() ? QPixmap() : largerRendition(*bytes);
     return picture;
 }
 
-std::future<QImage> decodePicture(const QString &path)
+QString largerRenditionPath(const QByteArray &pictureBytes)
+{
+    // The installed pictures, built in as well, each with its rendition at
+    // twice the size. Only a file that is byte for byte the installed one
+    // gets it: a picture the user put in its place is shown as it is.
+    struct Rendition {
+        const char16_t *installed;
+        const char16_t *larger;
+    };
+    static constexpr Rendition kRenditions[] = {
+        {u":/numbelle/countface107.jpg", u":/numbelle/countface107@2x.jpg"},
+        {u":/numbelle/计算器sound开.bmp", u":/numbelle/计算器sound开@2x.png"},
+        {u":/numbelle/计算器sound关.bmp", u":/numbelle/计算器sound关@2x.png"},
+    };
+    for (const Rendition &r : kRenditions) {
+        QFile installed(QString::fromUtf16(r.installed));
+        if (installed.size() != pictureBytes.size() || !installed.open(QIODevice::ReadOnly) ||
+            installed.readAll() != pictureBytes)
+            continue;
+        return QString::fromUtf16(r.larger);
+    }
+    return QString();
+}
+
+QPixmap largerRendition(const QByteArray &pictureBytes)
+{
+    const QString path = largerRenditionPath(pictureBytes);
+    if (path.isEmpty())
+        return QPixmap();
+    QPixmap larger(path);
+    larger.setDevicePixelRatio(2);
+    return larger;
+}
+
+std::future<DecodedPicture> decodePicture(const QString &path)
 {
     return std::async(std::launch::async, [path] {
         const auto bytes = fileio::readFile(path, kPictureReadLimit);
-        QImage picture;
-        if (bytes && bytes->size() < kPictureReadLimit)
-            picture.loadFromData(*bytes);
+        DecodedPicture picture;
+        if (bytes && bytes->size() < kPictureReadLimit && picture.image.loadFromData(*bytes))
+            picture.largerPath = largerRenditionPath(*bytes);
         return picture;
     });
 }
@@ -148,6 +185,14 @@ void WindowTimer::setEnabled(bool enabled)
     else
         m_timer.stop();
 }
+
+void WindowTimer::setInterval(int intervalMs)
+{
+    m_interval = intervalMs;
+    m_timer.setInterval(intervalMs);
+}
+
+void WindowTimer::setPrecise(bool precise) { m_timer.setTimerType(precise ? Qt::PreciseTimer : Qt::CoarseTimer); }
 
 void WindowTimer::fire()
 {

@@ -16,12 +16,30 @@ namespace numbelle::ui {
 
 // A picture file of the program folder (or one the user chose); a null
 // pixmap when it is missing, unreadable, no picture, or no regular file (a
-// FIFO would hold the program up).
-QPixmap loadPicture(const QString &path);
+// FIFO would hold the program up). When `larger` is given and the file is one
+// of the pictures the program installs, *larger gets the same picture drawn
+// at twice the size (device pixel ratio 2), for screens with more device
+// pixels to a pixel; otherwise it is set null.
+QPixmap loadPicture(const QString &path, QPixmap *larger = nullptr);
 
-// The same picture, read and decoded on a thread of its own while the caller
-// goes on; a null image when loadPicture would give a null pixmap.
-std::future<QImage> decodePicture(const QString &path);
+// The larger rendition of a picture the program installs, given the picture
+// file's bytes; null for any other picture.
+QPixmap largerRendition(const QByteArray &pictureBytes);
+// Where that larger rendition is (a resource), without decoding it; empty
+// for any other picture.
+QString largerRenditionPath(const QByteArray &pictureBytes);
+
+// A picture as decodePicture gives it: the image (null when loadPicture
+// would give a null pixmap) and where its larger rendition is, if it has one
+// (decoded only where a screen shows it).
+struct DecodedPicture {
+    QImage image;
+    QString largerPath;
+};
+
+// The picture, read and decoded on a thread of its own while the caller goes
+// on.
+std::future<DecodedPicture> decodePicture(const QString &path);
 
 // Twips per pixel on the screen the program runs on (15 at 96 dpi).
 double twipsPerPixel();
@@ -78,6 +96,12 @@ public:
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
     int interval() const { return m_interval; }
+    // A new interval; a running timer counts it from now.
+    void setInterval(int intervalMs);
+    // On the clock the timer fires within about 5 % of its interval, early or
+    // late; a precise one keeps to the millisecond (for a timer that waits for
+    // a sound to end and must not cut it off).
+    void setPrecise(bool precise);
     // One tick, only while enabled.
     void fire();
 signals:

@@ -5,6 +5,7 @@
 #include "loan/printout.h"
 #include "loan/scheduleexport.h"
 #include "speech/speaker.h"
+#include "uikit/exportworkbook.h"
 #include "uikit/flexgrid.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
@@ -40,6 +41,8 @@ constexpr char16_t kNoTerm[] = u"请输入还款年限";
 constexpr char16_t kNoRate[] = u"请输入年利率";
 constexpr char16_t kPrintFailed[] = u"无法打印还款表：打印机没有准备好，或文件无法写入。";
 constexpr char16_t kNoSpreadsheet[] = u"无法打开EXCEL2000,可能您没有安装EXCEL2000.";
+constexpr char16_t kWorkbookName[] = u"还款表.xlsx";
+constexpr char16_t kGridWords[] = u"还款表";
 
 QString text(const char16_t *s) { return QString::fromUtf16(s); }
 
@@ -123,11 +126,13 @@ Form5::Form5(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
         return b;
     };
 
-    // Row 1: the amount, the rate and the annual switch.
-    label("Label1", kAmountCaption, 240, 270, 1200);
-    m_text1 = box("Text1", QStringLiteral("10000"), 1440, 240);
+    // Row 1: the amount, the rate and the annual switch. Each box is named
+    // by the label before it.
+    label("Label1", kAmountCaption, 240, 270, 1200)
+        ->setBuddy(m_text1 = box("Text1", QStringLiteral("10000"), 1440, 240));
     m_label3 = label("Label3", kMonthlyRateCaption, 2880, 270, 1140);
     m_text3 = box("Text3", QStringLiteral("4.41"), 4020, 240);
+    m_label3->setBuddy(m_text3);
     m_check1 = new QCheckBox(text(kAnnualCheck), this);
     m_check1->setObjectName(QStringLiteral("Check1"));
     setTwipsGeometry(m_check1, 5460, 255, 1200, 300);
@@ -135,8 +140,10 @@ Form5::Form5(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
     // Row 2: the term and the floating percentage.
     m_label2 = label("Label2", kMonthsCaption, 240, 690, 1200);
     m_text2 = box("Text2", QStringLiteral("20"), 1440, 660);
-    label("Label4", kFloatingCaption, 2880, 690, 1140);
+    m_label2->setBuddy(m_text2);
+    QLabel *label4 = label("Label4", kFloatingCaption, 2880, 690, 1140);
     m_text4 = box("Text4", QString(), 4020, 660);
+    label4->setBuddy(m_text4);
 
     // Row 3: the four buttons.
     auto button = [this](const char *name, const char16_t *caption, int left, int width) {
@@ -155,6 +162,7 @@ Form5::Form5(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
     // Row 4: the schedule grid.
     m_grid = new FlexGrid(this);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
+    m_grid->setAccessibleName(text(kGridWords));
     setTwipsGeometry(m_grid, 240, 1680, 6660, 4980);
     m_model = new ScheduleModel(m_texts, this);
     m_grid->setGridModel(m_model);
@@ -167,16 +175,17 @@ Form5::Form5(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
     connect(print, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(excel, &QPushButton::clicked, this, [this] { Command4_Click(); });
 
-    // Tab follows the way Enter leads through the boxes.
-    setTabOrder(m_text1, m_text2);
-    setTabOrder(m_text2, m_text3);
-    setTabOrder(m_text3, m_text4);
+    // Tab goes as the eye reads, row by row (Enter leads down the columns
+    // instead: amount, term, rate, floating).
+    setTabOrder(m_text1, m_text3);
+    setTabOrder(m_text3, m_check1);
+    setTabOrder(m_check1, m_text2);
+    setTabOrder(m_text2, m_text4);
     setTabOrder(m_text4, instalment);
     setTabOrder(instalment, principal);
     setTabOrder(principal, print);
     setTabOrder(print, excel);
-    setTabOrder(excel, m_check1);
-    setTabOrder(m_check1, m_grid);
+    setTabOrder(excel, m_grid);
 
     // The key preview: the window sees every key before the focused element.
     installEventFilter(this);
@@ -361,8 +370,8 @@ void Form5::Command2_Click()
 
 void Form5::Command4_Click()
 {
-    if (!m_context.platform.spreadsheet.show(loan::scheduleWorkbook(m_texts, m_periodCount)))
-        m_context.platform.messages.show(QString(), text(kNoSpreadsheet));
+    showWorkbook(m_context.platform, loan::scheduleWorkbook(m_texts, m_periodCount), text(kWorkbookName),
+                 text(kNoSpreadsheet));
 }
 
 } // namespace numbelle::ui

@@ -1,6 +1,8 @@
 #include "desktopplatform.h"
 
+#include "common/log.h"
 #include "platform/desktop/exports.h"
+#include "platform/desktop/mimeapps.h"
 #include "platform/desktop/modules.h"
 #include "platform/desktop/xlsxfile.h"
 
@@ -20,15 +22,31 @@
 
 namespace numbelle::platform {
 
+namespace {
+
+// An entry point of the spreadsheet module; nothing (and the reason in
+// *error) when the module cannot be loaded.
+template <typename Entry>
+Entry xlsxEntry(const char *symbol, QString *error)
+{
+    const auto entry = reinterpret_cast<Entry>(moduleFunction(kXlsxModule, symbol));
+    if (!entry && error)
+        *error = QStringLiteral("the spreadsheet module cannot be loaded from %1").arg(moduleFolder());
+    return entry;
+}
+
+} // namespace
+
 bool writeXlsxThroughModule(const Workbook &workbook, const QString &path, QString *error)
 {
-    const auto write = reinterpret_cast<WriteXlsxFile>(moduleFunction(kXlsxModule, kWriteXlsx));
-    if (!write) {
-        if (error)
-            *error = QStringLiteral("the spreadsheet module cannot be loaded from %1").arg(moduleFolder());
-        return false;
-    }
-    return write(workbook, path, error);
+    const auto write = xlsxEntry<WriteXlsxFile>(kWriteXlsx, error);
+    return write && write(workbook, path, error);
+}
+
+bool saveXlsxThroughModule(const Workbook &workbook, const QString &path, QString *error)
+{
+    const auto save = xlsxEntry<WriteXlsxFile>(kSaveXlsx, error);
+    return save && save(workbook, path, error);
 }
 
 // ---------------------------------------------------------------------------
@@ -39,16 +57,28 @@ bool DesktopSpreadsheet::show(const Workbook &workbook)
     const QString path = folder.isEmpty() ? QString() : newExportFile(folder);
     if (path.isEmpty())
         return false;
-    if (!writeXlsxThroughModule(workbook, path)) {
+    QString error;
+    if (!writeXlsxThroughModule(workbook, path, &error)) {
+        qCWarning(lcNumbelle, "cannot write the workbook %s: %s", qPrintable(path), qPrintable(error));
         QFile::remove(path);
         return false;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        qCWarning(lcNumbelle, "the desktop did not take %s to open it", qPrintable(path));
         QFile::remove(path);
         return false;
     }
     rememberExport(path);
     return true;
+}
+
+bool DesktopSpreadsheet::save(const Workbook &workbook, const QString &path)
+{
+    QString error;
+    if (saveXlsxThroughModule(workbook, path, &error))
+        return true;
+    qCWarning(lcNumbelle, "cannot save the workbook as %s: %s", qPrintable(path), qPrintable(error));
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -153,8 +183,20 @@ std::optional<QString> DesktopPlatform::saveFile(const QString &title, const QSt
                                                  const QString &suggestedName)
 {
     const QString folder = QDir::currentPath();
-    const QString path =
-        QFileDialog::getSaveFileName(QApplication::activeWindow(), title, QDir::home().filePath(suggestedName), filter);
+    QFileDialog dialog(QApplication::activeWindow(), title, QDir::home().filePath(suggestedName), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without its ending gets the one of the filter ("还款表"
+    // is saved as 还款表.pdf).
+    const qsizetype star = filter.indexOf(QStringLiteral("*."));
+    if (star >= 0) {
+        qsizetype end = star + 2;
+        while (end < filter.size() && filter[end].isLetterOrNumber())
+            ++end;
+        dialog.setDefaultSuffix(filter.mid(star + 2, end - star - 2));
+    }
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    const QString path = chosen ? dialog.selectedFiles().constFirst() : QString();
     QDir::setCurrent(folder);
     if (path.isEmpty())
         return std::nullopt;
@@ -171,6 +213,8 @@ bool DesktopPlatform::setText(const QString &text)
 }
 
 bool DesktopPlatform::openFile(const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+
+bool DesktopPlatform::canOpen(const QString &fileName) { return desktopCanOpen(fileName); }
 
 bool DesktopPlatform::add()
 {

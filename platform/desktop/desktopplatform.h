@@ -14,6 +14,7 @@
 #include <QSystemTrayIcon>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -25,6 +26,7 @@ namespace numbelle::platform {
 class DesktopSpreadsheet final : public Spreadsheet {
 public:
     bool show(const Workbook &workbook) override;
+    bool save(const Workbook &workbook, const QString &path) override;
 };
 
 class DesktopPlatform final : MessageBoxes, FileDialogs, Clipboard, Desktop, Tray, WindowEffects, Clock {
@@ -54,6 +56,7 @@ private:
     std::optional<QString> saveFile(const QString &title, const QString &filter, const QString &suggestedName) override;
     bool setText(const QString &text) override;
     bool openFile(const QString &path) override;
+    bool canOpen(const QString &fileName) override;
     bool add() override;
     void remove() override;
     void minimized(const QString &window) override;

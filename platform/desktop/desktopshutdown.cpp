@@ -1,8 +1,9 @@
 #include "desktopshutdown.h"
 
+#include "common/log.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <cstdio>
 #include <vector>
 
 namespace numbelle::platform {
@@ -35,8 +36,7 @@ bool DesktopShutdown::powerOff()
 {
     const QString command = m_commandLine.join(u' ');
     if (!qEnvironmentVariableIsEmpty(dryRunVariable())) {
-        std::fprintf(stderr, "numbelle: %s is set: not running \"%s\"\n", dryRunVariable(), qPrintable(command));
-        std::fflush(stderr);
+        qCWarning(lcNumbelle, "%s is set: not running \"%s\"", dryRunVariable(), qPrintable(command));
         return true;
     }
     if (m_commandLine.isEmpty())

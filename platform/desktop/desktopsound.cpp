@@ -118,15 +118,6 @@ public:
     // Called on the thread that plays when a clip handed over was refused.
     std::function<void()> onRefused;
 
-    Prepared prepare(const QString &path)
-    {
-        Prepared p;
-        p.wave = loadWave(path);
-        if (p.wave)
-            p.device = makeOutput(*p.wave);
-        return p;
-    }
-
     // An output for the wave's format, kept while the format stays.
     bool makeOutput(const Wave &wave)
     {
@@ -243,52 +234,78 @@ void DesktopSound::setFailureReport(std::function<void()> report)
 void DesktopSound::prepare(const QString &wavePath)
 {
     startThread();
-    // Read from where the path points now: the current folder may change.
-    const QString file = QFileInfo(wavePath).absoluteFilePath();
-    auto promise = std::make_shared<std::promise<Prepared>>();
-    m_prepared = promise->get_future().share();
-    m_preparedPath = wavePath;
+    const std::shared_ptr<const Wave> source = wave(wavePath);
+    if (!source)
+        return;
+    // The device is opened for the file's format on the sound thread.
+    auto promise = std::make_shared<std::promise<bool>>();
+    m_device = promise->get_future().share();
     QMetaObject::invokeMethod(
-        m_worker, [w = m_worker, file, promise] { promise->set_value(w->prepare(file)); }, Qt::QueuedConnection);
+        m_worker, [w = m_worker, source, promise] { promise->set_value(w->makeOutput(*source)); },
+        Qt::QueuedConnection);
+}
+
+std::shared_ptr<const DesktopSound::Wave> DesktopSound::wave(const QString &path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    auto it = m_waves.find(path);
+    if (it == m_waves.end()) {
+        // Read from where the path points now: the current folder may change.
+        auto loaded = loadWave(QFileInfo(path).absoluteFilePath());
+        if (!loaded)
+            return nullptr;
+        it = m_waves.emplace(path, std::move(loaded)).first;
+    }
+    return it->second;
 }
 
 bool DesktopSound::open(const QString &wavePath)
 {
     // A file that did not read is tried again at the next open.
-    if (!m_prepared.valid() || m_preparedPath != wavePath || !m_prepared.get().wave)
+    if (!m_device.valid() || !wave(wavePath))
         prepare(wavePath);
-    const Prepared &prepared = m_prepared.get();
-    if (m_wave != prepared.wave)
+    if (!wave(wavePath))
+        return false;
+    if (m_path != wavePath) {
+        m_path = wavePath;
         m_position = 0;
-    m_wave = prepared.wave;
-    m_device = prepared.device;
-    return m_wave != nullptr;
+    }
+    return true;
 }
 
 bool DesktopSound::play(const Clip &clip)
 {
-    if (!m_wave)
+    const bool opened = clip.file.isEmpty();
+    const std::shared_ptr<const Wave> source = wave(opened ? m_path : clip.file);
+    if (!source)
         return false;
-    if (!m_device) {
-        // No device when the file was opened: try again now.
+    startThread();
+    // The device made ready after start-up, or not there then: tried now.
+    if (!m_device.valid() || !m_device.get()) {
+        bool made = false;
         QMetaObject::invokeMethod(
-            m_worker, [this] { m_device = m_worker->makeOutput(*m_wave); }, Qt::BlockingQueuedConnection);
-        if (!m_device)
+            m_worker, [&] { made = m_worker->makeOutput(*source); }, Qt::BlockingQueuedConnection);
+        std::promise<bool> now;
+        now.set_value(made);
+        m_device = now.get_future().share();
+        if (!made)
             return false;
     }
-    const Wave &wave = *m_wave;
-    const qint64 frameBytes = qint64(wave.channels) * wave.bytesPerSample;
+    const qint64 frameBytes = qint64(source->channels) * source->bytesPerSample;
     auto toByte = [&](int ms) {
-        const qint64 frame = qint64(ms) * wave.sampleRate / 1000;
-        return qBound<qint64>(0, frame * frameBytes, wave.dataBytes);
+        const qint64 frame = qint64(ms) * source->sampleRate / 1000;
+        return qBound<qint64>(0, frame * frameBytes, source->dataBytes);
     };
-    const qint64 from = clip.hasRange ? toByte(clip.fromMs) : m_position;
-    const qint64 to = clip.hasRange ? toByte(clip.toMs) : wave.dataBytes;
+    const qint64 start = opened ? m_position : 0;
+    const qint64 from = clip.hasRange ? toByte(clip.fromMs) : start;
+    const qint64 to = clip.hasRange ? toByte(clip.toMs) : source->dataBytes;
     if (to < from)
         return false;
     QMetaObject::invokeMethod(
-        m_worker, [w = m_worker, shared = m_wave, from, to] { w->play(shared, from, to); }, Qt::QueuedConnection);
-    m_position = to;
+        m_worker, [w = m_worker, source, from, to] { w->play(source, from, to); }, Qt::QueuedConnection);
+    if (opened)
+        m_position = to;
     return true;
 }
 

@@ -1,6 +1,10 @@
 #include "xlsxfile.h"
 
+#include "common/fileio.h"
+
+#include <QDir>
 #include <QFile>
+#include <QTemporaryFile>
 #include <map>
 
 #include <xlsxwriter.h>
@@ -71,6 +75,12 @@ bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error
             } else if (const double *number = std::get_if<double>(&row[c])) {
                 e = worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(c), *number,
                                            formatOf(int(r) + 1, int(c) + 1));
+            } else if (const Formula *formula = std::get_if<Formula>(&row[c])) {
+                // The value goes into the file with the formula, so the cell
+                // shows it before the spreadsheet recalculates.
+                const QByteArray utf8 = formula->formula.toUtf8();
+                e = worksheet_write_formula_num(sheet, lxw_row_t(r), lxw_col_t(c), utf8.constData(), nullptr,
+                                                formula->value);
             }
             if (e != LXW_NO_ERROR) {
                 setError(error,
@@ -89,6 +99,31 @@ bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error
     if (!ok)
         QFile::remove(path);
     return ok;
+}
+
+bool saveXlsxFile(const Workbook &workbook, const QString &path, QString *error)
+{
+    // Written in the temporary folder first, then put in place by the file
+    // layer: complete or not at all, an old file untouched on any failure.
+    QTemporaryFile part(QDir::temp().filePath(QStringLiteral("numbelle-save-XXXXXX.xlsx")));
+    if (!part.open()) {
+        setError(error, QStringLiteral("cannot create a temporary file"));
+        return false;
+    }
+    part.close();
+    if (!writeXlsxFile(workbook, part.fileName(), error))
+        return false;
+    constexpr qint64 kLimit = qint64(1) << 30;
+    const std::optional<QByteArray> bytes = fileio::readFile(part.fileName(), kLimit);
+    if (!bytes || bytes->size() >= kLimit) {
+        setError(error, QStringLiteral("cannot read back the written workbook"));
+        return false;
+    }
+    if (!fileio::replaceFile(path, *bytes)) {
+        setError(error, QStringLiteral("cannot write %1").arg(path));
+        return false;
+    }
+    return true;
 }
 
 } // namespace numbelle

@@ -8,3 +8,9 @@ extern "C" Q_DECL_EXPORT bool numbelle_write_xlsx(const numbelle::Workbook &work
 {
     return numbelle::writeXlsxFile(workbook, path, error);
 }
+
+extern "C" Q_DECL_EXPORT bool numbelle_save_xlsx(const numbelle::Workbook &workbook, const QString &path,
+                                                 QString *error)
+{
+    return numbelle::saveXlsxFile(workbook, path, error);
+}

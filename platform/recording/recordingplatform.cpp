@@ -1,5 +1,7 @@
 #include "recordingplatform.h"
 
+#include "platform/desktop/xlsxfile.h"
+
 namespace numbelle::platform {
 
 RecordingPlatform::RecordingPlatform() = default;
@@ -11,8 +13,9 @@ Platform RecordingPlatform::platform()
 
 bool RecordingPlatform::isFailureName(const QString &name)
 {
-    static const QStringList names = {QStringLiteral("sound"), QStringLiteral("spreadsheet"), QStringLiteral("printer"),
-                                      QStringLiteral("shutdown"), QStringLiteral("clipboard")};
+    static const QStringList names = {QStringLiteral("sound"),     QStringLiteral("spreadsheet"),
+                                      QStringLiteral("printer"),   QStringLiteral("shutdown"),
+                                      QStringLiteral("clipboard"), QStringLiteral("opener")};
     return names.contains(name);
 }
 
@@ -84,6 +87,8 @@ bool RecordingPlatform::openFile(const QString &path)
     return true;
 }
 
+bool RecordingPlatform::canOpen(const QString &) { return !failing(QStringLiteral("opener")); }
+
 bool RecordingPlatform::add()
 {
     m_trayIcon = true;
@@ -125,6 +130,14 @@ bool RecordingPlatform::show(const Workbook &workbook)
         return false;
     ++m_workbooksShown;
     m_lastWorkbook = workbook;
+    return true;
+}
+
+bool RecordingPlatform::save(const Workbook &workbook, const QString &path)
+{
+    if (!saveXlsxFile(workbook, path))
+        return false;
+    m_events.append(QStringLiteral("save ") + path);
     return true;
 }
 

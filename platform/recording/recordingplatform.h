@@ -3,7 +3,8 @@
 // instead of carried out, so scripted sessions and tests can print what the
 // program asked for. Any facility can be told to fail, as a missing or broken
 // device would. Nothing here sounds, prints, opens an application, touches the
-// desktop clipboard or shuts anything down.
+// desktop clipboard or shuts anything down. A workbook the user saves is
+// written where they chose, as the desktop program writes it.
 //
 // The printer measures text with fixed metrics, so scripted printouts come out
 // the same on every machine: with em = the font size in points as millimetres
@@ -36,7 +37,8 @@ public:
     Platform platform();
 
     // Facilities that can be made to fail: "sound", "spreadsheet", "printer",
-    // "shutdown", "clipboard".
+    // "shutdown", "clipboard", and "opener": the desktop knows no application
+    // for any kind of file (as a bare desktop with nothing installed).
     static bool isFailureName(const QString &name);
     void setFailing(const QString &name, bool on);
     bool failing(const QString &name) const { return m_failing.contains(name); }
@@ -74,6 +76,7 @@ private:
     std::optional<QString> saveFile(const QString &title, const QString &filter, const QString &suggestedName) override;
     bool setText(const QString &text) override;
     bool openFile(const QString &path) override;
+    bool canOpen(const QString &fileName) override;
     bool add() override;
     void remove() override;
     void minimized(const QString &window) override;
@@ -82,6 +85,7 @@ private:
     QDateTime now() override;
     bool powerOff() override;
     bool show(const Workbook &workbook) override;
+    bool save(const Workbook &workbook, const QString &path) override;
     double textWidth(const QString &text, double pointSize) override;
     double lineHeight(double pointSize) override;
     Printer::Result print(const PrintJob &job) override;

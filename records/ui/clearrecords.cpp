@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+#include <cmath>
 
 namespace numbelle::ui {
 
@@ -20,17 +21,25 @@ constexpr char16_t kQuestion[] =
     u"如果您确认前面所输入的数据已没有用，或者这些数据已另外得到保存，请单击“确定”删除数据文件，"
     u"这些文件将不能再恢复，否则单击\"取消\"返回。";
 constexpr char16_t kDone[] = u"清空数据完成!";
+constexpr char16_t kPictureWords[] = u"回收站";
 constexpr char16_t kFailed[] = u"无法清空数据文件datafile.txt。";
 
-// The recycle bin beside the question: the installed picture when there is one,
-// otherwise one drawn here.
-QPixmap recycleBin(int size)
+// The recycle bin beside the question: the installed picture when there is one
+// (at twice the size on a high-dpi screen), otherwise one drawn here; `size`
+// is in pixels, `ratio` the screen's device pixels to a pixel.
+QPixmap recycleBin(int size, double ratio)
 {
-    QPixmap picture(QStringLiteral(":/numbelle/recyclebin.png"));
-    if (!picture.isNull())
-        return picture.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const int devicePixels = int(std::lround(size * ratio));
+    QPixmap picture(ratio > 1.0 ? QStringLiteral(":/numbelle/recyclebin@2x.png")
+                                : QStringLiteral(":/numbelle/recyclebin.png"));
+    if (!picture.isNull()) {
+        picture = picture.scaled(devicePixels, devicePixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picture.setDevicePixelRatio(ratio);
+        return picture;
+    }
 
-    picture = QPixmap(size, size);
+    picture = QPixmap(devicePixels, devicePixels);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
@@ -86,8 +95,9 @@ ClearRecordsForm::ClearRecordsForm(WindowContext &context) : QWidget(nullptr, Qt
 
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Picture1"));
+    picture->setAccessibleName(QString::fromUtf16(kPictureWords));
     setTwipsGeometry(picture, 300, 300, 960, 960);
-    picture->setPixmap(recycleBin(picture->width()));
+    picture->setPixmap(recycleBin(picture->width(), picture->devicePixelRatioF()));
     picture->setAlignment(Qt::AlignCenter);
 
     auto *question = new QLabel(this);

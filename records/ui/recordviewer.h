@@ -4,8 +4,23 @@
 // Loading it brings every record stored so far to disk (the record file is
 // closed); unloading it leaves the file closed, and the next record stored
 // opens it again.
+//
+// For checking a batch it also shows a status line under the text (the count
+// of records, the total of those that are numbers, how many are left out of it
+// and how many identity numbers have a wrong check character, which the text
+// marks in red), and reads the records back aloud ("朗读校对"): the record
+// being read is selected and scrolled into sight, a click on a line goes on
+// from that record, the button ("停止") or Esc stops. Timer1 paces the reading
+// by the length of each word's clip.
 
+#include "records/batch.h"
+#include "records/proofreading.h"
+#include "records/recordstore.h"
+
+#include <QList>
 #include <QWidget>
+#include <optional>
+#include <utility>
 
 class QLabel;
 class QPushButton;
@@ -14,6 +29,7 @@ class QTextEdit;
 namespace numbelle::ui {
 
 struct WindowContext;
+class WindowTimer;
 
 // Command29: loads the viewer, or brings the loaded one forward unchanged.
 void showRecordViewer(WindowContext &context);
@@ -22,21 +38,47 @@ class RecordViewer final : public QWidget {
 public:
     explicit RecordViewer(WindowContext &context);
 
-    // The load steps: the record file closed, then its text shown.
+    // The load steps: the record file closed, then its text shown with the
+    // batch's status line.
     void load();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void selectAllMarked();   // Command1 click
     void copySelection();     // Command2
     void exportSpreadsheet(); // Command3
+    void Command4_Click();    // 朗读校对 / 停止
+    void Timer1_Timer();
+
+    void startReading(qsizetype record);
+    void stopReading();
+    // Speaks the next word and waits for its clip and pause; ends the reading
+    // when there is none.
+    void readNextWord();
+    // Selects the line of a record and scrolls it into sight.
+    void highlightRecord(qsizetype record);
+    // The record whose line holds the box's position, or the first one after
+    // it; nothing after the last record.
+    std::optional<qsizetype> recordAt(int position) const;
 
     WindowContext &m_context;
     QTextEdit *m_box = nullptr;
     QPushButton *m_selectAll = nullptr;
+    QPushButton *m_proofread = nullptr;
+    QLabel *m_status = nullptr;
+    WindowTimer *m_timer = nullptr;
+
+    // The file as loaded: its text, its records and what they add up to.
+    QString m_text;
+    QList<Record> m_records;
+    QList<std::pair<int, int>> m_lines; // each record's line in the box: start and end position
+    BatchSummary m_summary;
+    std::optional<Proofreading> m_reading;
+    qsizetype m_highlighted = -1;
 };
 
 } // namespace numbelle::ui

@@ -78,17 +78,19 @@ Form8::Form8(WindowContext &context)
         edit->installEventFilter(this);
         return edit;
     };
-    auto makeLabel = [this](const QString &name, const QString &caption, int left, int width) {
+    // Each box is named by the label beside it.
+    auto makeLabel = [this](const QString &name, const QString &caption, int left, int width, QLineEdit *box) {
         auto *label = new QLabel(caption, this);
         label->setObjectName(name);
         setTwipsGeometry(label, left, 930, width, 300);
+        label->setBuddy(box);
     };
     m_text1 = makeBox(QStringLiteral("Text1"), 360);
-    makeLabel(QStringLiteral("Label1"), text(kHoursLabel), 1110, 780);
+    makeLabel(QStringLiteral("Label1"), text(kHoursLabel), 1110, 780, m_text1);
     m_text2 = makeBox(QStringLiteral("Text2"), 1920);
-    makeLabel(QStringLiteral("Label2"), text(kMinutesLabel), 2670, 780);
+    makeLabel(QStringLiteral("Label2"), text(kMinutesLabel), 2670, 780, m_text2);
     m_text3 = makeBox(QStringLiteral("Text3"), 3480);
-    makeLabel(QStringLiteral("Label3"), text(kSecondsLabel), 4230, 540);
+    makeLabel(QStringLiteral("Label3"), text(kSecondsLabel), 4230, 540, m_text3);
     m_text1->setText(QStringLiteral("22"));
 
     m_confirm = new QPushButton(text(kConfirm), this);

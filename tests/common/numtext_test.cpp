@@ -163,6 +163,26 @@ TEST(ResultPattern, FixedPointWithoutTrailingZerosAndABarePointForWholeNumbers)
         EXPECT_EQ(resultPatternText(row.value).toStdString(), row.text) << row.value;
 }
 
+TEST(KeypadResult, TheResultPatternAsEqualsShowsIt)
+{
+    const TextRow rows[] = {
+        {4, "4"},
+        {0.5, "0.5"},
+        {-0.25, "-0.25"},
+        {10.0 / 3, "3.33333333333333"},
+        {0.1 + 0.2, "0.3"},
+        {-1234.5, "-1234.5"},
+        {99999999999999.99, "100000000000000"},
+        {2.0000000000000004, "2"}, // whole in its 15 digits
+        {1e20, "100000000000000000000"},
+        {0, "0"},
+        {1e-17, "1E-17"},
+        {-1e-17, "-1E-17"},
+    };
+    for (const TextRow &row : rows)
+        EXPECT_EQ(keypadResultText(row.value).toStdString(), row.text) << row.value;
+}
+
 TEST(Fixed2, TwoDecimalsWithHalvesAwayFromZero)
 {
     const TextRow rows[] = {

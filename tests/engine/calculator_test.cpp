@@ -284,6 +284,16 @@ const Row kEntryModeRows[] = {
     {"EqualsStoresAndCounts", u"{F2}123=", u"123", u"1", "f1 f2 f3 f23", "recordCount=1"},
     {"NextNumberReplacesStored", u"{F2}123=45=", u"45", u"2"},
     {"XAppended", u"{F2}1234x=", u"1234X", u"1"},
+    // An identity number typed in full has its check character verified; the
+    // record is stored as typed either way. Fifteen digits are not checked.
+    {"RightCheckCharacter", u"{F2}11010519491231002x=", u"11010519491231002X", u"1"},
+    {"WrongCheckCharacter", u"{F2}110105194912310021=", u"110105194912310021", u"1 校验码错误", nullptr,
+     "recordCount=1"},
+    {"WrongCheckX", u"{F2}7=44052419800101001x=", u"44052419800101001X", u"2 校验码错误"},
+    {"WrongCheckStaysUntilTheNextRecord", u"{F2}110105194912310021=5", u"5", u"1 校验码错误"},
+    {"NextRecordShowsItsCount", u"{F2}110105194912310021=5=", u"5", u"2"},
+    {"FifteenDigitsNotChecked", u"{F2}110105491231009=", u"110105491231009", u"1"},
+    {"NineteenCharactersNotChecked", u"{F2}1101051949123100211=", u"1101051949123100211", u"1"},
 };
 INSTANTIATE_TEST_SUITE_P(EntryMode, Keys, testing::ValuesIn(kEntryModeRows), rowName);
 
@@ -362,6 +372,68 @@ TEST(EntryMode, SaveButtonReportsTheOutcome)
     Rig rig;
     rig.run(u"{F2}7={C12}");
     EXPECT_EQ(rig.host.messages, QStringList{QStringLiteral("|数据已得到保存")});
+}
+
+// A wrong check character is sounded after the equals word, on Timer3: the
+// warning tone once the equals clip is over, "校验码错误" once the tone is.
+TEST(EntryMode, AWrongCheckCharacterIsSoundedAfterTheEqualsWord)
+{
+    for (std::int16_t voice : {std::int16_t(0), std::int16_t(1)}) {
+        Rig rig;
+        rig.state.settings.voiceChoice = voice;
+        const char column = voice == 1 ? 'm' : 'f';
+        rig.run(u"{F2}110105194912310021");
+        rig.spoken();
+        rig.run(u"=");
+        EXPECT_EQ(rig.spoken(), QString(QChar::fromLatin1(column)) + QStringLiteral("23"));
+        const CountformView &v = rig.calc.view();
+        ASSERT_TRUE(v.timer3Enabled);
+        EXPECT_EQ(v.timer3Interval, clipLengthMs(SpeakEquals, column));
+        const int generation = v.timer3Generation;
+        // A key typed meanwhile does not silence the warning.
+        rig.run(u"5");
+        EXPECT_TRUE(v.timer3Enabled);
+        rig.spoken();
+        rig.calc.timer3Tick();
+        EXPECT_EQ(rig.spoken(), QString(QChar::fromLatin1(column)) + QStringLiteral("105"));
+        ASSERT_TRUE(v.timer3Enabled);
+        EXPECT_EQ(v.timer3Interval, clipLengthMs(SpeakWarning, column));
+        EXPECT_NE(v.timer3Generation, generation);
+        rig.calc.timer3Tick();
+        EXPECT_EQ(rig.spoken(), QString(QChar::fromLatin1(column)) + QStringLiteral("104"));
+        EXPECT_FALSE(v.timer3Enabled);
+        rig.calc.timer3Tick();
+        EXPECT_EQ(rig.spoken(), QString());
+    }
+}
+
+TEST(EntryMode, NoWarningForARightCheckCharacterOrWithSpeechOff)
+{
+    Rig rig;
+    rig.run(u"{F2}11010519491231002x=110105491231002=");
+    EXPECT_FALSE(rig.calc.view().timer3Enabled);
+    rig.state.voiceOn = kFalse;
+    rig.run(u"110105194912310021=");
+    EXPECT_EQ(rig.calc.view().label6, QStringLiteral("3 校验码错误"));
+    EXPECT_FALSE(rig.calc.view().timer3Enabled);
+    QFile file(rig.dir.filePath(QStringLiteral("datafile.txt")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray(" 1 11010519491231002X\r\n 2 110105491231002\r\n 3 110105194912310021\r\n"));
+}
+
+// The batch total of the record viewer is shown as equals shows a result.
+// (Where a fraction's 15 significant digits round to a whole number, equals
+// leaves a bare point, "100000000000000."; the total drops it.)
+TEST(KeypadResult, IsWhatEqualsShows)
+{
+    const char16_t *sums[] = {u"12.5+-3=", u".1+.2=",     u"2.5+2.5=", u"0-.75=",
+                              u"10/3=",    u"-1234.5+0=", u"7=",       u"123456789012345+1="};
+    for (const char16_t *keys : sums) {
+        Rig rig;
+        rig.run(QString::fromUtf16(CALC) + QString::fromUtf16(keys));
+        EXPECT_EQ(keypadResultText(rig.state.lastResult), rig.calc.view().label1)
+            << QString::fromUtf16(keys).toStdString();
+    }
 }
 
 // The identity-number check character (ISO 7064 MOD 11-2).

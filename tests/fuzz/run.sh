@@ -8,6 +8,8 @@ set -euo pipefail
 build=$1
 runs=$2
 here=$(cd "$(dirname "$0")" && pwd)
+# A small freed-memory quarantine keeps the sanitizer's memory flat over long runs.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 for exe in "$build"/bin/numbelle_fuzz_*; do

@@ -58,8 +58,8 @@ TEST_P(DamagedSoundFile, OpensNothingAndEveryPlayFails)
     GetParam().make(path);
     DesktopSound sound;
     EXPECT_FALSE(sound.open(path));
-    EXPECT_FALSE(sound.play(Clip{1, 'f', true, 580, 937}));
-    EXPECT_FALSE(sound.play(Clip{2, 'f', true, 1027, 1339}));
+    EXPECT_FALSE(sound.play(Clip{1, 'f', true, 580, 937, {}}));
+    EXPECT_FALSE(sound.play(Clip{2, 'f', true, 1027, 1339, {}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Sound, DamagedSoundFile, testing::ValuesIn(kCases),

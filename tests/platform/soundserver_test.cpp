@@ -58,7 +58,7 @@ const QString kSoundFile = QStringLiteral(NUMBELLE_SOURCE_DIR "/resources/danshe
 Clip wordOf(int code)
 {
     const auto range = clipRange(code, 'f');
-    return Clip{code, 'f', true, range->fromMs, range->toMs};
+    return Clip{code, 'f', true, range->fromMs, range->toMs, {}};
 }
 
 // Lets the sound thread work until the condition holds (at most two seconds).
@@ -159,6 +159,26 @@ TEST_F(SoundServer, EveryWordReachesTheServerWhole)
             QThread::msleep(static_cast<unsigned long>(pause));
         }
     }
+}
+
+// A word of the second sound file (the extra words) plays from that file,
+// and the next word of the sound file opened plays as before.
+TEST_F(SoundServer, WordsOfTheSecondFileReachTheServer)
+{
+    DesktopSound sound;
+    ASSERT_TRUE(sound.open(kSoundFile));
+    const auto range = wordClipRange(SpeakOrdinal, 'f');
+    ASSERT_TRUE(range);
+    const Clip extra{
+        SpeakOrdinal, 'f',
+        true,         range->fromMs,
+        range->toMs,  QStringLiteral(NUMBELLE_SOURCE_DIR "/resources/") + QLatin1StringView(kWordsFileName)};
+    long long before = g_bytes;
+    ASSERT_TRUE(sound.play(extra));
+    EXPECT_TRUE(waitUntil([&] { return g_bytes > before; }));
+    before = g_bytes;
+    ASSERT_TRUE(sound.play(wordOf(3)));
+    EXPECT_TRUE(waitUntil([&] { return g_bytes > before; }));
 }
 
 // Closing lets the device go; the next word takes it again, and nothing is

@@ -6,6 +6,7 @@
 #include "loan/scheduleexport.h"
 #include "loan/schedulegrid.h"
 #include "platform/desktop/xlsxfile.h"
+#include "records/batch.h"
 
 #include <gtest/gtest.h>
 
@@ -250,6 +251,53 @@ TEST_F(XlsxFile, RepaymentTableReadsBack)
         widths.append(m.captured(1));
     }
     EXPECT_EQ(widths, (QStringList{"2", "5"}));
+}
+
+// The record export: texts, numbers of the numeric records and a totals row
+// whose SUM the spreadsheet recalculates, with its value in the file for
+// readers that do not.
+TEST_F(XlsxFile, RecordsWithTheirTotalReadBack)
+{
+    QList<numbelle::Record> records;
+    for (const char *text : {"12.5", "-3", "壹佰元整", "11010519491231002X", "0.1", "0.2"})
+        records.append(numbelle::Record{qint64(records.size() + 1), QString::fromUtf8(text), 0, 0});
+    const QString file = path("batch.xlsx");
+    ASSERT_TRUE(writeXlsxFile(numbelle::recordsWorkbook(records), file));
+    const ReadBack book = readBack(file);
+
+    const std::map<QString, SheetCell> expected = {
+        {"A1", text("序号")},
+        {"B1", text("记录")},
+        {"C1", text("数值")},
+        {"A2", number("1")},
+        {"B2", text("12.5")},
+        {"C2", number("12.5")},
+        {"A3", number("2")},
+        {"B3", text("-3")},
+        {"C3", number("-3")},
+        {"A4", number("3")},
+        {"B4", text("壹佰元整")},
+        {"A5", number("4")},
+        {"B5", text("11010519491231002X")},
+        {"A6", number("5")},
+        {"B6", text("0.1")},
+        {"C6", number("0.1")},
+        {"A7", number("6")},
+        {"B7", text("0.2")},
+        {"C7", number("0.2")},
+        {"B8", text("合计")},
+    };
+    EXPECT_EQ(book.cells, expected);
+    // The totals cell: the formula and the exact total as its value.
+    static const QRegularExpression formula(QStringLiteral("<c r=\"C8\"[^>]*><f>([^<]*)</f><v>([^<]*)</v></c>"));
+    const auto m = formula.match(book.sheetXml);
+    ASSERT_TRUE(m.hasMatch()) << book.sheetXml.toStdString();
+    EXPECT_EQ(m.captured(1).toStdString(), "SUM(C2:C7)");
+    // The double nearest to 9.8, written with all its digits.
+    EXPECT_EQ(m.captured(2).toDouble(), 9.8) << m.captured(2).toStdString();
+    EXPECT_EQ(book.sheetXml.count(QStringLiteral("<f>")), 1);
+    // The spreadsheet calculates the workbook again when it opens it.
+    EXPECT_TRUE(unzipMember(file, QStringLiteral("xl/workbook.xml")).contains(QStringLiteral("fullCalcOnLoad=\"1\"")));
 }
 
 TEST_F(XlsxFile, EmptyWorkbookIsAValidFile)

@@ -1,12 +1,14 @@
-// Checks resources/dansheng109.wav, the file every spoken key is played from.
+// Checks resources/dansheng109.wav, the file every spoken key is played from,
+// and resources/numbelle-words.wav, the second file with the words of checking
+// a batch of records, alike.
 //
-// The player seeks to a fixed millisecond range per key code and voice, so the
+// The player seeks to a fixed millisecond range per key code and voice, so a
 // file is only right if each range holds its whole word from the range start,
 // the word has died away before the range end, nothing audible lies between
 // ranges, and the words of one voice are equally loud.  The ranges are the
-// program's own (numbelle::clipRange).  The file is read with a small RIFF
-// reader of its own so the check does not depend on the audio code it is
-// meant to back up.
+// program's own (numbelle::clipRange, numbelle::wordClipRange).  The files are
+// read with a small RIFF reader of its own so the check does not depend on the
+// audio code it is meant to back up.
 
 #include "common/shippedfile.h"
 #include "speech/speaker.h"
@@ -21,6 +23,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -29,12 +32,6 @@
 namespace {
 
 constexpr std::uint32_t kRate = 22050;
-
-constexpr int kLastCode = 29;
-// Codes with a range but no word of their own: 12 lies over the end of
-// another word and the silence after it, 28 is asked for by no key and stays
-// silent.
-constexpr std::array<int, 2> kNoWordOfItsOwn{12, 28};
 
 constexpr int kEdgeToleranceMs = 1;          // range edges are rounded to whole ms
 constexpr int kSilenceLevel = 2;             // |sample| at or below this counts as silent
@@ -65,13 +62,35 @@ const char *voiceName(char v) { return v == 'm' ? "male" : "female"; }
 
 constexpr std::array<char, 2> kVoices{'f', 'm'};
 
-// Every range the program plays, both voices.
-std::vector<Clip> allRanges()
+// One sound file of the program and the table its ranges come from.
+struct FileSpec {
+    const char *name;     // for test names
+    const char *resource; // under resources/
+    std::optional<numbelle::ClipRange> (*range)(int code, char voice);
+    int firstCode;
+    int lastCode;
+    // Codes with a range but no word of their own.
+    std::vector<int> noWordOfItsOwn;
+    // How many pairs of word ranges of one voice overlap, by design.
+    int overlaps;
+};
+
+const FileSpec kFiles[] = {
+    // 12 lies over the end of another word and the silence after it, 28 is
+    // asked for by no key and stays silent; female 5 runs into female 6.
+    {"Keys", "dansheng109.wav", numbelle::clipRange, 0, 29, {12, 28}, 1},
+    {"Words", "numbelle-words.wav", numbelle::wordClipRange, numbelle::kFirstWordCode, numbelle::kLastWordCode, {}, 0},
+};
+
+void PrintTo(const FileSpec &file, std::ostream *os) { *os << file.resource; }
+
+// Every range the program plays from the file, both voices.
+std::vector<Clip> allRanges(const FileSpec &file)
 {
     std::vector<Clip> clips;
     for (char v : kVoices) {
-        for (int code = 0; code <= kLastCode; ++code) {
-            if (const auto r = numbelle::clipRange(code, v))
+        for (int code = file.firstCode; code <= file.lastCode; ++code) {
+            if (const auto r = file.range(code, v))
                 clips.push_back({code, v, {r->fromMs, r->toMs}});
         }
     }
@@ -79,16 +98,13 @@ std::vector<Clip> allRanges()
 }
 
 // The ranges that hold a word.
-const std::vector<Clip> &words()
+std::vector<Clip> wordRanges(const FileSpec &file)
 {
-    static const std::vector<Clip> list = [] {
-        std::vector<Clip> clips = allRanges();
-        std::erase_if(clips, [](const Clip &c) {
-            return std::find(kNoWordOfItsOwn.begin(), kNoWordOfItsOwn.end(), c.code) != kNoWordOfItsOwn.end();
-        });
-        return clips;
-    }();
-    return list;
+    std::vector<Clip> clips = allRanges(file);
+    std::erase_if(clips, [&](const Clip &c) {
+        return std::find(file.noWordOfItsOwn.begin(), file.noWordOfItsOwn.end(), c.code) != file.noWordOfItsOwn.end();
+    });
+    return clips;
 }
 
 std::size_t sampleAt(int ms) { return static_cast<std::size_t>(std::max(ms, 0)) * kRate / 1000; }
@@ -183,23 +199,34 @@ Wav parseWav(const std::vector<unsigned char> &b)
     return w;
 }
 
-const Wav &soundFile()
+Wav readSoundFile(const std::string &path)
 {
-    static const Wav wav = [] {
-        const std::string path = NUMBELLE_SOURCE_DIR "/resources/dansheng109.wav";
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            Wav w;
-            w.error = "cannot open " + path;
-            return w;
-        }
-        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        Wav w = parseWav(bytes);
-        if (!w.error.empty())
-            w.error = path + ": " + w.error;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        Wav w;
+        w.error = "cannot open " + path;
         return w;
-    }();
-    return wav;
+    }
+    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    Wav w = parseWav(bytes);
+    if (!w.error.empty())
+        w.error = path + ": " + w.error;
+    return w;
+}
+
+std::string resourcePath(const FileSpec &file)
+{
+    return std::string(NUMBELLE_SOURCE_DIR "/resources/") + file.resource;
+}
+
+// A file's samples, read once for all its tests.
+const Wav &soundFile(const FileSpec &file)
+{
+    static std::map<std::string, Wav> read;
+    auto it = read.find(file.resource);
+    if (it == read.end())
+        it = read.emplace(file.resource, readSoundFile(resourcePath(file))).first;
+    return it->second;
 }
 
 // --- measurements -----------------------------------------------------------
@@ -303,10 +330,10 @@ double pitchHz(const Wav &w, std::size_t from, std::size_t to)
 // Where the word of clip `c` may sound.  Where two word ranges of one voice
 // overlap, the overlap belongs to neither: the earlier word ends before the
 // later range starts, the later word starts once the earlier range is over.
-Range wordSpan(const Clip &c)
+Range wordSpan(const std::vector<Clip> &words, const Clip &c)
 {
     Range r = c.range;
-    for (const Clip &other : words()) {
+    for (const Clip &other : words) {
         if (other.voice != c.voice || other.code == c.code)
             continue;
         const Range o = other.range;
@@ -342,9 +369,9 @@ double speechLevel(const Wav &w, std::size_t from, std::size_t to)
     return std::sqrt(sum / double(counted));
 }
 
-double wordLevel(const Wav &w, const Clip &c)
+double wordLevel(const Wav &w, const std::vector<Clip> &words, const Clip &c)
 {
-    const Range r = wordSpan(c);
+    const Range r = wordSpan(words, c);
     return speechLevel(w, sampleAt(r.startMs), sampleAt(r.endMs));
 }
 
@@ -355,19 +382,27 @@ std::string where(const Clip &c)
     return out.str();
 }
 
-class SoundFile : public ::testing::Test {
+class SoundFile : public ::testing::TestWithParam<FileSpec> {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(soundFile().error, "") << "sound file unreadable";
-        ASSERT_FALSE(words().empty());
+        ASSERT_EQ(wav().error, "") << "sound file unreadable";
+        m_words = wordRanges(GetParam());
+        ASSERT_FALSE(m_words.empty());
     }
-    const Wav &wav() const { return soundFile(); }
+    const Wav &wav() const { return soundFile(GetParam()); }
+    const std::vector<Clip> &words() const { return m_words; }
+    std::vector<Clip> allRanges() const { return ::allRanges(GetParam()); }
+    Range wordSpan(const Clip &c) const { return ::wordSpan(m_words, c); }
+    double wordLevel(const Wav &w, const Clip &c) const { return ::wordLevel(w, m_words, c); }
+
+private:
+    std::vector<Clip> m_words;
 };
 
 // --- format -----------------------------------------------------------------
 
-TEST_F(SoundFile, IsPcm16BitMonoAt22050Hz)
+TEST_P(SoundFile, IsPcm16BitMonoAt22050Hz)
 {
     EXPECT_EQ(wav().format, 1) << "not plain PCM";
     EXPECT_EQ(wav().channels, 1);
@@ -377,7 +412,7 @@ TEST_F(SoundFile, IsPcm16BitMonoAt22050Hz)
     EXPECT_EQ(wav().byteRate, kRate * 2);
 }
 
-TEST_F(SoundFile, ReachesTheEndOfTheLastRange)
+TEST_P(SoundFile, ReachesTheEndOfTheLastRange)
 {
     int lastEnd = 0;
     for (const Clip &c : allRanges())
@@ -387,13 +422,13 @@ TEST_F(SoundFile, ReachesTheEndOfTheLastRange)
 
 // --- words ------------------------------------------------------------------
 
-TEST_F(SoundFile, EveryWordRangeHoldsSpeech)
+TEST_P(SoundFile, EveryWordRangeHoldsSpeech)
 {
     for (const Clip &c : words())
         EXPECT_GT(wordLevel(wav(), c), kSpeechLevel) << where(c) << " is too quiet to hold a word";
 }
 
-TEST_F(SoundFile, EveryWordStartsAtItsRangeStart)
+TEST_P(SoundFile, EveryWordStartsAtItsRangeStart)
 {
     for (const Clip &c : words()) {
         const int startMs = wordSpan(c).startMs;
@@ -404,7 +439,7 @@ TEST_F(SoundFile, EveryWordStartsAtItsRangeStart)
     }
 }
 
-TEST_F(SoundFile, EveryWordHasDiedAwayBeforeItsRangeEnds)
+TEST_P(SoundFile, EveryWordHasDiedAwayBeforeItsRangeEnds)
 {
     for (const Clip &c : words()) {
         const double level = wordLevel(wav(), c);
@@ -415,7 +450,7 @@ TEST_F(SoundFile, EveryWordHasDiedAwayBeforeItsRangeEnds)
     }
 }
 
-TEST_F(SoundFile, EveryWordDiesAwayRatherThanStopping)
+TEST_P(SoundFile, EveryWordDiesAwayRatherThanStopping)
 {
     // espeak-ng stops its last vowel at full voice; a word left like that
     // sounds cut off however much room its range has after it.
@@ -432,7 +467,7 @@ TEST_F(SoundFile, EveryWordDiesAwayRatherThanStopping)
     }
 }
 
-TEST_F(SoundFile, EveryWordFadesInAndOut)
+TEST_P(SoundFile, EveryWordFadesInAndOut)
 {
     // A word that starts or stops in the middle of a wave clicks.  Its first
     // and last sounding samples must be close to zero.
@@ -451,7 +486,7 @@ TEST_F(SoundFile, EveryWordFadesInAndOut)
     }
 }
 
-TEST_F(SoundFile, WordsOfOneVoiceAreEquallyLoud)
+TEST_P(SoundFile, WordsOfOneVoiceAreEquallyLoud)
 {
     for (char v : kVoices) {
         std::vector<std::pair<double, const Clip *>> levels;
@@ -473,7 +508,7 @@ TEST_F(SoundFile, WordsOfOneVoiceAreEquallyLoud)
     }
 }
 
-TEST_F(SoundFile, NoSampleComesCloseToFullScale)
+TEST_P(SoundFile, NoSampleComesCloseToFullScale)
 {
     std::size_t over = 0;
     std::optional<std::size_t> first;
@@ -488,7 +523,7 @@ TEST_F(SoundFile, NoSampleComesCloseToFullScale)
                         << wav().samples[first.value_or(0)] << ")";
 }
 
-TEST_F(SoundFile, FemaleVoiceIsPitchedWellAboveMaleVoice)
+TEST_P(SoundFile, FemaleVoiceIsPitchedWellAboveMaleVoice)
 {
     for (const Clip &f : words()) {
         if (f.voice != 'f')
@@ -502,7 +537,7 @@ TEST_F(SoundFile, FemaleVoiceIsPitchedWellAboveMaleVoice)
     }
 }
 
-TEST_F(SoundFile, NoTwoRangesHoldTheSameRecording)
+TEST_P(SoundFile, NoTwoRangesHoldTheSameRecording)
 {
     // Compare each pair of words from their starts to the nearer range end.
     // Short stretches do match: espeak-ng builds unvoiced consonants such as
@@ -533,7 +568,7 @@ TEST_F(SoundFile, NoTwoRangesHoldTheSameRecording)
 
 // --- silence ----------------------------------------------------------------
 
-TEST_F(SoundFile, EverythingOutsideTheWordRangesIsSilent)
+TEST_P(SoundFile, EverythingOutsideTheWordRangesIsSilent)
 {
     // Also the parts of the ranges of codes 12 and 28 that lie outside every
     // word range.
@@ -559,7 +594,7 @@ TEST_F(SoundFile, EverythingOutsideTheWordRangesIsSilent)
     }
 }
 
-TEST_F(SoundFile, OverlapsOfTwoWordRangesAreSilent)
+TEST_P(SoundFile, OverlapsOfTwoWordRangesAreSilent)
 {
     // Female 5 runs into female 6: the shared 30 ms belong to neither word.
     int overlaps = 0;
@@ -575,8 +610,11 @@ TEST_F(SoundFile, OverlapsOfTwoWordRangesAreSilent)
                 << where(a) << " and " << where(b) << " overlap";
         }
     }
-    EXPECT_GE(overlaps, 1) << "female 5 and 6 should overlap";
+    EXPECT_EQ(overlaps, GetParam().overlaps) << "overlapping ranges of one voice";
 }
+
+INSTANTIATE_TEST_SUITE_P(Resources, SoundFile, ::testing::ValuesIn(kFiles),
+                         [](const ::testing::TestParamInfo<FileSpec> &row) { return std::string(row.param.name); });
 
 } // namespace
 
@@ -588,4 +626,12 @@ TEST(ShippedSoundFile, TheCurrentFileIsListedAsShipped)
     ASSERT_FALSE(hash.isEmpty());
     EXPECT_TRUE(numbelle::shippedSoundFileHashes().contains(hash))
         << "add " << hash.toStdString() << " to shippedSoundFileHashes() in speech/speaker.cpp";
+}
+
+TEST(ShippedSoundFile, TheCurrentWordsFileIsListedAsShipped)
+{
+    const QByteArray hash = numbelle::sha256Hex(QStringLiteral(NUMBELLE_SOURCE_DIR "/resources/numbelle-words.wav"));
+    ASSERT_FALSE(hash.isEmpty());
+    EXPECT_TRUE(numbelle::shippedWordsFileHashes().contains(hash))
+        << "add " << hash.toStdString() << " to shippedWordsFileHashes() in speech/speaker.cpp";
 }

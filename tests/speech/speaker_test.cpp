@@ -52,3 +52,27 @@ TEST(Speaker, CodesWithoutAClipHaveNoRangeAndCode12IsTheSameInBothVoices)
     EXPECT_EQ(clipRange(5, 'f')->toMs, 2441);
     EXPECT_EQ(clipRange(6, 'f')->fromMs, 2411);
 }
+
+TEST(Speaker, WordsFromCode100UpComeFromTheSecondFile)
+{
+    ProgramState state;
+    state.voiceOn = kTrue;
+    platform::RecordingPlatform recording;
+    Speaker speaker(state, recording.platform().sound);
+    speaker.speak(SpeakOrdinal);
+    state.settings.voiceChoice = 1;
+    speaker.speak(SpeakWarning);
+    speaker.speak(SpeakEquals);
+    EXPECT_EQ(recording.takeSpoken(),
+              (QStringList{QStringLiteral("f100"), QStringLiteral("m105"), QStringLiteral("m23")}));
+    // Each word has a range of its own in each voice, none in the first file.
+    for (int code = kFirstWordCode; code <= kLastWordCode; ++code) {
+        EXPECT_FALSE(clipRange(code, 'f')) << code;
+        ASSERT_TRUE(wordClipRange(code, 'f')) << code;
+        ASSERT_TRUE(wordClipRange(code, 'm')) << code;
+        EXPECT_NE(wordClipRange(code, 'f')->fromMs, wordClipRange(code, 'm')->fromMs);
+    }
+    EXPECT_FALSE(wordClipRange(23, 'f'));
+    EXPECT_FALSE(wordClipRange(kLastWordCode + 1, 'f'));
+    EXPECT_EQ(speaker.clipLength(SpeakEquals), clipLengthMs(SpeakEquals, 'm'));
+}

@@ -119,7 +119,16 @@ def sd_polygon(x, y, pts):
 # ----------------------------------------------------------------- canvas
 
 class Canvas:
-    def __init__(self, width, height, background=None):
+    """A picture of width x height units, stored at `scale` pixels per unit.
+
+    Shapes, boxes and shaders always work in units, so the same drawing code
+    renders the same picture at twice the size (scale 2) for screens with
+    more device pixels: every edge is still one device pixel soft.  At scale
+    1 a unit is a pixel."""
+
+    def __init__(self, width, height, background=None, scale=1):
+        self.s = scale
+        width, height = int(round(width * scale)), int(round(height * scale))
         self.w, self.h = width, height
         n = width * height
         if background is None:
@@ -149,22 +158,23 @@ class Canvas:
     def shade(self, box, sdf, shader, grow=1):
         """Fill a shape.
 
-        box     (x0, y0, x1, y1): the region to visit, in pixels
-        sdf     f(x, y) -> signed distance at the pixel centre
+        box     (x0, y0, x1, y1): the region to visit, in units
+        sdf     f(x, y) -> signed distance (units) at the pixel centre
         shader  f(x, y, d) -> (colour, alpha) or a plain colour
         """
-        x0, y0, x1, y1 = box
+        k = self.s
+        x0, y0, x1, y1 = (v * k for v in box)
         x0 = max(0, int(math.floor(x0)) - grow)
         y0 = max(0, int(math.floor(y0)) - grow)
         x1 = min(self.w, int(math.ceil(x1)) + grow)
         y1 = min(self.h, int(math.ceil(y1)) + grow)
         for py in range(y0, y1):
-            y = py + 0.5
+            y = (py + 0.5) / k
             row = py * self.w
             for px in range(x0, x1):
-                x = px + 0.5
+                x = (px + 0.5) / k
                 d = sdf(x, y)
-                cover = 0.5 - d
+                cover = 0.5 - d * k
                 if cover <= 0.0:
                     continue
                 if cover > 1.0:

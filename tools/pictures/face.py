@@ -27,9 +27,10 @@ SEPARATOR_Y = px(870)
 PANEL = (px(360), px(1290), px(480 + 5700), px(1290 + 960))
 # Small buttons at y 180..600, x 2400..6330 (the clock sits among them).
 SMALL_ROW = (px(2400), px(180), px(5880 + 450), px(180 + 420))
-# Keypad: six columns of 950 from x 480, six rows of 750 from y 2460,
-# keys 870 x 660.
-PAD = (px(480), px(2460), px(480 + 5 * 950 + 870), px(2460 + 5 * 750 + 660))
+# Keypad: six columns of 950 from x 480, six rows of 710 from y 2760,
+# keys 870 x 630.  It starts below the simple size mode's bottom edge (2645),
+# so that mode ends on plain body under the display, not on a row of keys.
+PAD = (px(480), px(2760), px(480 + 5 * 950 + 870), px(2760 + 5 * 710 + 630))
 
 # Colours.
 TOP_BAR = [(0.0, hexcolour('#1b2633')), (1.0, hexcolour('#253447'))]
@@ -92,8 +93,8 @@ def rim(c, x, y):
     return c
 
 
-def render(path):
-    cv = Canvas(WIDTH, HEIGHT)
+def render(path, scale=1):
+    cv = Canvas(WIDTH, HEIGHT, scale=scale)
 
     # Body with the rim.
     cv.shade((0, 0, WIDTH, HEIGHT), lambda x, y: -10.0,
@@ -191,4 +192,4 @@ def inset(cv, box, radius, floor, floor_alpha, depth):
 
 if __name__ == '__main__':
     import sys
-    render(sys.argv[1])
+    render(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 1)

@@ -20,8 +20,8 @@ def lerp_h(x, x0, x1):
     return clamp((x - x0) / (x1 - x0))
 
 
-def render(path):
-    cv = Canvas(SIZE, SIZE)
+def render(path, scale=1):
+    cv = Canvas(SIZE, SIZE, scale=scale)
 
     # Shadow on the floor.
     cv.shade((8, 54, 56, 64), lambda x, y: math.hypot((x - 32) / 22.0, (y - 59.5) / 3.2) * 3.2 - 3.2,
@@ -73,4 +73,4 @@ def render(path):
 
 if __name__ == '__main__':
     import sys
-    render(sys.argv[1])
+    render(sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 1)

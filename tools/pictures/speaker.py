@@ -24,8 +24,8 @@ def speaker(cv, right=0.0):
     cv.fill((3, 10, 5, 16), lambda x, y: sd_box(x, y, 3.5, 10.5, 4.5, 15.5), (92, 108, 126))
 
 
-def render_on(path):
-    cv = Canvas(WIDTH, HEIGHT, FACE)
+def render_on(path, scale=1):
+    cv = Canvas(WIDTH, HEIGHT, FACE, scale)
     speaker(cv)
     a = math.radians(42)
     for r, w in ((4.6, 1.8), (8.2, 1.8), (11.8, 1.8)):
@@ -33,8 +33,8 @@ def render_on(path):
     cv.write_ppm(path)
 
 
-def render_off(path):
-    cv = Canvas(WIDTH, HEIGHT, FACE)
+def render_off(path, scale=1):
+    cv = Canvas(WIDTH, HEIGHT, FACE, scale)
     speaker(cv)
     x0, y0, x1, y1 = 17.0, 8.5, 25.0, 17.5
     cv.fill((16, 7, 27, 19), lambda x, y: min(sd_segment(x, y, x0, y0, x1, y1, 2.4),
@@ -44,5 +44,6 @@ def render_off(path):
 
 if __name__ == '__main__':
     import sys
-    render_on(sys.argv[1])
-    render_off(sys.argv[2])
+    scale = int(sys.argv[3]) if len(sys.argv) > 3 else 1
+    render_on(sys.argv[1], scale)
+    render_off(sys.argv[2], scale)

@@ -1,0 +1,254 @@
+#include "batch.h"
+
+#include "common/identitynumber.h"
+#include "common/numtext.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace numbelle {
+
+namespace {
+
+constexpr qsizetype kMostSignificantDigits = 15;
+
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+QStringView trimmedBlanks(QStringView text)
+{
+    while (!text.isEmpty() && (text.front() == u' ' || text.front() == u'\t'))
+        text = text.mid(1);
+    while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t'))
+        text.chop(1);
+    return text;
+}
+
+bool isIdentityShape(QStringView text)
+{
+    if (looksLikeIdentityNumber(text))
+        return true;
+    return text.size() == 15 && std::all_of(text.begin(), text.end(), isDigit);
+}
+
+// A decimal number split into its parts: the digits before the point without
+// leading zeros, the digits after it without trailing zeros.
+struct Decimal {
+    bool negative = false;
+    QString whole;
+    QString fraction;
+
+    qsizetype significantDigits() const
+    {
+        if (!whole.isEmpty())
+            return whole.size() + fraction.size();
+        qsizetype zeros = 0;
+        while (zeros < fraction.size() && fraction[zeros] == u'0')
+            ++zeros;
+        return fraction.size() - zeros;
+    }
+};
+
+// An optional minus sign, then digits with at most one point, at least one
+// digit; nothing else.
+std::optional<Decimal> parseDecimal(QStringView text)
+{
+    Decimal d;
+    if (text.startsWith(u'-')) {
+        d.negative = true;
+        text = text.mid(1);
+    }
+    const qsizetype point = text.indexOf(u'.');
+    const QStringView whole = point < 0 ? text : text.left(point);
+    const QStringView fraction = point < 0 ? QStringView() : text.mid(point + 1);
+    if (whole.isEmpty() && fraction.isEmpty())
+        return std::nullopt;
+    if (!std::all_of(whole.begin(), whole.end(), isDigit) || !std::all_of(fraction.begin(), fraction.end(), isDigit))
+        return std::nullopt;
+    qsizetype lead = 0;
+    while (lead < whole.size() && whole[lead] == u'0')
+        ++lead;
+    d.whole = whole.mid(lead).toString();
+    qsizetype end = fraction.size();
+    while (end > 0 && fraction[end - 1] == u'0')
+        --end;
+    d.fraction = fraction.left(end).toString();
+    return d;
+}
+
+std::optional<Decimal> numberOf(QStringView text)
+{
+    text = trimmedBlanks(text);
+    if (isIdentityShape(text))
+        return std::nullopt;
+    auto d = parseDecimal(text);
+    if (!d || d->significantDigits() > kMostSignificantDigits)
+        return std::nullopt;
+    return d;
+}
+
+// Digits of a non-negative number, least significant first, from column sums
+// (each a sum of digits of one power of ten).
+std::vector<int> normalized(const std::vector<std::int64_t> &columns)
+{
+    std::vector<int> digits;
+    std::int64_t carry = 0;
+    for (std::int64_t column : columns) {
+        const std::int64_t v = column + carry;
+        digits.push_back(int(v % 10));
+        carry = v / 10;
+    }
+    while (carry > 0) {
+        digits.push_back(int(carry % 10));
+        carry /= 10;
+    }
+    while (!digits.empty() && digits.back() == 0)
+        digits.pop_back();
+    return digits;
+}
+
+bool lessThan(const std::vector<int> &a, const std::vector<int> &b)
+{
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
+}
+
+QString exactSum(const QList<Decimal> &numbers)
+{
+    qsizetype fractionWidth = 0;
+    qsizetype wholeWidth = 0;
+    for (const Decimal &d : numbers) {
+        fractionWidth = std::max(fractionWidth, d.fraction.size());
+        wholeWidth = std::max(wholeWidth, d.whole.size());
+    }
+    // Column k holds the digits of the power 10^(k - fractionWidth), the
+    // positive and the negative numbers apart; no digit is ever rounded.
+    const size_t width = size_t(fractionWidth + wholeWidth);
+    std::vector<std::int64_t> plus(width, 0), minus(width, 0);
+    for (const Decimal &d : numbers) {
+        std::vector<std::int64_t> &columns = d.negative ? minus : plus;
+        for (qsizetype i = 0; i < d.fraction.size(); ++i)
+            columns[size_t(fractionWidth - 1 - i)] += d.fraction[i].unicode() - u'0';
+        for (qsizetype i = 0; i < d.whole.size(); ++i)
+            columns[size_t(fractionWidth + i)] += d.whole[d.whole.size() - 1 - i].unicode() - u'0';
+    }
+    std::vector<int> big = normalized(plus);
+    std::vector<int> small = normalized(minus);
+    const bool negative = lessThan(big, small);
+    if (negative)
+        std::swap(big, small);
+    int borrow = 0;
+    for (size_t k = 0; k < big.size(); ++k) {
+        int v = big[k] - borrow - (k < small.size() ? small[k] : 0);
+        borrow = v < 0 ? 1 : 0;
+        big[k] = v + 10 * borrow;
+    }
+    while (!big.empty() && big.back() == 0)
+        big.pop_back();
+    if (big.empty())
+        return QStringLiteral("0");
+
+    QString whole, fraction;
+    for (size_t k = big.size(); k-- > 0;) {
+        const QChar digit(u'0' + big[k]);
+        if (qsizetype(k) >= fractionWidth)
+            whole += digit;
+        else
+            fraction += digit;
+    }
+    if (big.size() < size_t(fractionWidth))
+        fraction.prepend(QString(fractionWidth - qsizetype(big.size()), u'0'));
+    while (fraction.endsWith(u'0'))
+        fraction.chop(1);
+    QString text = negative ? QStringLiteral("-") : QString();
+    text += whole.isEmpty() ? QStringLiteral("0") : whole;
+    if (!fraction.isEmpty())
+        text += u'.' + fraction;
+    return text;
+}
+
+} // namespace
+
+RecordKind recordKind(QStringView text)
+{
+    text = trimmedBlanks(text);
+    if (isIdentityShape(text))
+        return hasWrongCheckCharacter(text) ? RecordKind::WrongCheckCharacter : RecordKind::IdentityNumber;
+    return numberOf(text) ? RecordKind::Number : RecordKind::Other;
+}
+
+std::optional<double> recordValue(QStringView text)
+{
+    if (!numberOf(text))
+        return std::nullopt;
+    return leadingNumber(trimmedBlanks(text));
+}
+
+QString exactDecimalSum(const QStringList &numbers)
+{
+    QList<Decimal> decimals;
+    for (const QString &n : numbers) {
+        if (auto d = numberOf(n))
+            decimals.append(*d);
+    }
+    return exactSum(decimals);
+}
+
+BatchSummary summarizeBatch(const QList<Record> &records)
+{
+    BatchSummary summary;
+    summary.records = records.size();
+    QList<Decimal> numbers;
+    for (const Record &r : records) {
+        if (auto d = numberOf(r.text))
+            numbers.append(*d);
+        else if (recordKind(r.text) == RecordKind::WrongCheckCharacter)
+            ++summary.wrongCheckCharacters;
+    }
+    summary.numbers = numbers.size();
+    summary.exactTotal = exactSum(numbers);
+    summary.total = leadingNumber(summary.exactTotal);
+    return summary;
+}
+
+QString batchTotalText(const BatchSummary &summary) { return keypadResultText(summary.total); }
+
+QString batchStatusText(const BatchSummary &summary)
+{
+    QString text = QStringLiteral("共%1条  合计%2").arg(summary.records).arg(batchTotalText(summary));
+    if (summary.leftOut() > 0)
+        text += QStringLiteral("  %1条未计入合计").arg(summary.leftOut());
+    if (summary.wrongCheckCharacters > 0)
+        text += QStringLiteral("  %1条校验码错误").arg(summary.wrongCheckCharacters);
+    return text;
+}
+
+Workbook recordsWorkbook(const QList<Record> &records)
+{
+    // Rows are numbered from 1 in file order; the numbers written in the file
+    // are not used. Record texts are text cells, so "00123" stays as typed.
+    Workbook book;
+    book.setText(1, 1, QStringLiteral("序号"));
+    book.setText(1, 2, QStringLiteral("记录"));
+    book.setText(1, 3, QStringLiteral("数值"));
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const int row = int(i) + 2;
+        book.setNumber(row, 1, double(i + 1));
+        book.setText(row, 2, records[i].text);
+        if (const auto value = recordValue(records[i].text))
+            book.setNumber(row, 3, *value);
+    }
+    const int totals = int(records.size()) + 2;
+    book.setText(totals, 2, QStringLiteral("合计"));
+    // A formula over no rows would take in its own cell: without records the
+    // total is the number 0.
+    const double total = summarizeBatch(records).total;
+    if (records.isEmpty())
+        book.setNumber(totals, 3, total);
+    else
+        book.setFormula(totals, 3, QStringLiteral("SUM(C2:C%1)").arg(totals - 1), total);
+    return book;
+}
+
+} // namespace numbelle

@@ -1,0 +1,68 @@
+#pragma once
+// Checking a batch of records against the paper it was keyed from: which
+// records are numbers and their exact sum, identity numbers whose check
+// character is wrong, the record viewer's status line, and the spreadsheet of
+// the records with a column of their numbers and a totals row.
+
+#include "common/workbook.h"
+#include "records/recordstore.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace numbelle {
+
+enum class RecordKind {
+    // The whole text is a decimal number of at most 15 significant digits: an
+    // optional minus sign, digits and at most one point ("12.5", "-.5", "007").
+    Number,
+    // 15 or 18 characters of digits, or 17 digits and X: an identity number,
+    // which is no amount (a 15-digit one is never checked).
+    IdentityNumber,
+    // An identity number of 18 characters whose check character is wrong.
+    WrongCheckCharacter,
+    // Anything else: capitals, text, numbers too long to add up exactly.
+    Other,
+};
+
+// The kind of a record text. Blanks and tabs around the text are ignored.
+RecordKind recordKind(QStringView text);
+
+// The number a record of the kind Number holds; nothing for any other record.
+std::optional<double> recordValue(QStringView text);
+
+// What the record viewer tells of a batch.
+struct BatchSummary {
+    qsizetype records = 0;
+    qsizetype numbers = 0;              // records that are numbers
+    qsizetype wrongCheckCharacters = 0; // identity numbers with a wrong check character
+    // The sum of the numbers, exactly, as decimal text ("0", "-12.5",
+    // "0.3" for 0.1 and 0.2), and the double nearest to it.
+    QString exactTotal = QStringLiteral("0");
+    double total = 0;
+
+    qsizetype leftOut() const { return records - numbers; }
+};
+
+BatchSummary summarizeBatch(const QList<Record> &records);
+
+// The exact sum of decimal number texts of the kind Number.
+QString exactDecimalSum(const QStringList &numbers);
+
+// The total as the keypad shows a result ("1234.5", "0.3", "-7").
+QString batchTotalText(const BatchSummary &summary);
+
+// The viewer's status line: "共N条  合计X", then how many records the total
+// leaves out and how many identity numbers have a wrong check character, when
+// there are any: "共5条  合计12.5  2条未计入合计  1条校验码错误".
+QString batchStatusText(const BatchSummary &summary);
+
+// The records as a spreadsheet: "序号", "记录", "数值" in row 1; then one row
+// per record, numbered from 1 in file order, its text as a text cell and, for
+// a number, its value as a number cell; then a totals row, "合计" and a live
+// SUM over the numbers carrying the exact total as its value.
+Workbook recordsWorkbook(const QList<Record> &records);
+
+} // namespace numbelle

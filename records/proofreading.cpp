@@ -1,0 +1,86 @@
+#include "proofreading.h"
+
+#include "records/batch.h"
+#include "speech/speaker.h"
+
+#include <algorithm>
+
+namespace numbelle {
+
+QList<int> characterWords(QStringView text)
+{
+    QList<int> words;
+    for (QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            words.append(SpeakDigit0 + (c.unicode() - u'0'));
+        else if (c == u'.')
+            words.append(SpeakPoint);
+        else if (c == u'-')
+            words.append(SpeakNegative);
+        else if (c == u'X' || c == u'x')
+            words.append(SpeakLetterX);
+    }
+    return words;
+}
+
+Proofreading::Proofreading(QStringList texts, QString total) : m_texts(std::move(texts)), m_total(std::move(total)) {}
+
+void Proofreading::start(qsizetype record)
+{
+    m_queue.clear();
+    m_nextRecord = std::clamp<qsizetype>(record, 0, m_texts.size());
+    m_totalQueued = false;
+    m_running = true;
+}
+
+void Proofreading::stop()
+{
+    m_queue.clear();
+    m_running = false;
+}
+
+std::optional<Proofreading::Step> Proofreading::next()
+{
+    if (!m_running)
+        return std::nullopt;
+    if (m_queue.empty()) {
+        if (m_nextRecord < m_texts.size())
+            queueRecord(m_nextRecord++);
+        else if (!m_totalQueued)
+            queueTotal();
+    }
+    if (m_queue.empty()) {
+        m_running = false;
+        return std::nullopt;
+    }
+    const Step step = m_queue.front();
+    m_queue.pop_front();
+    return step;
+}
+
+void Proofreading::queueRecord(qsizetype index)
+{
+    auto add = [&](int code, int pause = 0) { m_queue.push_back(Step{code, index, pause}); };
+    add(SpeakOrdinal);
+    for (int word : characterWords(QString::number(index + 1)))
+        add(word);
+    add(SpeakItems, kShortPauseMs);
+    const QString &text = m_texts[index];
+    for (int word : characterWords(text))
+        add(word);
+    if (recordKind(text) == RecordKind::WrongCheckCharacter) {
+        add(SpeakWarning);
+        add(SpeakCheckError);
+    }
+    m_queue.back().pauseMs += kLongPauseMs;
+}
+
+void Proofreading::queueTotal()
+{
+    m_totalQueued = true;
+    m_queue.push_back(Step{SpeakTotal, -1, kShortPauseMs});
+    for (int word : characterWords(m_total))
+        m_queue.push_back(Step{word, -1, 0});
+}
+
+} // namespace numbelle

@@ -1,0 +1,64 @@
+#pragma once
+// Proofreading by ear: the records read back aloud one word at a time, so the
+// clerk can follow the paper while listening. For each record: "第", the
+// record's place in the batch digit by digit, "条", a short pause, its
+// characters as the result read-out speaks them (digits, point, minus sign),
+// the letter X as a word of its own, and a longer pause; an identity number
+// whose check character is wrong is followed by the warning tone and
+// "校验码错误". After the last record comes "合计" and the batch total.
+//
+// The reading is a plain sequence of steps; the window plays each step's word
+// and waits for its clip and the pause after it before asking for the next.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <deque>
+#include <optional>
+
+namespace numbelle {
+
+// The words of a text read character by character: the digits, "." and "-"
+// as the result read-out speaks them and "X" (or "x") as the letter. Other
+// characters (blanks, Chinese text) have no word and are passed over.
+QList<int> characterWords(QStringView text);
+
+class Proofreading {
+public:
+    static constexpr int kShortPauseMs = 300; // after "条" and "合计"
+    static constexpr int kLongPauseMs = 900;  // after each record
+
+    struct Step {
+        int code = 0;          // the speech code of the word
+        qsizetype record = -1; // the record it belongs to (from 0); -1 for the total
+        int pauseMs = 0;       // the silence after the word
+
+        bool operator==(const Step &) const = default;
+    };
+
+    // texts: the records in order; total: the batch total as shown.
+    Proofreading(QStringList texts, QString total);
+
+    // Starts reading at the record (from 0); a place at or beyond the end reads
+    // only the total.
+    void start(qsizetype record);
+    void stop();
+    bool isRunning() const { return m_running; }
+
+    // The next word, or nothing when the reading is over (it then stops).
+    std::optional<Step> next();
+
+private:
+    void queueRecord(qsizetype index);
+    void queueTotal();
+
+    QStringList m_texts;
+    QString m_total;
+    std::deque<Step> m_queue;
+    qsizetype m_nextRecord = 0;
+    bool m_totalQueued = false;
+    bool m_running = false;
+};
+
+} // namespace numbelle

@@ -1,0 +1,48 @@
+#pragma once
+// The security code list "stockname.prn": codes and names read once from the
+// program folder, and the lookup of a name by its six-character code.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace numbelle {
+
+inline constexpr char kStockListFileName[] = "stockname.prn";
+
+struct StockRecord {
+    QString code;
+    QString name;
+    bool operator==(const StockRecord &) const = default;
+};
+
+class StockList {
+public:
+    StockList() = default;
+
+    // The list from the GBK bytes of the file: items separated by commas or
+    // line breaks, two to a record (the code, then the name). Blanks and tabs
+    // before an item are skipped; an item in double quotes may hold commas and
+    // is kept without its quotes. Every record is kept, in file order; one whose
+    // code is empty can never be looked up and is left out. A file that ends
+    // after a code gives that code an empty name. Bytes that are not GBK never
+    // stop the reading.
+    static StockList fromBytes(const QByteArray &bytes);
+
+    // The list from a file; a missing or unreadable file gives an empty list.
+    static StockList load(const QString &path);
+
+    const QList<StockRecord> &records() const { return m_records; }
+
+    // The name of the first record with exactly this code (compared as text,
+    // case-sensitive); only six-character codes are looked up.
+    std::optional<QString> lookup(QStringView code) const;
+
+private:
+    QList<StockRecord> m_records;
+};
+
+} // namespace numbelle

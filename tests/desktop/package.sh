@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The Debian package: built by CPack from the build folder, it holds the
+# program in /usr/bin, its defaults in /usr/share/numbelle, the desktop entry,
+# the icons, the AppStream data and the manual page, and nothing of the build
+# or the tests; its dependencies come from the libraries the program links.
+# Unpacked into a temporary root, the program answers --version and starts on
+# a new per-user program folder filled from the packaged defaults.
+#   package.sh BUILD-DIR SOURCE-DIR
+set -euo pipefail
+build=$1
+source=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack failed"; }
+deb=$(ls "$work"/out/numbelle_*.deb)
+echo "built $(basename "$deb")"
+
+dpkg-deb -I "$deb" >"$work/info"
+field() { sed -n "s/^ $1: //p" "$work/info"; }
+[ "$(field Package)" = numbelle ] || fail "package name $(field Package)"
+[ "$(field Version)" = "${NUMBELLE_VERSION:?}" ] || fail "version $(field Version)"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture $(field Architecture)"
+depends=$(field Depends)
+# Computed from the linked libraries (the modules' among them), and the font
+# besides.
+for lib in libqt6widgets6 libpulse0 libqt6printsupport6 libxlsxwriter4 libc6 fonts-noto-cjk; do
+  grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
+done
+[ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] || fail "no maintainer or description"
+
+dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's#^\./#/#; s#/$##' | sort >"$work/contents"
+expect=(/usr/bin/numbelle /usr/share/applications/numbelle.desktop
+  /usr/share/icons/hicolor/48x48/apps/numbelle.png /usr/share/icons/hicolor/128x128/apps/numbelle.png
+  /usr/share/icons/hicolor/256x256/apps/numbelle.png /usr/share/icons/hicolor/scalable/apps/numbelle.svg
+  /usr/share/man/man1/numbelle.1.gz)
+while IFS= read -r f; do
+  [ -n "$f" ] && expect+=("/usr/share/numbelle/$f")
+done < <(grep -v '^#' "$source/resources/default-files.txt")
+for f in "${expect[@]}"; do
+  grep -qxF "$f" "$work/contents" || fail "the package lacks $f"
+done
+grep -q '^/usr/share/metainfo/.*\.metainfo\.xml$' "$work/contents" || fail "the package lacks its AppStream data"
+# The modules loaded when first needed, in the folder the program finds them.
+for m in numbelle-sound numbelle-xlsx numbelle-print; do
+  grep -q "^/usr/lib/.*numbelle/lib$m\.so$" "$work/contents" || fail "the package lacks the module $m"
+done
+# Everything is under /usr, nothing of the tests, the scripted runner or the build.
+if grep -v '^/usr' "$work/contents" | grep -q .; then fail "files outside /usr: $(grep -v '^/usr' "$work/contents")"; fi
+if grep -E 'numbelle-script|_tests|bench|/usr/local|\.a$|/include/' "$work/contents"; then fail "files that do not belong"; fi
+echo "$(wc -l <"$work/contents") paths, all expected ones there"
+
+root=$work/root
+dpkg -x "$deb" "$root"
+# The metadata as packaged passes its validators.
+NUMBELLE_VERSION=$NUMBELLE_VERSION bash "$source/tests/desktop/metadata.sh" "$root/usr/share/applications/numbelle.desktop" \
+  "$(ls "$root"/usr/share/metainfo/*.metainfo.xml)" "$root/usr/share/man/man1/numbelle.1.gz" >/dev/null
+gzip -t "$root/usr/share/man/man1/numbelle.1.gz"
+for f in "${expect[@]}"; do
+  case "$f" in /usr/share/numbelle/*) cmp "$source/resources/${f#/usr/share/numbelle/}" "$root$f" ;; esac
+done
+
+# The unpacked program answers --version, with no display and no program folder.
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY NUMBELLE_DIR="$work/never" "$root/usr/bin/numbelle" --version)
+[ "$version" = "numbelle $NUMBELLE_VERSION" ] || fail "the unpacked program says '$version'"
+[ ! -e "$work/never" ] || fail "--version made a program folder"
+echo "the unpacked program says: $version"
+
+# And it starts from / on a new per-user program folder, filled from the
+# packaged defaults (savedata.txt holds no shutdown schedule; the power-off
+# would only be reported anyway).
+mode=$(awk '{ print $4 }' "$root/usr/share/numbelle/savedata.txt")
+[ "$mode" = 0 ] || fail "the packaged savedata.txt holds a shutdown schedule"
+status=0
+(cd / && env -u NUMBELLE_DIR QT_QPA_PLATFORM=offscreen XDG_DATA_HOME="$work/data" NUMBELLE_SHUTDOWN_DRY_RUN=1 \
+  timeout 3 "$root/usr/bin/numbelle" >/dev/null 2>"$work/stderr") || status=$?
+[ "$status" = 124 ] || fail "the unpacked program ended with status $status: $(cat "$work/stderr")"
+# Once its window had painted it loaded its sound module from the package.
+if grep -q 'numbelle-sound' "$work/stderr"; then fail "the unpacked program could not load its sound module: $(cat "$work/stderr")"; fi
+for f in "${expect[@]}"; do
+  case "$f" in /usr/share/numbelle/*) cmp "$root$f" "$work/data/numbelle/${f#/usr/share/numbelle/}" ;; esac
+done
+echo "the unpacked program started and prepared its program folder"

@@ -1,0 +1,384 @@
+// Every window of the program as assistive technology and a high-dpi screen
+// meet it. The program runs whole (offscreen, the recording platform), every
+// window that can be opened is opened, and every loaded window is walked:
+//  - through Qt's accessibility interface: every control has a name, taken
+//    from its caption or tool tip and never its element name ("Command23");
+//    a control named by a symbol ("±", "1/x") has a description in words;
+//  - the Tab order follows the visual order (rows top to bottom, left to
+//    right within a row; the contents of a frame together);
+//  - the display Label1 tells assistive technology when its text changes;
+//  - no text is wider or taller than the control that shows it;
+//  - the simple size mode's bottom edge cuts through no control.
+// Run with QT_SCALE_FACTOR=1, 1.5 and 2 (see tests/CMakeLists.txt).
+
+#include "platform/recording/recordingplatform.h"
+#include "shell/program.h"
+#include "tests/support/qtprinting.h"
+#include "uikit/widgets.h"
+#include "uikit/windowregistry.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace numbelle;
+using namespace numbelle::ui;
+
+namespace {
+
+// Element names: what the program calls its controls, never what a person
+// should hear.
+bool isElementName(const QString &name)
+{
+    static const QRegularExpression element(
+        QStringLiteral("^(Command|Label|Text|Option|Check|Combo|Frame|Picture|Image|HScroll|VScroll|MSFlexGrid|"
+                       "RichTextBox|Line|Timer|Form|countform)\\d*$"));
+    return element.match(name.trimmed()).hasMatch();
+}
+
+bool hasChineseWords(const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF)
+            return true;
+    }
+    return false;
+}
+
+// A number ("7", "100%") or a word of Latin letters ("Numbelle") says what
+// it is; anything else ("÷", "1/x", "MC") is a symbol.
+bool saysItself(const QString &text)
+{
+    static const QRegularExpression plain(QStringLiteral("^([0-9.]+%?|.*[A-Za-z]{3,}.*)$"));
+    return plain.match(text).hasMatch();
+}
+
+QString describe(QAccessibleInterface *iface)
+{
+    const QObject *o = iface->object();
+    QString path = o ? o->objectName() : QStringLiteral("?");
+    for (const QObject *p = o ? o->parent() : nullptr; p; p = p->parent()) {
+        if (!p->objectName().isEmpty() && !p->objectName().startsWith(u"qt_"))
+            path = p->objectName() + u'.' + path;
+    }
+    return QStringLiteral("%1 (role %2, name \"%3\")")
+        .arg(path)
+        .arg(int(iface->role()))
+        .arg(iface->text(QAccessible::Name));
+}
+
+// Roles that need no name of their own: containers, decorations, the parts
+// Qt puts inside a control (a text box's scroll bars, a grid's cells).
+bool needsName(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Separator:
+    case QAccessible::Whitespace:
+    case QAccessible::ScrollBar:
+    case QAccessible::Client:
+    case QAccessible::Pane:
+    case QAccessible::Grouping:
+    case QAccessible::Window:
+    case QAccessible::Dialog:
+    case QAccessible::Cell:
+    case QAccessible::ColumnHeader:
+    case QAccessible::RowHeader:
+    case QAccessible::Row:
+    case QAccessible::Column:
+    case QAccessible::List:
+    case QAccessible::ListItem:
+    case QAccessible::MenuItem:
+        return false;
+    default:
+        return true;
+    }
+}
+
+void walk(QAccessibleInterface *iface, QStringList &faults, int &controls)
+{
+    if (!iface)
+        return;
+    const QAccessible::Role role = iface->role();
+    const QAccessible::State state = iface->state();
+    if (state.invisible)
+        return;
+    if (needsName(role)) {
+        ++controls;
+        const QString name = iface->text(QAccessible::Name).trimmed();
+        const QObject *object = iface->object();
+        if (name.isEmpty())
+            faults << QStringLiteral("no name: ") + describe(iface);
+        else if (isElementName(name) || (object && name == object->objectName()))
+            faults << QStringLiteral("named by its element name: ") + describe(iface);
+        else if (!hasChineseWords(name) && !saysItself(name) && !hasChineseWords(iface->text(QAccessible::Description)))
+            faults << QStringLiteral("a symbol without a description in words: ") + describe(iface);
+    }
+    // A grid's cells, a list's items and a text box's parts are the control's own.
+    if (role == QAccessible::Table || role == QAccessible::ComboBox || role == QAccessible::EditableText)
+        return;
+    for (int i = 0; i < iface->childCount(); ++i)
+        walk(iface->child(i), faults, controls);
+}
+
+// The controls Tab visits, in the order it visits them, from the one at the
+// top left (Tab goes round: after the last comes the first).
+QList<QWidget *> tabOrder(QWidget *window)
+{
+    QList<QWidget *> order;
+    for (QWidget *w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
+        if (window->isAncestorOf(w) && w->isVisibleTo(window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+            !order.contains(w))
+            order << w;
+    }
+    qsizetype first = 0;
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        const QPoint a = order[i]->mapTo(window, QPoint(0, 0));
+        const QPoint b = order[first]->mapTo(window, QPoint(0, 0));
+        if (a.y() < b.y() || (a.y() == b.y() && a.x() < b.x()))
+            first = i;
+    }
+    std::rotate(order.begin(), order.begin() + first, order.end());
+    return order;
+}
+
+// Where a control lies for the reading order: itself, or the child of the
+// nearest container it shares with the other control (a frame's contents
+// read together).
+QRect placeIn(QWidget *window, QWidget *w, QWidget *other)
+{
+    QWidget *block = w;
+    while (block->parentWidget() && block->parentWidget() != window && !block->parentWidget()->isAncestorOf(other))
+        block = block->parentWidget();
+    return QRect(block->mapTo(window, QPoint(0, 0)), block->size());
+}
+
+bool readsAfter(const QRect &a, const QRect &b)
+{
+    const int tolerance = std::min(a.height(), b.height()) / 2;
+    if (std::abs(b.top() - a.top()) <= tolerance)
+        return b.left() > a.left();
+    return b.top() > a.top();
+}
+
+class Windows : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "numbelle_desktop_tests";
+        static char *argv[] = {name, nullptr};
+        s_app = new QApplication(argc, argv);
+        WindowTimer::setManual(true);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        m_program = std::make_unique<Program>(m_platform.platform(), m_folder.path());
+        m_program->start();
+    }
+
+    // Opens every window the program can open, as its keys and buttons do.
+    void openEveryWindow()
+    {
+        using A = CalculatorHost::Action;
+        for (A action : {A::ViewRecords, A::ClearRecords, A::OpenManual, A::OpenSettings, A::OpenLoan, A::Securities,
+                         A::OpenShutdown})
+            m_program->perform(action);
+        QApplication::processEvents();
+    }
+
+    QList<QWidget *> windows() const { return m_program->windows().windows(); }
+
+    static QApplication *s_app;
+    QTemporaryDir m_folder;
+    platform::RecordingPlatform m_platform;
+    std::unique_ptr<Program> m_program;
+};
+
+QApplication *Windows::s_app = nullptr;
+
+TEST_F(Windows, EveryWindowOpens)
+{
+    openEveryWindow();
+    QStringList names;
+    for (QWidget *w : windows())
+        names << w->objectName();
+    // Every window is walked whichever opened; these must be among them.
+    for (const char *expected : {"countform", "Form1", "Form2", "Form3", "Form4", "Form5", "Form6", "Form8"})
+        EXPECT_TRUE(names.contains(QLatin1String(expected)))
+            << expected << " did not open: " << names.join(u' ').toStdString();
+}
+
+TEST_F(Windows, EveryControlHasANameInWords)
+{
+    openEveryWindow();
+    QStringList faults;
+    for (QWidget *window : windows()) {
+        int controls = 0;
+        walk(QAccessible::queryAccessibleInterface(window), faults, controls);
+        EXPECT_GT(controls, 0) << window->objectName().toStdString() << " shows no control";
+    }
+    EXPECT_TRUE(faults.isEmpty()) << faults.join(u'\n').toStdString();
+}
+
+TEST_F(Windows, TabFollowsTheVisualOrder)
+{
+    openEveryWindow();
+    for (QWidget *window : windows()) {
+        const QList<QWidget *> order = tabOrder(window);
+        for (qsizetype i = 1; i < order.size(); ++i) {
+            QWidget *a = order[i - 1];
+            QWidget *b = order[i];
+            EXPECT_TRUE(readsAfter(placeIn(window, a, b), placeIn(window, b, a)))
+                << window->objectName().toStdString() << ": Tab goes from " << a->objectName().toStdString() << " to "
+                << b->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(Windows, TheDisplaySaysWhatItShows)
+{
+    QWidget *main = m_program->windows().window(QStringLiteral("countform"));
+    ASSERT_NE(main, nullptr);
+    auto *display = main->findChild<QLabel *>(QStringLiteral("Label1"));
+    ASSERT_NE(display, nullptr);
+    for (const char *key : {"1", "2", "+", "3", "="}) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QLatin1String(key));
+        QApplication::sendEvent(main, &press);
+    }
+    // Its name is what it is and what it shows now; Qt reports every change
+    // of a label's text to assistive technology as a change of its name (only
+    // while a screen reader listens, so it is not seen here). A name set once
+    // and for all would silence that.
+    EXPECT_TRUE(display->accessibleName().isEmpty());
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(display);
+    ASSERT_NE(iface, nullptr);
+    // (The program starts in expression mode: the display shows the formula
+    // and its result.)
+    EXPECT_EQ(display->text(), u"12+3=15");
+    EXPECT_EQ(iface->text(QAccessible::Name), u"显示屏：12+3=15");
+    EXPECT_EQ(iface->text(QAccessible::Value), u"12+3=15");
+    // The clickable labels are buttons that assistive technology can press:
+    // pressing the mode button changes the mode, as a click does.
+    const int fullHeight = main->height();
+    QAccessibleInterface *mode =
+        QAccessible::queryAccessibleInterface(main->findChild<QLabel *>(QStringLiteral("Label4")));
+    ASSERT_NE(mode, nullptr);
+    EXPECT_EQ(mode->role(), QAccessible::Button);
+    ASSERT_NE(mode->actionInterface(), nullptr);
+    const QString before = mode->text(QAccessible::Name);
+    mode->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_NE(mode->text(QAccessible::Name), before) << before.toStdString();
+    EXPECT_TRUE(mode->text(QAccessible::Name).startsWith(u"模式："));
+    EXPECT_EQ(main->height(), fullHeight);
+}
+
+TEST_F(Windows, NoTextIsCutOff)
+{
+    openEveryWindow();
+    QStringList faults;
+    for (QWidget *window : windows()) {
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            if (!w->isVisibleTo(window) || w->width() == 0)
+                continue;
+            const QString where = window->objectName() + u'.' + w->objectName();
+            if (auto *label = qobject_cast<QLabel *>(w)) {
+                if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
+                    continue;
+                const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                                    : label->sizeHint().width() <= label->width() + 1 &&
+                                                          label->sizeHint().height() <= label->height() + 1;
+                if (!fits)
+                    faults << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+                                  .arg(where, label->text())
+                                  .arg(label->sizeHint().width())
+                                  .arg(label->sizeHint().height())
+                                  .arg(label->width())
+                                  .arg(label->height());
+            } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+                QString text = button->text();
+                text.remove(u'&');
+                if (text.isEmpty())
+                    continue;
+                int room = button->width() - 6;
+                if (qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button))
+                    room = button->width() - button->style()->pixelMetric(QStyle::PM_IndicatorWidth) -
+                           button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+                const QFontMetrics metrics = button->fontMetrics();
+                if (metrics.horizontalAdvance(text) > room || metrics.height() > button->height())
+                    faults << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+                                  .arg(where, text)
+                                  .arg(metrics.horizontalAdvance(text))
+                                  .arg(metrics.height())
+                                  .arg(room)
+                                  .arg(button->height());
+            }
+        }
+    }
+    EXPECT_TRUE(faults.isEmpty()) << "at scale " << qgetenv("QT_SCALE_FACTOR").toStdString() << ":\n"
+                                  << faults.join(u'\n').toStdString();
+}
+
+TEST_F(Windows, SimpleSizeModeEndsBelowTheDisplay)
+{
+    QWidget *main = m_program->windows().window(QStringLiteral("countform"));
+    ASSERT_NE(main, nullptr);
+    m_program->perform(CalculatorHost::Action::SizeMode);
+    EXPECT_EQ(twipsProperty(main, "height"), 2645);
+    // In device pixels: the window's bottom edge runs through no control,
+    // and the display panel lies wholly inside it.
+    const double ratio = main->devicePixelRatioF();
+    const auto device = [ratio](int logical) { return int(std::lround(logical * ratio)); };
+    const int bottom = device(main->height());
+    for (QWidget *w : main->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisibleTo(main) || w->objectName().startsWith(u"Line"))
+            continue;
+        const int top = device(w->y()), end = device(w->y() + w->height());
+        EXPECT_FALSE(top < bottom && end > bottom)
+            << w->objectName().toStdString() << " spans " << top << ".." << end << ", the window ends at " << bottom;
+    }
+    auto *panel = main->findChild<QWidget *>(QStringLiteral("Label10"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_LE(device(panel->y() + panel->height()), bottom);
+    // The keypad starts below the edge.
+    auto *keys = main->findChild<QWidget *>(QStringLiteral("Command17"));
+    ASSERT_NE(keys, nullptr);
+    EXPECT_GE(device(keys->y()), bottom);
+}
+
+TEST(Pictures, InstalledPicturesHaveALargerRendition)
+{
+    // The installed face and speaker pictures come at twice the size for
+    // high-dpi screens; a picture of the user's own does not.
+    for (const char *name : {"countface107.jpg", "计算器sound开.bmp", "计算器sound关.bmp"}) {
+        QFile file(QStringLiteral(NUMBELLE_SOURCE_DIR "/resources/") + QString::fromUtf8(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        const QByteArray bytes = file.readAll();
+        QPixmap normal;
+        ASSERT_TRUE(normal.loadFromData(bytes));
+        const QPixmap larger = largerRendition(bytes);
+        ASSERT_FALSE(larger.isNull()) << name;
+        EXPECT_EQ(larger.devicePixelRatio(), 2.0);
+        EXPECT_EQ(larger.size(), normal.size() * 2) << name;
+        QByteArray changed = bytes;
+        changed[changed.size() / 2] = char(changed[changed.size() / 2] ^ 1);
+        EXPECT_TRUE(largerRendition(changed).isNull()) << name;
+    }
+}
+
+} // namespace
