@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -102,15 +103,35 @@ bool askToRaise(const QByteArray &path)
     return answer.contains(kRaised);
 }
 
+enum class Lock { Taken, HeldByOther, Unavailable };
+
+// Takes the advisory lock on the folder's lock file without waiting. The file
+// is opened for reading where it cannot be written (a read-only folder that
+// holds one); a folder where it can be neither made nor opened cannot be
+// locked at all.
+Lock takeLock(const QString &path, int &fd)
+{
+    const QByteArray name = QFile::encodeName(path);
+    fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Lock::Unavailable;
+    int r;
+    do
+        r = ::flock(fd, LOCK_EX | LOCK_NB);
+    while (r != 0 && errno == EINTR);
+    if (r == 0)
+        return Lock::Taken;
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    fd = -1;
+    return held ? Lock::HeldByOther : Lock::Unavailable;
+}
+
 } // namespace
 
-SingleInstance::SingleInstance(const QString &folder)
-    : m_folder(folder), m_lock(folder + u'/' + QLatin1StringView(kLockName))
-{
-    // A lock is stale only when its process is gone, never by age: a
-    // program may run for weeks.
-    m_lock.setStaleLockTime(0);
-}
+SingleInstance::SingleInstance(const QString &folder) : m_folder(folder) {}
 
 SingleInstance::~SingleInstance()
 {
@@ -118,12 +139,24 @@ SingleInstance::~SingleInstance()
         ::close(m_listener);
         ::unlink(m_socketPath.constData());
     }
+    if (m_lock >= 0)
+        ::close(m_lock); // the lock goes with the descriptor
 }
 
 SingleInstance::Outcome SingleInstance::start()
 {
     m_socketPath = socketPath(m_folder);
-    if (m_lock.tryLock(0)) {
+    const Lock lock = takeLock(m_folder + u'/' + QLatin1StringView(kLockName), m_lock);
+    if (lock == Lock::Unavailable) {
+        // A folder that cannot hold the lock (read-only, no locks on its file
+        // system) does not keep the program from running; the socket still
+        // brings a later start's request here.
+        if (askToRaise(m_socketPath))
+            return Outcome::OtherRaised;
+        listen(m_socketPath);
+        return Outcome::First;
+    }
+    if (lock == Lock::Taken) {
         // Without the socket the program still runs; a later start then says
         // it cannot reach this one.
         listen(m_socketPath);

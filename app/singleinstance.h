@@ -2,13 +2,13 @@
 // One desktop program per program folder: two would append to the same record
 // file with counters of their own. The first start holds a lock file in the
 // folder and listens on a local socket for later starts; a later start asks
-// it to bring its window to the front and ends. A lock left behind by a
-// program that was killed is recognised (its process is gone) and never
-// blocks a start. The socket is a plain Unix domain socket watched by the
+// it to bring its window to the front and ends. The lock is the system's
+// advisory lock on the file, held as long as the process lives: a program
+// that was killed leaves the file behind but not the lock, so it never blocks
+// a start, and taking it writes nothing to the disk. The socket is a plain Unix domain socket watched by the
 // event loop, so the program needs no network library to start.
 
 #include <QByteArray>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -39,7 +39,7 @@ private:
     void serve(int fd, QSocketNotifier *notifier, QByteArray &received);
 
     QString m_folder;
-    QLockFile m_lock;
+    int m_lock = -1; // the lock file, held locked while the program runs
     QByteArray m_socketPath;
     int m_listener = -1;
     std::function<void()> m_raise;

@@ -4,7 +4,10 @@
 // repaint after a key on this machine, so the calculator's figures can be put
 // against it.
 //
-//   numbelle_bench_barewindow
+//   numbelle_bench_barewindow [--cjk]
+//
+// --cjk gives the label the calculator's Chinese font and a line of Chinese
+// text, so the cost of that font alone can be told apart from the rest.
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -39,7 +42,17 @@ protected:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    const bool cjk = argc > 1 && qstrcmp(argv[1], "--cjk") == 0;
+    if (cjk) {
+        QFont f;
+        f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")});
+        f.setPointSizeF(10);
+        f.setStyleStrategy(QFont::PreferNoShaping);
+        QApplication::setFont(f);
+    }
     DigitLabel window;
+    if (cjk)
+        window.setText(QStringLiteral("计算器 0"));
     window.show();
     return app.exec();
 }

@@ -180,17 +180,20 @@ struct Started {
 };
 
 // Starts a program with a new home folder (and, for the calculator, a new
-// program folder holding the default files).
+// program folder holding the default files, where the program keeps it in a
+// home folder: each start checks the folder's copies against the installed
+// files, as every start after the first one does).
 Started start(const Program &program, const std::string &defaults)
 {
     Started s;
     s.temp = makeTempDir();
-    const std::string home = s.temp + "/home", folder = s.temp + "/folder", runtime = s.temp + "/run";
+    const std::string home = s.temp + "/home", folder = home + "/.local/share/numbelle", runtime = s.temp + "/run";
     fs::create_directories(home);
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
     if (program.calculator) {
         fs::create_directories(folder);
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace);
         for (const auto &entry : fs::directory_iterator(defaults))
             fs::copy_file(entry.path(), folder + "/" + entry.path().filename().string());
         if (!holdsNoSchedule(folder + "/savedata.txt"))
@@ -211,7 +214,7 @@ Started start(const Program &program, const std::string &defaults)
     env["XDG_RUNTIME_DIR"] = runtime;
     env.erase("QT_QPA_PLATFORM");
     if (program.calculator) {
-        env["NUMBELLE_DIR"] = folder;
+        env.erase("NUMBELLE_DIR");
         env["NUMBELLE_SHUTDOWN_DRY_RUN"] = "1";
     }
     std::vector<std::string> envText;

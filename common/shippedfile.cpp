@@ -6,6 +6,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstring>
 
 namespace numbelle {
 
@@ -36,6 +37,21 @@ bool writeCopy(const QString &target, const QString &installed)
     return out.commit() && QFile::setPermissions(target, kFolderFilePermissions);
 }
 
+// True when the two files hold the same bytes. Compared in place through
+// memory maps: at every start the program folder's copies are checked against
+// the installed files, and a copy that is already up to date must cost next
+// to nothing (hashing the sound file took longer than showing the window).
+bool sameContents(QFile &a, QFile &b)
+{
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) || a.size() != b.size())
+        return false;
+    if (a.size() == 0)
+        return true;
+    const uchar *left = a.map(0, a.size());
+    const uchar *right = b.map(0, b.size());
+    return left && right && std::memcmp(left, right, size_t(a.size())) == 0;
+}
+
 } // namespace
 
 QByteArray sha256Hex(const QString &path)
@@ -59,6 +75,12 @@ bool refreshShippedFile(const QString &target, const QString &installed, const Q
         return writeCopy(target, installed);
     if (!existing.isFile() || existing.isSymLink())
         return false;
+
+    if (existing.size() == source.size()) {
+        QFile copy(target), original(installed);
+        if (sameContents(copy, original))
+            return false;
+    }
 
     const QByteArray current = sha256Hex(target);
     const bool shipped = std::any_of(knownHashes.begin(), knownHashes.end(),
