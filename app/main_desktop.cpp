@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #ifdef __GLIBC__
@@ -102,9 +103,10 @@ int main(int argc, char **argv)
             QApplication::setWindowIcon(icon);
 #ifdef __GLIBC__
             // What the start-up freed (image decoding, font loading, the
-            // widgets' first layout) goes back to the system instead of
-            // staying in the heap for the whole session.
-            malloc_trim(0);
+            // widgets' first layout, the icon's sizes) goes back to the system
+            // instead of staying in the heap for the whole session: once the
+            // icon is set and the window has settled.
+            QTimer::singleShot(250, [] { malloc_trim(0); });
 #endif
         });
     return app.exec();
