@@ -50,6 +50,12 @@ for ((t = 1; t <= trials; t++)); do
   run_killed "$work/commands"
   acked=$(grep '^recordCount=' "$work/out" | tail -1 | cut -d= -f2 || true)
   acked=${acked:-$stored}
+  # Killed before the first record was stored: no record file yet, and
+  # nothing may have been acknowledged.
+  if [ ! -e "$folder/datafile.txt" ]; then
+    [ "$acked" -eq 0 ] || fail "trial $t: $acked records acknowledged, no record file"
+    continue
+  fi
   # Every line whole and in order: " N 7N\r\n".
   awk 'BEGIN { RS = "\n"; bad = 0 }
        { if ($0 !~ /^ [0-9]+ [0-9]+\r$/) bad = 1; split($0, f, " "); if (f[1] != NR || f[2] != NR * 7 "\r") bad = 1 }
