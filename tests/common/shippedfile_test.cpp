@@ -133,3 +133,29 @@ TEST_F(ShippedFile, ALinkOrAFolderInItsPlaceIsLeftAlone)
     EXPECT_FALSE(refreshShippedFile(target(), installed(), {kFirstHash}));
     EXPECT_TRUE(QFileInfo(target()).isDir());
 }
+
+TEST_F(ShippedFile, SameSizeAsTheInstalledFileIsStillComparedByContent)
+{
+    // An earlier version exactly as long as the installed one is replaced;
+    // the user's own file of that length is not.
+    const QByteArray older("older sound!\n");
+    ASSERT_EQ(older.size(), kSecond.size());
+    write(target(), older);
+    const QByteArray olderHash = sha256Hex(target());
+    EXPECT_TRUE(refreshShippedFile(target(), installed(), {olderHash}));
+    EXPECT_EQ(read(target()), kSecond);
+
+    const QByteArray own("mine, really\n");
+    ASSERT_EQ(own.size(), kSecond.size());
+    write(target(), own);
+    EXPECT_FALSE(refreshShippedFile(target(), installed(), {olderHash}));
+    EXPECT_EQ(read(target()), own);
+}
+
+TEST_F(ShippedFile, EmptyFilesAreEqual)
+{
+    write(installed(), QByteArray());
+    write(target(), QByteArray());
+    EXPECT_FALSE(refreshShippedFile(target(), installed(), {sha256Hex(target())}));
+    EXPECT_EQ(read(target()), QByteArray());
+}

@@ -46,3 +46,12 @@ status=0
 timeout 3 "$exe" 2>/dev/null || status=$?
 [ "$status" = 124 ] || fail "a start after the kill ended with status $status"
 echo "a lock left by a killed program did not block the next start"
+
+# A lock file that cannot be made or opened (here a link to nowhere) does not
+# keep the program from starting.
+rm -f "$folder/.numbelle.lock"
+ln -s /nonexistent/numbelle.lock "$folder/.numbelle.lock"
+status=0
+timeout 3 "$exe" 2>/dev/null || status=$?
+[ "$status" = 124 ] || fail "with a lock that cannot be taken, the start ended with status $status"
+echo "a lock that cannot be taken did not keep the program from starting"
