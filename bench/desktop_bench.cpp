@@ -27,6 +27,7 @@
 // program). The calculator is always started with NUMBELLE_SHUTDOWN_DRY_RUN=1
 // and a program folder whose settings hold no shutdown schedule.
 
+#include "bench/figures.h"
 #include "speech/speaker.h"
 
 #include <X11/Xatom.h>
@@ -66,14 +67,11 @@ extern char **environ;
 
 namespace fs = std::filesystem;
 
-namespace {
+using numbelle::bench::nowMs;
+using numbelle::bench::Summary;
+using numbelle::bench::summarize;
 
-double nowMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
+namespace {
 
 void sleepMs(double ms)
 {
@@ -89,26 +87,6 @@ void sleepMs(double ms)
 
 // ---------------------------------------------------------------------------
 // Figures
-
-struct Summary {
-    double median = 0, min = 0, max = 0, p95 = 0;
-    size_t count = 0;
-};
-
-Summary summarize(std::vector<double> v)
-{
-    Summary s;
-    s.count = v.size();
-    if (v.empty())
-        return s;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    s.median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    s.min = v.front();
-    s.max = v.back();
-    s.p95 = v[std::min(n - 1, size_t(std::ceil(0.95 * double(n))) - 1)];
-    return s;
-}
 
 std::string figure(const Summary &s, const char *unit, int decimals = 1)
 {

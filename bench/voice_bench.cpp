@@ -18,6 +18,7 @@
 // Needs a sound server (e.g. a private PulseAudio with a null sink, as
 // bench/voice.sh starts one).
 
+#include "bench/figures.h"
 #include "platform/desktop/desktopplatform.h"
 #include "shell/folders.h"
 #include "shell/program.h"
@@ -38,14 +39,11 @@
 #include <time.h>
 #include <vector>
 
-namespace {
+using numbelle::bench::nowMs;
+using numbelle::bench::Summary;
+using numbelle::bench::summarize;
 
-double nowMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
+namespace {
 
 // Moments (nowMs) of the latest calls into the sound server, and how many.
 std::atomic<double> g_lastWrite{0}, g_lastStop{0};
@@ -119,26 +117,6 @@ class NoShutdown final : public platform::Shutdown {
 public:
     bool powerOff() override { return false; }
 };
-
-struct Summary {
-    double median = 0, p95 = 0, min = 0, max = 0;
-    size_t count = 0;
-};
-
-Summary summarize(std::vector<double> v)
-{
-    Summary s;
-    s.count = v.size();
-    if (v.empty())
-        return s;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    s.median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    s.p95 = v[std::min(n - 1, size_t(std::ceil(0.95 * double(n))) - 1)];
-    s.min = v.front();
-    s.max = v.back();
-    return s;
-}
 
 void print(const char *what, const Summary &s)
 {
