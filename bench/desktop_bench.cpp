@@ -68,8 +68,8 @@ extern char **environ;
 namespace fs = std::filesystem;
 
 using numbelle::bench::nowMs;
-using numbelle::bench::Summary;
 using numbelle::bench::summarize;
+using numbelle::bench::Summary;
 
 namespace {
 

@@ -40,8 +40,8 @@
 #include <vector>
 
 using numbelle::bench::nowMs;
-using numbelle::bench::Summary;
 using numbelle::bench::summarize;
+using numbelle::bench::Summary;
 
 namespace {
 
