@@ -40,9 +40,10 @@ int main(int argc, char **argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Numbelle"));
     numbelle::ui::applyChineseFont(app);
 
-    const QString folder = numbelle::ui::programFolder();
-    if (folder.isEmpty()) {
-        QMessageBox::critical(nullptr, QStringLiteral("Numbelle"), QStringLiteral("无法准备程序文件夹。"));
+    const auto [folder, refusal] = numbelle::ui::programFolder();
+    if (!refusal.isEmpty()) {
+        qCWarning(numbelle::lcNumbelle, "%s", qPrintable(refusal));
+        QMessageBox::critical(nullptr, QStringLiteral("Numbelle"), refusal);
         return 1;
     }
 

@@ -4,6 +4,7 @@
 #include "app/scriptrunner.h"
 #include "common/fileio.h"
 #include "platform/recording/recordingplatform.h"
+#include "shell/folders.h"
 #include "shell/program.h"
 #include "uikit/widgets.h"
 
@@ -57,9 +58,14 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "numbelle-script: no folder %s\n", qPrintable(dir));
         return 2;
     }
+    // Refused as the desktop program refuses it.
+    if (const QString refusal = numbelle::ui::folderRefusal(dir); !refusal.isEmpty()) {
+        std::fprintf(stderr, "numbelle-script: %s\n", qPrintable(refusal));
+        return 2;
+    }
 
     // File faults that hold from the start (a test seam): NUMBELLE_FAIL is a
-    // comma-separated list of disk, readonly, unreadable.
+    // comma-separated list of disk, readonly, unreadable, rename.
     for (const QString &name : qEnvironmentVariable("NUMBELLE_FAIL").split(u',', Qt::SkipEmptyParts)) {
         if (name == u"disk")
             numbelle::fileio::setFault(numbelle::fileio::Fault::DiskFull, true);
@@ -67,6 +73,8 @@ int main(int argc, char **argv)
             numbelle::fileio::setFault(numbelle::fileio::Fault::ReadOnly, true);
         else if (name == u"unreadable")
             numbelle::fileio::setFault(numbelle::fileio::Fault::Unreadable, true);
+        else if (name == u"rename")
+            numbelle::fileio::setFault(numbelle::fileio::Fault::RenameFails, true);
         else {
             std::fprintf(stderr, "numbelle-script: NUMBELLE_FAIL: unknown fault %s\n", qPrintable(name));
             return 2;

@@ -435,6 +435,7 @@ void ScriptRunner::run(const QString &rawLine)
             {QStringLiteral("disk"), fileio::Fault::DiskFull},
             {QStringLiteral("readonly"), fileio::Fault::ReadOnly},
             {QStringLiteral("unreadable"), fileio::Fault::Unreadable},
+            {QStringLiteral("rename"), fileio::Fault::RenameFails},
         };
         bool done = false;
         for (const auto &[name, fault] : fileFaults) {

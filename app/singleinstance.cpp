@@ -112,11 +112,20 @@ enum class Lock { Taken, HeldByOther, Unavailable };
 Lock takeLock(const QString &path, int &fd)
 {
     const QByteArray name = QFile::encodeName(path);
-    fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    // Never through a link, and never waiting: a FIFO in its place opens at
+    // once (or not at all) and is then no lock file.
+    constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    fd = ::open(name.constData(), O_RDWR | O_CREAT | kFlags, S_IRUSR | S_IWUSR);
     if (fd < 0)
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(name.constData(), O_RDONLY | kFlags);
     if (fd < 0)
         return Lock::Unavailable;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        return Lock::Unavailable;
+    }
     int r;
     do
         r = ::flock(fd, LOCK_EX | LOCK_NB);

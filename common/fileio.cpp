@@ -5,6 +5,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <atomic>
+#include <memory>
 
 namespace numbelle::fileio {
 
@@ -38,6 +39,14 @@ bool exists(const QString &path)
     return info.exists() || info.isSymLink();
 }
 
+bool isWritableTarget(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return false;
+    return !info.exists() || info.isFile();
+}
+
 std::optional<QByteArray> readFile(const QString &path, qint64 maxBytes)
 {
     if (!isRegularFile(path) || hasFault(Fault::Unreadable))
@@ -51,17 +60,13 @@ std::optional<QByteArray> readFile(const QString &path, qint64 maxBytes)
     return bytes;
 }
 
-bool replaceFile(const QString &path, const QByteArray &bytes)
+namespace {
+
+// Writes bytes into the save file; false (and the save cancelled) when they
+// did not all reach it.
+bool writeWhole(QSaveFile &file, const QByteArray &bytes)
 {
-    if (hasFault(Fault::ReadOnly))
-        return false;
-    const bool isNew = !exists(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (isNew)
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    if (hasFault(Fault::DiskFull)) {
+    if (hasFault(Fault::DiskFull) && !bytes.isEmpty()) {
         // The disk fills part-way: the new file is left incomplete and
         // thrown away, the old one stays.
         file.write(bytes.left(bytes.size() / 2));
@@ -76,7 +81,67 @@ bool replaceFile(const QString &path, const QByteArray &bytes)
         file.commit();
         return false;
     }
+    return true;
+}
+
+// Opens a save file for path (a new one private to the user), or nothing.
+std::unique_ptr<QSaveFile> openSaveFile(const QString &path)
+{
+    if (hasFault(Fault::ReadOnly) || !isWritableTarget(path))
+        return nullptr;
+    const bool isNew = !exists(path);
+    auto file = std::make_unique<QSaveFile>(path);
+    if (!file->open(QIODevice::WriteOnly))
+        return nullptr;
+    if (isNew)
+        file->setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return file;
+}
+
+// Moves the complete file over the old one.
+bool commit(QSaveFile &file)
+{
+    if (hasFault(Fault::RenameFails)) // complete, but it cannot take the old one's place
+        file.cancelWriting();
     return file.commit();
+}
+
+} // namespace
+
+bool replaceFile(const QString &path, const QByteArray &bytes)
+{
+    const auto file = openSaveFile(path);
+    return file && writeWhole(*file, bytes) && commit(*file);
+}
+
+bool replaceFileSettingAside(const QString &path, const QString &aside, const QByteArray &bytes)
+{
+    if (!isWritableTarget(aside) || !isWritableTarget(path))
+        return false;
+    const auto file = openSaveFile(path);
+    if (!file || !writeWhole(*file, bytes))
+        return false;
+    if (exists(aside) && !QFile::remove(aside)) {
+        file->cancelWriting();
+        file->commit();
+        return false;
+    }
+    const bool moved = exists(path) && QFile::rename(path, aside);
+    if (commit(*file))
+        return true;
+    if (moved)
+        QFile::rename(aside, path);
+    return false;
+}
+
+bool copyFile(const QString &from, const QString &to, qint64 maxBytes, bool *cut)
+{
+    const auto bytes = readFile(from, maxBytes + 1);
+    if (!bytes)
+        return false;
+    if (cut)
+        *cut = bytes->size() > maxBytes;
+    return replaceFile(to, bytes->left(maxBytes));
 }
 
 void makePrivate(const QString &path) { QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner); }

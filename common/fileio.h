@@ -13,9 +13,10 @@
 namespace numbelle::fileio {
 
 enum class Fault {
-    DiskFull,   // writes stop part-way with "no space left"
-    ReadOnly,   // nothing can be created, replaced or opened for writing
-    Unreadable, // nothing can be opened for reading
+    DiskFull,    // writes stop part-way with "no space left"
+    ReadOnly,    // nothing can be created, replaced or opened for writing
+    Unreadable,  // nothing can be opened for reading
+    RenameFails, // a complete new file cannot be moved over the old one
 };
 
 // Turns an injected fault on or off for every file of the layer.
@@ -30,6 +31,12 @@ bool isRegularFile(const QString &path);
 // True when there is anything at path, of whatever kind.
 bool exists(const QString &path);
 
+// True when the program may write a file at path: nothing is there yet, or a
+// regular file that is no symbolic link. A link (whatever it points at), a
+// folder, a FIFO, a device or a socket is never written through or replaced:
+// as root, a save through a link replaced the device it pointed at.
+bool isWritableTarget(const QString &path);
+
 // Up to maxBytes from the start of the regular file at path; nothing when it
 // is missing, not a regular file or cannot be read.
 std::optional<QByteArray> readFile(const QString &path, qint64 maxBytes);
@@ -37,8 +44,22 @@ std::optional<QByteArray> readFile(const QString &path, qint64 maxBytes);
 // Replaces the file at path with bytes: written beside it, brought to disk,
 // then renamed over it, so the file is either the old one or the new one,
 // never a part. A new file is private to the user (0600); an existing file
-// keeps its permissions. False, with the old file untouched, on any failure.
+// keeps its permissions. False, with the old file untouched, on any failure,
+// and when path is no writable target (isWritableTarget).
 bool replaceFile(const QString &path, const QByteArray &bytes);
+
+// Replaces the file at path with bytes as replaceFile does, and keeps the old
+// file as aside: it is moved there only once the new file is complete on
+// disk, and moved back when the new file cannot take its place. For a file
+// that cannot be read, so cannot be copied aside. False, with the old file
+// where it was, on any failure and when aside is no writable target.
+bool replaceFileSettingAside(const QString &path, const QString &aside, const QByteArray &bytes);
+
+// Copies the first maxBytes of the regular file at from to a new file at to,
+// complete or not at all (replaceFile). cut, when given, tells whether the
+// source was longer. False, with nothing written, when the source cannot be
+// read or the copy cannot be written.
+bool copyFile(const QString &from, const QString &to, qint64 maxBytes, bool *cut = nullptr);
 
 // Makes a file the program has just created private to the user (0600).
 void makePrivate(const QString &path);

@@ -95,6 +95,8 @@ bool parseSettings(const QByteArray &bytes, Settings &out)
     int16(s.taxCategory);
     int16(s.salaryDeduction);
     real(s.opacity);
+    if (s.opacity >= -0.5 && s.opacity < kOpacityFloor)
+        s.opacity = 255;
     int16(s.labourDeduction);
     int16(s.voiceChoice);
     int16(s.fontColorIndex);

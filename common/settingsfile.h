@@ -18,6 +18,16 @@ inline constexpr char kSettingsFileName[] = "savedata.txt";
 // file must not slow the start or fill the memory.
 inline constexpr qint64 kSettingsReadLimit = 64 * 1024;
 
+// The least opacity the settings window's slider sets (its 1 %). A stored
+// opacity below it could only leave the main window invisible: it reads as
+// opaque (255). A negative one stays, and fails at start-up like any value that
+// is no byte.
+inline constexpr double kOpacityFloor = 2.55;
+
+// A damaged settings file is kept aside up to this size: far more than any
+// settings line, and a huge file is not copied whole.
+inline constexpr qint64 kSettingsAsideLimit = 1024 * 1024;
+
 // The file's bytes for these values. Every value is written so that it reads
 // back: a double whose 15-digit text would read as infinity is written as the
 // largest 15-digit value of its sign.

@@ -252,10 +252,17 @@ void Calculator::equalsEntry()
     ++m_state.recordCount;
     m_records.openAppend();
     if (!m_records.append(m_state.recordCount, m_view.label1)) {
-        // A record that did not reach the file is not counted: the display
-        // keeps it, so equals can store it again once the file is writable.
+        // A record that did not reach the file is not counted. The display
+        // keeps it as a shown result: equals stores exactly that figure again
+        // once the file is writable, and a digit or a point starts a new
+        // figure instead of extending it. The warning tone in place of the
+        // equals word tells an ear that nothing was stored.
         --m_state.recordsSinceSave;
         --m_state.recordCount;
+        m_pendingOperator = Pending::ResultShown;
+        m_pointEntered = kFalse;
+        m_startNewNumber = kFalse;
+        speak(SpeakWarning);
         m_host.messageBox(QString(), QStringLiteral("无法写入数据文件datafile.txt，本条记录未保存。"));
         return;
     }

@@ -137,11 +137,15 @@ bool RecordStore::openFile()
         return true;
     const QString path = m_file.fileName();
     // A FIFO or a device in its place would hold the program up or swallow
-    // the records: only a regular file is a record file.
-    if ((fileio::exists(path) && !fileio::isRegularFile(path)) || fileio::hasFault(fileio::Fault::ReadOnly))
+    // the records, and a link would carry them into another file: only a
+    // regular file is a record file.
+    if (!fileio::isWritableTarget(path) || fileio::hasFault(fileio::Fault::ReadOnly))
         return false;
     const bool isNew = !fileio::exists(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    // A new file is made new (nothing may have appeared there meanwhile), an
+    // existing one must still be there.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered |
+                     (isNew ? QIODevice::NewOnly : QIODevice::ExistingOnly)))
         return false;
     if (isNew)
         fileio::makePrivate(path);
@@ -206,14 +210,8 @@ void RecordStore::close()
 bool RecordStore::truncate()
 {
     close();
-    if ((fileio::exists(m_file.fileName()) && !fileio::isRegularFile(m_file.fileName())) ||
-        fileio::hasFault(fileio::Fault::ReadOnly))
-        return false;
-    QFile file(m_file.fileName());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    file.close();
-    return true;
+    // An empty file in its place, complete or not at all.
+    return fileio::replaceFile(m_file.fileName(), QByteArray());
 }
 
 } // namespace numbelle

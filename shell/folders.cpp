@@ -2,6 +2,7 @@
 
 #include "common/fileio.h"
 #include "common/shippedfile.h"
+#include "platform/system/folderaccess.h"
 #include "shell/defaultfiles.h"
 #include "speech/speaker.h"
 
@@ -63,31 +64,34 @@ void seed(const QString &folder, const QString &from)
 
 } // namespace
 
-QString programFolder()
+QString folderRefusal(const QString &path) { return platform::folderRefusal(path, platform::folderAccess(path)); }
+
+ProgramFolder programFolder()
 {
     const QString override = qEnvironmentVariable("NUMBELLE_DIR");
     if (!override.isEmpty()) {
         QDir().mkpath(override);
-        return QFileInfo(override).absoluteFilePath();
+        const QString folder = QFileInfo(override).absoluteFilePath();
+        return {folder, folderRefusal(folder)};
     }
     const QString exeDir = QCoreApplication::applicationDirPath();
     if (QFileInfo::exists(exeDir + QStringLiteral("/dansheng109.wav")) && isWritableFolder(exeDir))
-        return exeDir;
+        return {exeDir, folderRefusal(exeDir)};
 
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     if (dataHome.isEmpty())
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     const QString folder = dataHome + QStringLiteral("/numbelle");
-    const bool isNew = !QFileInfo::exists(folder);
-    if (!QDir().mkpath(folder))
-        return QString();
-    // The records and settings are the user's own: the folder is private.
-    if (isNew)
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir().mkpath(folder);
+    // The records and settings are the user's own: the folder is private,
+    // also where an earlier version or the user left it wider.
+    platform::makeFolderPrivate(folder);
+    if (const QString refusal = folderRefusal(folder); !refusal.isEmpty())
+        return {folder, refusal};
     // Installed defaults live in <prefix>/share/numbelle beside <prefix>/bin.
     const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../share/numbelle"));
     seed(folder, QFileInfo::exists(installed) ? installed : exeDir);
-    return folder;
+    return {folder, QString()};
 }
 
 void applyChineseFont(QApplication &app)

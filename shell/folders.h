@@ -7,11 +7,21 @@ class QApplication;
 
 namespace numbelle::ui {
 
+// The program folder, or why there is none.
+struct ProgramFolder {
+    QString path;
+    QString refusal; // set when the folder cannot be used: the message for the user
+};
+
 // The program folder: NUMBELLE_DIR when set; otherwise the folder of the
 // executable when it holds the program's files and is writable; otherwise the
 // per-user data folder ($XDG_DATA_HOME/numbelle), filled on first start from the
-// installed defaults. Empty when no folder can be prepared.
-QString programFolder();
+// installed defaults and made private to the user. A folder that other users
+// can write, or that belongs to another user, is refused.
+ProgramFolder programFolder();
+
+// Why the folder at path cannot be the program folder; empty when it can.
+QString folderRefusal(const QString &path);
 
 // Files the program folder starts with.
 QStringList defaultFiles();

@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include "common/fileio.h"
+#include "common/log.h"
 #include "common/numtext.h"
 #include "common/settingsfile.h"
 #include "common/textfile.h"
@@ -244,15 +246,29 @@ void Program::focusEquals()
 void Program::saveSettings()
 {
     const QString path = QString::fromLatin1(kSettingsFileName);
+    bool saved = false;
     if (m_settingsDamaged) {
-        // What could not be read is kept aside before anything replaces it.
+        // What could not be read is kept aside before anything replaces it:
+        // a copy, complete or not made at all, so the damaged file stays where
+        // it is until the copy is whole and a full disk never costs it. A
+        // file that cannot be read at all is moved aside only once the new
+        // file is complete.
         const QString aside = path + QStringLiteral(".bad");
-        QFile::remove(aside);
-        if (!QFile::copy(path, aside))
-            QFile::rename(path, aside);
-        m_settingsDamaged = false;
+        bool cut = false;
+        if (fileio::copyFile(path, aside, kSettingsAsideLimit, &cut)) {
+            if (cut)
+                qCWarning(lcNumbelle, "savedata.txt.bad holds only the first %lld bytes of the damaged settings file",
+                          static_cast<long long>(kSettingsAsideLimit));
+            saved = saveSettingsFile(path, m_state.settings);
+            m_settingsDamaged = false;
+        } else if (fileio::replaceFileSettingAside(path, aside, settingsFileBytes(m_state.settings))) {
+            saved = true;
+            m_settingsDamaged = false;
+        }
+    } else {
+        saved = saveSettingsFile(path, m_state.settings);
     }
-    if (saveSettingsFile(path, m_state.settings)) {
+    if (saved) {
         m_settingsSaveFailed = false;
         return;
     }

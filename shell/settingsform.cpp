@@ -1,6 +1,7 @@
 #include "settingsform.h"
 
 #include "common/numtext.h"
+#include "common/settingsfile.h"
 #include "records/recordstore.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
@@ -58,8 +59,6 @@ constexpr OptionSpec kDecimalOptions[5] = {
 };
 
 constexpr int kSliderMinimum = 1, kSliderMaximum = 100;
-// The opacity of the slider's minimum of 1 %.
-constexpr double kOpacityFloor = 2.55;
 constexpr double kDeductionCap = 32767;
 
 // Option buttons and check boxes take a click anywhere on them, caption

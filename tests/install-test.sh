@@ -74,9 +74,11 @@ start_on() {
 mkdir -p "$own/numbelle"
 head -c 4000 /dev/urandom >"$own/numbelle/dansheng109.wav"
 cp "$own/numbelle/dansheng109.wav" "$own/mine.wav"
+chmod 0755 "$own/numbelle"
 start_on "$own"
 cmp "$own/mine.wav" "$own/numbelle/dansheng109.wav"
 echo "a sound file of the user's own was kept"
+[ "$(stat -c %a "$own/numbelle")" = 700 ] || { echo "a wider program folder stayed $(stat -c %a "$own/numbelle")"; exit 1; }
 
 # Every earlier shipped sound file and face picture, from the history when
 # there is one, gives way to the installed one.

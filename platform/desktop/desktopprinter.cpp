@@ -1,8 +1,9 @@
 #include "desktopprinter.h"
 
+#include "common/fileio.h"
 #include "platform/desktop/modules.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
@@ -129,9 +130,14 @@ bool paintPrintJob(const PrintJob &job, QPagedPaintDevice &device, const QRectF 
 
 bool writePrintJobPdf(const PrintJob &job, const QString &path)
 {
+    // The pages are made in memory and the file is written complete or not at
+    // all: a full disk, a link or a device in its place leaves a file that
+    // was there as it was, and the user is told.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     bool ok = false;
     {
-        QPdfWriter pdf(path);
+        QPdfWriter pdf(&buffer);
         pdf.setTitle(job.name);
         pdf.setCreator(QStringLiteral("Numbelle"));
         pdf.setResolution(kMeasureDpi);
@@ -139,10 +145,7 @@ bool writePrintJobPdf(const PrintJob &job, const QString &path)
         const QRectF sheet = pdf.pageLayout().paintRectPixels(pdf.resolution());
         ok = paintPrintJob(job, pdf, QRectF(QPointF(0, 0), sheet.size()));
     }
-    if (ok && QFile(path).size() > 0)
-        return true;
-    QFile::remove(path);
-    return false;
+    return ok && !buffer.data().isEmpty() && fileio::replaceFile(path, buffer.data());
 }
 
 } // namespace numbelle::platform

@@ -1,9 +1,11 @@
 #include "exports.h"
 
+#include "common/fileio.h"
+#include "platform/system/folderaccess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -12,6 +14,8 @@ namespace numbelle::platform {
 namespace {
 
 constexpr char kListName[] = "exports.lst";
+// Far more than the list of a day's exports.
+constexpr qint64 kListReadLimit = 1024 * 1024;
 
 struct Entry {
     QString name;
@@ -22,10 +26,12 @@ struct Entry {
 QList<Entry> readList(const QString &folder)
 {
     QList<Entry> entries;
-    QFile file(folder + u'/' + QLatin1StringView(kListName));
-    if (!file.open(QIODevice::ReadOnly))
+    // A regular file only, and only so much of it: a FIFO or a link to a
+    // device in its place never holds the start up or fills the memory.
+    const auto bytes = fileio::readFile(folder + u'/' + QLatin1StringView(kListName), kListReadLimit);
+    if (!bytes)
         return entries;
-    for (const QByteArray &line : file.readAll().split('\n')) {
+    for (const QByteArray &line : bytes->split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
         if (fields.size() != 3)
             continue;
@@ -42,11 +48,7 @@ void writeList(const QString &folder, const QList<Entry> &entries)
     QByteArray bytes;
     for (const Entry &e : entries)
         bytes += e.name.toUtf8() + '\t' + QByteArray::number(e.size) + '\t' + QByteArray::number(e.modifiedMs) + '\n';
-    QSaveFile file(folder + u'/' + QLatin1StringView(kListName));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(bytes);
-        file.commit();
-    }
+    fileio::replaceFile(folder + u'/' + QLatin1StringView(kListName), bytes);
 }
 
 Entry entryFor(const QFileInfo &info)
@@ -67,8 +69,12 @@ QString exportsFolder(bool create)
             return QString();
         if (!QDir().mkpath(folder))
             return QString();
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+    // The workbooks hold the user's records: the folder is private, also
+    // where it was left wider. One that belongs to another user, or a link,
+    // is not used.
+    if (!makeFolderPrivate(folder) || folderAccess(folder) != FolderAccess::Private)
+        return QString();
     return folder;
 }
 

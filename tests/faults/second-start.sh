@@ -50,8 +50,61 @@ echo "a lock left by a killed program did not block the next start"
 # A lock file that cannot be made or opened (here a link to nowhere) does not
 # keep the program from starting.
 rm -f "$folder/.numbelle.lock"
-ln -s /nonexistent/numbelle.lock "$folder/.numbelle.lock"
+ln -s "$folder/missing/numbelle.lock" "$folder/.numbelle.lock"
 status=0
 timeout 3 "$exe" 2>/dev/null || status=$?
 [ "$status" = 124 ] || fail "with a lock that cannot be taken, the start ended with status $status"
 echo "a lock that cannot be taken did not keep the program from starting"
+
+# A link (into a folder of this test's own) in the lock's place: the lock is
+# not taken through it, so nothing is made where it leads.
+rm -f "$folder/.numbelle.lock"
+mkdir "$folder/elsewhere"
+ln -s "$folder/elsewhere/lock" "$folder/.numbelle.lock"
+status=0
+timeout 3 "$exe" 2>/dev/null || status=$?
+[ "$status" = 124 ] || fail "with a link as the lock, the start ended with status $status"
+[ ! -e "$folder/elsewhere/lock" ] || fail "the lock was made through its link"
+echo "a link as the lock file was not followed"
+
+# A FIFO the user cannot write in the lock's place never holds the start up.
+# Run as an unprivileged user (nobody) in a folder of that user's, since
+# root may write any FIFO.
+if command -v setpriv >/dev/null && id -u nobody >/dev/null 2>&1; then
+  theirs=$(mktemp -d)
+  mkfifo -m 0400 "$theirs/.numbelle.lock"
+  chown -R nobody: "$theirs"
+  NUMBELLE_DIR=$theirs HOME=$theirs setpriv --reuid=nobody --regid=nogroup --clear-groups "$exe" 2>/dev/null &
+  first=$!
+  sleep 2
+  kill -0 "$first" 2>/dev/null || fail "with a FIFO as the lock, the program ended"
+  # Waiting for a FIFO's other end, the kernel says so.
+  waiting=$(cat "/proc/$first/wchan" 2>/dev/null || true)
+  kill -9 "$first"
+  wait "$first" 2>/dev/null || true
+  first=
+  rm -rf "$theirs"
+  [ "$waiting" != wait_for_partner ] || fail "the start waited on a FIFO as the lock"
+  echo "a FIFO as the lock file did not hold the start up"
+fi
+
+# A program folder that other users can write, or that belongs to another
+# user, is refused with a message before anything is written there.
+refused() { # $1 what, then the folder's set-up
+  local what=$1 other
+  other=$(mktemp -d)
+  shift
+  "$@" "$other"
+  status=0
+  NUMBELLE_DIR=$other timeout 3 "$exe" >/dev/null 2>"$other.err" || status=$?
+  # The message box waits for the user: the program is ended by the timeout.
+  [ "$status" = 1 ] || [ "$status" = 124 ] || fail "$what: status $status"
+  grep -q "$what" "$other.err" || fail "$what: no message: $(cat "$other.err")"
+  [ -z "$(ls -A "$other")" ] || fail "$what: files were written: $(ls -A "$other")"
+  rm -rf "$other" "$other.err"
+}
+refused 可以被其他用户写入 chmod 0777
+group_writable() { chgrp 65534 "$1" && chmod 0770 "$1"; } # a group that is not the user's own
+refused 可以被其他用户写入 group_writable
+refused 属于其他用户 chown 65534
+echo "program folders other users can write or own were refused"

@@ -5,6 +5,7 @@
 // Set NUMBELLE_PRINTOUT_PDF to a path to keep the 240-period printout there,
 // to look at it (pdftoppm -png FILE page).
 
+#include "common/fileio.h"
 #include "loan/printout.h"
 #include "loan/schedule.h"
 #include "loan/schedulegrid.h"
@@ -125,6 +126,39 @@ TEST_F(DesktopPrinting, AFileThatCannotBeWrittenFailsAndLeavesNothing)
     const QString path = m_dir.filePath(QStringLiteral("no-such-folder/job.pdf"));
     EXPECT_FALSE(platform::writePrintJobPdf(job, path));
     EXPECT_FALSE(QFile::exists(path));
+}
+
+// A PDF that does not fit leaves the user's old file as it was. On a real
+// full disk when NUMBELLE_FULL_DISK_DIR names one (tests/faults/full-disk.sh),
+// through the file layer's fault otherwise.
+TEST_F(DesktopPrinting, APdfThatDoesNotFitLeavesTheOldFileWhole)
+{
+    const QString fullDisk = qEnvironmentVariable("NUMBELLE_FULL_DISK_DIR");
+    const QString path = (fullDisk.isEmpty() ? m_dir.path() : fullDisk) + QStringLiteral("/old.pdf");
+    if (fullDisk.isEmpty()) {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("%PDF-1.4 the user's old file\n%%EOF\n");
+    }
+    QFile before(path);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    before.close();
+
+    PrintJob job;
+    job.name = QStringLiteral("还款表");
+    for (int page = 0; page < 40; ++page) {
+        job.newPage();
+        for (int row = 0; row < 40; ++row)
+            job.text(0, row * 6, 10, QStringLiteral("%1  %2  5018.88  1102.50  本息合计").arg(page).arg(row));
+    }
+    if (fullDisk.isEmpty())
+        fileio::setFault(fileio::Fault::DiskFull, true);
+    const bool written = platform::writePrintJobPdf(job, path);
+    fileio::setFault(fileio::Fault::DiskFull, false);
+    EXPECT_FALSE(written);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    EXPECT_EQ(before.readAll(), old);
 }
 
 TEST_F(DesktopPrinting, WithoutAPrinterTheJobCanBeSavedAsPdf)

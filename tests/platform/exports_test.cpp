@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace numbelle::platform;
 
@@ -87,3 +88,20 @@ TEST(Exports, NewExportsArePrivate)
 }
 
 } // namespace
+
+// The exports folder is private to the user, also where it was left wider, and
+// a FIFO in place of its list never holds the start up.
+TEST(Exports, TheFolderIsMadePrivateAndItsListReadOnlyFromARegularFile)
+{
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    const QString folder = cache.filePath(QStringLiteral("numbelle/exports"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    EXPECT_EQ(exportsFolder(false), folder);
+    EXPECT_EQ(QFile::permissions(folder) & 0x0077, QFileDevice::Permissions());
+    ASSERT_EQ(mkfifo(QFile::encodeName(folder + QStringLiteral("/exports.lst")).constData(), 0600), 0);
+    clearOldExports(folder, QDateTime::currentDateTime());
+    qunsetenv("XDG_CACHE_HOME");
+}
