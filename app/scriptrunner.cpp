@@ -9,6 +9,7 @@
 #include "platform/recording/recordingplatform.h"
 #include "shell/program.h"
 #include "uikit/flexgrid.h"
+#include "uikit/linebox.h"
 #include "uikit/widgets.h"
 #include "uikit/windowregistry.h"
 
@@ -545,6 +546,25 @@ void ScriptRunner::click(const QString &target)
 
 void ScriptRunner::clickLine(const QString &target, int line)
 {
+    if (auto *box = qobject_cast<ui::LineBox *>(element(target))) {
+        if (!box->model() || line > box->model()->rowCount())
+            throw ScriptError("click: no line " + std::to_string(line) + " in " + target.toStdString());
+        if (!box->isEnabled())
+            return;
+        // Scrolled into sight as a user would, then a click a little inside
+        // the line's start.
+        const QModelIndex index = box->model()->index(line - 1, 0);
+        box->scrollTo(index);
+        const QRect rect = box->visualRect(index);
+        const QPointF point(rect.left() + 4, rect.center().y());
+        QWidget *viewport = box->viewport();
+        const QPointF global = viewport->mapToGlobal(point);
+        QMouseEvent press(QEvent::MouseButtonPress, point, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, point, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &release);
+        return;
+    }
     auto *edit = qobject_cast<QTextEdit *>(element(target));
     if (!edit)
         throw ScriptError("click: a line only of a rich text box: " + target.toStdString());
@@ -636,8 +656,8 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
     if (p == u"forecolor" || p == u"backcolor") {
         const bool fore = p == u"forecolor";
         const bool button = qobject_cast<QAbstractButton *>(w) != nullptr;
-        const bool textBox =
-            qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
+        const bool textBox = qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w) ||
+                             qobject_cast<QPlainTextEdit *>(w) || qobject_cast<ui::LineBox *>(w);
         const QPalette::ColorRole role = fore ? (button    ? QPalette::ButtonText
                                                  : textBox ? QPalette::Text
                                                            : QPalette::WindowText)
@@ -650,6 +670,8 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
         return shortestText(w->font().pointSizeF());
     if (p == u"selcolor") {
         // The colour the program gave the selected text, else the text colour.
+        if (auto *box = qobject_cast<ui::LineBox *>(w))
+            return colourText(box->selectedTextColour());
         if (auto *t = qobject_cast<QTextEdit *>(w)) {
             const QTextCursor cursor = t->textCursor();
             if (cursor.hasSelection()) {
@@ -668,6 +690,8 @@ QString ScriptRunner::propertyValue(QObject *object, const QString &p) const
     if (p == u"selection") {
         if (auto *e = qobject_cast<QLineEdit *>(w))
             return e->selectedText();
+        if (auto *box = qobject_cast<ui::LineBox *>(w))
+            return box->selectedText();
         if (auto *t = qobject_cast<QTextEdit *>(w))
             return t->textCursor().selectedText().replace(QChar(0x2029), QStringLiteral("\r\n"));
         throw ScriptError("selection: not a text box");
@@ -766,6 +790,8 @@ void ScriptRunner::print(const QList<Word> &args)
             text = edit->text();
         else if (auto *rich = qobject_cast<QTextEdit *>(o))
             text = boxText(rich);
+        else if (auto *box = qobject_cast<ui::LineBox *>(o))
+            text = box->text();
         else if (auto *plain = qobject_cast<QPlainTextEdit *>(o))
             text = plain->toPlainText();
         else if (auto *combo = qobject_cast<QComboBox *>(o))

@@ -31,24 +31,6 @@ bool isIdentityShape(QStringView text)
     return text.size() == 15 && std::all_of(text.begin(), text.end(), isDigit);
 }
 
-// A decimal number split into its parts: the digits before the point without
-// leading zeros, the digits after it without trailing zeros.
-struct Decimal {
-    bool negative = false;
-    QString whole;
-    QString fraction;
-
-    qsizetype significantDigits() const
-    {
-        if (!whole.isEmpty())
-            return whole.size() + fraction.size();
-        qsizetype zeros = 0;
-        while (zeros < fraction.size() && fraction[zeros] == u'0')
-            ++zeros;
-        return fraction.size() - zeros;
-    }
-};
-
 // An optional minus sign, then digits with at most one point, at least one
 // digit; nothing else.
 std::optional<Decimal> parseDecimal(QStringView text)
@@ -114,27 +96,49 @@ bool lessThan(const std::vector<int> &a, const std::vector<int> &b)
     return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
 }
 
-QString exactSum(const QList<Decimal> &numbers)
+} // namespace
+
+// Column sums by power of ten, the positive and the negative numbers apart: no
+// digit is ever rounded. A column takes at most 9 per number, so an int64
+// holds the sums of far more numbers than any file can hold.
+struct ExactSum::Columns {
+    std::vector<std::int64_t> whole[2];    // [negative] 10^0, 10^1, ...
+    std::vector<std::int64_t> fraction[2]; // [negative] 10^-1, 10^-2, ...
+};
+
+ExactSum::ExactSum() : m_columns(std::make_unique<Columns>()) {}
+ExactSum::~ExactSum() = default;
+ExactSum::ExactSum(ExactSum &&) noexcept = default;
+ExactSum &ExactSum::operator=(ExactSum &&) noexcept = default;
+
+void ExactSum::add(const Decimal &d)
 {
-    qsizetype fractionWidth = 0;
-    qsizetype wholeWidth = 0;
-    for (const Decimal &d : numbers) {
-        fractionWidth = std::max(fractionWidth, d.fraction.size());
-        wholeWidth = std::max(wholeWidth, d.whole.size());
-    }
-    // Column k holds the digits of the power 10^(k - fractionWidth), the
-    // positive and the negative numbers apart; no digit is ever rounded.
-    const size_t width = size_t(fractionWidth + wholeWidth);
-    std::vector<std::int64_t> plus(width, 0), minus(width, 0);
-    for (const Decimal &d : numbers) {
-        std::vector<std::int64_t> &columns = d.negative ? minus : plus;
-        for (qsizetype i = 0; i < d.fraction.size(); ++i)
-            columns[size_t(fractionWidth - 1 - i)] += d.fraction[i].unicode() - u'0';
-        for (qsizetype i = 0; i < d.whole.size(); ++i)
-            columns[size_t(fractionWidth + i)] += d.whole[d.whole.size() - 1 - i].unicode() - u'0';
-    }
-    std::vector<int> big = normalized(plus);
-    std::vector<int> small = normalized(minus);
+    std::vector<std::int64_t> &whole = m_columns->whole[d.negative];
+    std::vector<std::int64_t> &fraction = m_columns->fraction[d.negative];
+    if (whole.size() < size_t(d.whole.size()))
+        whole.resize(size_t(d.whole.size()), 0);
+    if (fraction.size() < size_t(d.fraction.size()))
+        fraction.resize(size_t(d.fraction.size()), 0);
+    for (qsizetype i = 0; i < d.fraction.size(); ++i)
+        fraction[size_t(i)] += d.fraction[i].unicode() - u'0';
+    for (qsizetype i = 0; i < d.whole.size(); ++i)
+        whole[size_t(i)] += d.whole[d.whole.size() - 1 - i].unicode() - u'0';
+}
+
+QString ExactSum::text() const
+{
+    const size_t fractionWidth = std::max(m_columns->fraction[0].size(), m_columns->fraction[1].size());
+    // Column k of one list holds the power 10^(k - fractionWidth).
+    auto columns = [&](bool negative) {
+        const std::vector<std::int64_t> &fraction = m_columns->fraction[negative];
+        std::vector<std::int64_t> all(fractionWidth, 0);
+        for (size_t i = 0; i < fraction.size(); ++i)
+            all[fractionWidth - 1 - i] = fraction[i];
+        all.insert(all.end(), m_columns->whole[negative].begin(), m_columns->whole[negative].end());
+        return all;
+    };
+    std::vector<int> big = normalized(columns(false));
+    std::vector<int> small = normalized(columns(true));
     const bool negative = lessThan(big, small);
     if (negative)
         std::swap(big, small);
@@ -152,13 +156,13 @@ QString exactSum(const QList<Decimal> &numbers)
     QString whole, fraction;
     for (size_t k = big.size(); k-- > 0;) {
         const QChar digit(u'0' + big[k]);
-        if (qsizetype(k) >= fractionWidth)
+        if (k >= fractionWidth)
             whole += digit;
         else
             fraction += digit;
     }
-    if (big.size() < size_t(fractionWidth))
-        fraction.prepend(QString(fractionWidth - qsizetype(big.size()), u'0'));
+    if (big.size() < fractionWidth)
+        fraction.prepend(QString(qsizetype(fractionWidth - big.size()), u'0'));
     while (fraction.endsWith(u'0'))
         fraction.chop(1);
     QString text = negative ? QStringLiteral("-") : QString();
@@ -168,6 +172,7 @@ QString exactSum(const QList<Decimal> &numbers)
     return text;
 }
 
+namespace {
 } // namespace
 
 RecordKind recordKind(QStringView text)
@@ -187,29 +192,42 @@ std::optional<double> recordValue(QStringView text)
 
 QString exactDecimalSum(const QStringList &numbers)
 {
-    QList<Decimal> decimals;
+    ExactSum sum;
     for (const QString &n : numbers) {
         if (auto d = numberOf(n))
-            decimals.append(*d);
+            sum.add(*d);
     }
-    return exactSum(decimals);
+    return sum.text();
+}
+
+void BatchTally::add(QStringView text)
+{
+    ++m_records;
+    if (auto d = numberOf(text)) {
+        ++m_numbers;
+        m_sum.add(*d);
+    } else if (recordKind(text) == RecordKind::WrongCheckCharacter) {
+        ++m_wrongCheckCharacters;
+    }
+}
+
+BatchSummary BatchTally::summary() const
+{
+    BatchSummary summary;
+    summary.records = m_records;
+    summary.numbers = m_numbers;
+    summary.wrongCheckCharacters = m_wrongCheckCharacters;
+    summary.exactTotal = m_sum.text();
+    summary.total = leadingNumber(summary.exactTotal);
+    return summary;
 }
 
 BatchSummary summarizeBatch(const QList<Record> &records)
 {
-    BatchSummary summary;
-    summary.records = records.size();
-    QList<Decimal> numbers;
-    for (const Record &r : records) {
-        if (auto d = numberOf(r.text))
-            numbers.append(*d);
-        else if (recordKind(r.text) == RecordKind::WrongCheckCharacter)
-            ++summary.wrongCheckCharacters;
-    }
-    summary.numbers = numbers.size();
-    summary.exactTotal = exactSum(numbers);
-    summary.total = leadingNumber(summary.exactTotal);
-    return summary;
+    BatchTally tally;
+    for (const Record &r : records)
+        tally.add(r.text);
+    return tally.summary();
 }
 
 QString batchTotalText(const BatchSummary &summary) { return keypadResultText(summary.total); }

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <memory>
 #include <optional>
 
 namespace numbelle {
@@ -44,6 +45,56 @@ struct BatchSummary {
     double total = 0;
 
     qsizetype leftOut() const { return records - numbers; }
+};
+
+// A decimal number split into its parts: the digits before the point without
+// leading zeros, the digits after it without trailing zeros.
+struct Decimal {
+    bool negative = false;
+    QString whole;
+    QString fraction;
+
+    qsizetype significantDigits() const
+    {
+        if (!whole.isEmpty())
+            return whole.size() + fraction.size();
+        qsizetype zeros = 0;
+        while (zeros < fraction.size() && fraction[zeros] == u'0')
+            ++zeros;
+        return fraction.size() - zeros;
+    }
+};
+
+// The exact sum of decimal numbers, added one at a time: its memory grows
+// with the widest number, not with their count.
+class ExactSum {
+public:
+    ExactSum();
+    ~ExactSum();
+    ExactSum(ExactSum &&) noexcept;
+    ExactSum &operator=(ExactSum &&) noexcept;
+
+    void add(const Decimal &number);
+    // The sum as decimal text ("0", "-12.5", "0.3").
+    QString text() const;
+
+private:
+    struct Columns;
+    std::unique_ptr<Columns> m_columns;
+};
+
+// What a batch adds up to, one record text at a time (a file of any size is
+// summed in one pass).
+class BatchTally {
+public:
+    void add(QStringView recordText);
+    BatchSummary summary() const;
+
+private:
+    qsizetype m_records = 0;
+    qsizetype m_numbers = 0;
+    qsizetype m_wrongCheckCharacters = 0;
+    ExactSum m_sum;
 };
 
 BatchSummary summarizeBatch(const QList<Record> &records);

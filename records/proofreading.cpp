@@ -23,12 +23,21 @@ QList<int> characterWords(QStringView text)
     return words;
 }
 
-Proofreading::Proofreading(QStringList texts, QString total) : m_texts(std::move(texts)), m_total(std::move(total)) {}
+Proofreading::Proofreading(QStringList texts, QString total)
+    : m_count(texts.size()), m_texts([texts = std::move(texts)](qsizetype r) { return texts.value(r); }),
+      m_total(std::move(total))
+{
+}
+
+Proofreading::Proofreading(qsizetype count, RecordTexts texts, QString total)
+    : m_count(count), m_texts(std::move(texts)), m_total(std::move(total))
+{
+}
 
 void Proofreading::start(qsizetype record)
 {
     m_queue.clear();
-    m_nextRecord = std::clamp<qsizetype>(record, 0, m_texts.size());
+    m_nextRecord = std::clamp<qsizetype>(record, 0, m_count);
     m_totalQueued = false;
     m_running = true;
 }
@@ -44,7 +53,7 @@ std::optional<Proofreading::Step> Proofreading::next()
     if (!m_running)
         return std::nullopt;
     if (m_queue.empty()) {
-        if (m_nextRecord < m_texts.size())
+        if (m_nextRecord < m_count)
             queueRecord(m_nextRecord++);
         else if (!m_totalQueued)
             queueTotal();
@@ -65,7 +74,7 @@ void Proofreading::queueRecord(qsizetype index)
     for (int word : characterWords(QString::number(index + 1)))
         add(word);
     add(SpeakItems, kShortPauseMs);
-    const QString &text = m_texts[index];
+    const QString text = m_texts(index);
     for (int word : characterWords(text))
         add(word);
     if (recordKind(text) == RecordKind::WrongCheckCharacter) {

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace numbelle {
@@ -37,8 +38,14 @@ public:
         bool operator==(const Step &) const = default;
     };
 
+    // The text of record r (from 0), asked for when its turn comes: a batch
+    // of any size is read without holding its texts.
+    using RecordTexts = std::function<QString(qsizetype)>;
+
     // texts: the records in order; total: the batch total as shown.
     Proofreading(QStringList texts, QString total);
+    // count records whose texts come from texts.
+    Proofreading(qsizetype count, RecordTexts texts, QString total);
 
     // Starts reading at the record (from 0); a place at or beyond the end reads
     // only the total.
@@ -53,7 +60,8 @@ private:
     void queueRecord(qsizetype index);
     void queueTotal();
 
-    QStringList m_texts;
+    qsizetype m_count = 0;
+    RecordTexts m_texts;
     QString m_total;
     std::deque<Step> m_queue;
     qsizetype m_nextRecord = 0;

@@ -31,13 +31,21 @@ StockList StockList::fromBytes(const QByteArray &bytes)
     return list;
 }
 
-StockList StockList::load(const QString &path)
+StockList StockList::load(const QString &path, bool *cut)
 {
-    // Only a regular file, and no more than any list of securities could
-    // hold: a FIFO or a huge file in its place must not hold the window up.
-    constexpr qint64 kLimit = 64 * 1024 * 1024;
-    const auto bytes = fileio::readFile(path, kLimit);
-    return bytes ? fromBytes(*bytes) : StockList{};
+    // Only a regular file, and no more than a list of securities needs: a
+    // FIFO or a huge file in its place must not hold the window up or fill
+    // the memory. A longer file is read up to its last line end within the
+    // bound.
+    auto bytes = fileio::readFile(path, kStockListReadLimit + 1);
+    const bool tooLong = bytes && bytes->size() > kStockListReadLimit;
+    if (cut)
+        *cut = tooLong;
+    if (!bytes)
+        return StockList{};
+    if (tooLong)
+        bytes->truncate(bytes->lastIndexOf('\n', kStockListReadLimit - 1) + 1);
+    return fromBytes(*bytes);
 }
 
 std::optional<QString> StockList::lookup(QStringView code) const

@@ -13,6 +13,10 @@ namespace numbelle {
 
 inline constexpr char kStockListFileName[] = "stockname.prn";
 
+// The most of the code list that is read: room for hundreds of thousands of
+// securities, far more than any market lists.
+inline constexpr qint64 kStockListReadLimit = 16 * 1024 * 1024;
+
 struct StockRecord {
     QString code;
     QString name;
@@ -33,7 +37,9 @@ public:
     static StockList fromBytes(const QByteArray &bytes);
 
     // The list from a file; a missing or unreadable file gives an empty list.
-    static StockList load(const QString &path);
+    // Of a file longer than kStockListReadLimit only the lines within the
+    // bound are read, and cut (when given) says so.
+    static StockList load(const QString &path, bool *cut = nullptr);
 
     const QList<StockRecord> &records() const { return m_records; }
 

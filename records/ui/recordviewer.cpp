@@ -6,23 +6,20 @@
 #include "records/recordstore.h"
 #include "speech/speaker.h"
 #include "uikit/exportworkbook.h"
+#include "uikit/linebox.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
 
+#include <QAbstractListModel>
+#include <QCache>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMimeData>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QTextCharFormat>
-#include <QTextCursor>
-#include <QTextEdit>
 #include <algorithm>
-#include <limits>
+#include <climits>
 
 namespace numbelle::ui {
 
@@ -37,30 +34,66 @@ constexpr char16_t kStop[] = u"停止";
 // Identity numbers with a wrong check character are written in this red.
 const QColor kWrongCheckColour(0xC0, 0x00, 0x00);
 
-// The box's text for the user's clipboard: its paragraphs end in CR LF, as the
-// lines of the file do.
-QString withFileLineEnds(QString text)
-{
-    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-    return text;
-}
+} // namespace
 
-// The text box of the viewer. A copy made in the box itself (the keyboard, the
-// context menu) carries the same CR LF line ends as "复制到剪贴板".
-class RecordTextBox final : public QTextEdit {
+// The lines of the record file for the box, read from the file as they come
+// into sight; the last few read are kept.
+class RecordLinesModel final : public QAbstractListModel {
 public:
-    using QTextEdit::QTextEdit;
+    explicit RecordLinesModel(QObject *parent) : QAbstractListModel(parent) {}
 
-protected:
-    QMimeData *createMimeDataFromSelection() const override
+    void setIndex(std::shared_ptr<const RecordFileIndex> index)
     {
-        auto *mime = new QMimeData;
-        mime->setText(withFileLineEnds(textCursor().selectedText()));
-        return mime;
+        beginResetModel();
+        m_index = std::move(index);
+        m_cache.clear();
+        endResetModel();
     }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() || !m_index ? 0 : int(std::min<qsizetype>(m_index->lineCount(), INT_MAX));
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!m_index || !index.isValid())
+            return QVariant();
+        switch (role) {
+        case Qt::DisplayRole:
+            return line(index.row())->text;
+        case LineBox::LineEndRole:
+            return line(index.row())->end;
+        case Qt::ForegroundRole:
+            // Identity numbers whose check character is wrong, in red.
+            if (m_index->hasWrongCheckCharacter(index.row()))
+                return kWrongCheckColour;
+            return QVariant();
+        default:
+            return QVariant();
+        }
+    }
+
+private:
+    struct Line {
+        QString text;
+        QString end;
+    };
+
+    const Line *line(int row) const
+    {
+        if (const Line *cached = m_cache.object(row))
+            return cached;
+        auto *read = new Line{m_index->lineText(row), m_index->lineEnd(row)};
+        m_cache.insert(row, read);
+        return read;
+    }
+
+    std::shared_ptr<const RecordFileIndex> m_index;
+    mutable QCache<int, Line> m_cache{4096};
 };
 
+namespace {
 } // namespace
 
 void showRecordViewer(WindowContext &context)
@@ -86,15 +119,12 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
     record->setObjectName(QStringLiteral("Label2"));
     setTwipsGeometry(record, 1140, 120, 1200, 300);
 
-    m_box = new RecordTextBox(this);
+    m_box = new LineBox(this);
     m_box->setObjectName(QStringLiteral("RichTextBox1"));
     m_box->setAccessibleName(QString::fromUtf16(kRecordsWords));
     setTwipsGeometry(m_box, 240, 450, 9120, 4980);
-    m_box->setReadOnly(true);
-    m_box->setAcceptRichText(false);
-    m_box->setLineWrapMode(QTextEdit::NoWrap);
-    // Each paragraph of the box is a line of the file, which ends in CR LF.
-    m_box->setProperty("lineEnd", QStringLiteral("\r\n"));
+    m_model = new RecordLinesModel(m_box);
+    m_box->setModel(m_model);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSizeF(10.5);
     m_box->setFont(fixed);
@@ -106,7 +136,16 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
     m_box->setPalette(colours);
-    m_box->viewport()->installEventFilter(this);
+    connect(m_box, &LineBox::lineClicked, this, [this](int line) {
+        // A click on a line while the records are read goes on from its
+        // record; a click below the last record is ignored.
+        if (!m_reading || !m_reading->isRunning())
+            return;
+        if (const auto clicked = line < 0 ? std::nullopt : m_index->recordOnOrAfter(line))
+            startReading(*clicked);
+        else
+            highlightRecord(m_highlighted);
+    });
 
     // The status line of the batch, and reading it back.
     m_status = new QLabel(this);
@@ -151,48 +190,13 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
 void RecordViewer::load()
 {
     m_context.records.close();
-    const auto bytes = fileio::readFile(QString::fromLatin1(kRecordFileName), std::numeric_limits<qint64>::max());
-    m_text = bytes ? fromGbk(*bytes) : QString();
-    m_box->setPlainText(m_text);
-    m_records = parseRecordText(m_text);
-    m_summary = summarizeBatch(m_records);
-    m_status->setText(batchStatusText(m_summary));
-    QStringList texts;
-    texts.reserve(m_records.size());
-    for (const Record &r : m_records)
-        texts.append(r.text);
-    m_reading.emplace(std::move(texts), batchTotalText(m_summary));
-
-    // Where each record's line lies in the box, which holds the file's text
-    // with each CR LF as one line end: every pair before a place in the text
-    // takes one position less.
-    m_lines.clear();
-    m_lines.reserve(m_records.size());
-    qsizetype pairs = 0;
-    qsizetype scanned = 0;
-    auto position = [&](qsizetype offset) {
-        for (; scanned + 1 < offset; ++scanned) {
-            if (m_text[scanned] == u'\r' && m_text[scanned + 1] == u'\n')
-                ++pairs;
-        }
-        return int(offset - pairs);
-    };
-    for (const Record &r : m_records) {
-        const int start = position(r.lineStart);
-        m_lines.append({start, position(r.lineEnd)});
-    }
-
-    // Identity numbers whose check character is wrong, in red.
-    QTextCharFormat red;
-    red.setForeground(kWrongCheckColour);
-    for (qsizetype i = 0; i < m_records.size() && m_summary.wrongCheckCharacters > 0; ++i) {
-        if (recordKind(m_records[i].text) != RecordKind::WrongCheckCharacter)
-            continue;
-        QTextCursor line(m_box->document());
-        line.setPosition(m_lines[i].first);
-        line.setPosition(m_lines[i].second, QTextCursor::KeepAnchor);
-        line.mergeCharFormat(red);
-    }
+    m_index = std::make_shared<RecordFileIndex>(QString::fromLatin1(kRecordFileName));
+    m_model->setIndex(m_index);
+    const BatchSummary &summary = m_index->summary();
+    m_status->setText(batchStatusText(summary));
+    m_reading.emplace(
+        m_index->recordCount(), [index = m_index](qsizetype r) { return index->recordText(r); },
+        batchTotalText(summary));
 }
 
 void RecordViewer::closeEvent(QCloseEvent *event)
@@ -219,22 +223,6 @@ bool RecordViewer::eventFilter(QObject *watched, QEvent *event)
     // "全选" taking the focus selects everything, without the colours.
     if (watched == m_selectAll && event->type() == QEvent::FocusIn)
         m_box->selectAll();
-    // A click on a line while the records are read goes on from its record,
-    // once the box has put its cursor there.
-    if (watched == m_box->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && m_reading && m_reading->isRunning()) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_reading || !m_reading->isRunning())
-                    return;
-                if (const auto record = recordAt(m_box->textCursor().position()))
-                    startReading(*record);
-                else
-                    highlightRecord(m_highlighted);
-            },
-            Qt::QueuedConnection);
-    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -246,7 +234,7 @@ void RecordViewer::Command4_Click()
     }
     // From the record at the cursor: the first one, one clicked on, or the
     // one the last reading stopped at.
-    startReading(recordAt(m_box->textCursor().position()).value_or(0));
+    startReading(recordAtCursor().value_or(0));
 }
 
 void RecordViewer::Timer1_Timer() { readNextWord(); }
@@ -276,9 +264,8 @@ void RecordViewer::readNextWord()
         // Read to the end: the next reading starts from the first record.
         stopReading();
         m_highlighted = -1;
-        QTextCursor start = m_box->textCursor();
-        start.setPosition(0);
-        m_box->setTextCursor(start);
+        m_box->selectionModel()->clearSelection();
+        m_box->setCurrentIndex(QModelIndex());
         return;
     }
     if (step->record >= 0 && step->record != m_highlighted)
@@ -292,42 +279,28 @@ void RecordViewer::readNextWord()
 void RecordViewer::highlightRecord(qsizetype record)
 {
     m_highlighted = record;
-    if (record < 0 || record >= m_records.size())
+    if (record < 0 || record >= m_index->recordCount())
         return;
-    // Selected from its end back to its start, so scrolling shows the start.
-    QTextCursor line(m_box->document());
-    line.setPosition(m_lines[record].second);
-    line.setPosition(m_lines[record].first, QTextCursor::KeepAnchor);
-    m_box->setTextCursor(line);
-    m_box->ensureCursorVisible();
+    m_box->selectLine(int(m_index->recordLine(record)));
 }
 
-std::optional<qsizetype> RecordViewer::recordAt(int position) const
+std::optional<qsizetype> RecordViewer::recordAtCursor() const
 {
-    const auto it = std::lower_bound(m_lines.begin(), m_lines.end(), position,
-                                     [](const std::pair<int, int> &line, int at) { return line.second < at; });
-    if (it == m_lines.end())
-        return std::nullopt;
-    return qsizetype(it - m_lines.begin());
+    const int line = m_box->currentLine();
+    return m_index->recordOnOrAfter(std::max(line, 0));
 }
 
 void RecordViewer::selectAllMarked()
 {
     m_box->selectAll();
-    QTextCharFormat yellow;
-    yellow.setForeground(QColor(0xFF, 0xFF, 0x00));
-    m_box->textCursor().mergeCharFormat(yellow);
-    QPalette colours = m_box->palette();
-    colours.setColor(QPalette::Base, QColor(0x00, 0x00, 0xFF));
-    m_box->setPalette(colours);
+    m_box->setMarked(true);
 }
 
 void RecordViewer::copySelection()
 {
-    const QTextCursor cursor = m_box->textCursor();
-    if (!cursor.hasSelection())
+    if (!m_box->hasSelection())
         return;
-    m_context.platform.clipboard.setText(withFileLineEnds(cursor.selectedText()));
+    m_context.platform.clipboard.setText(m_box->selectedText());
 }
 
 void RecordViewer::exportSpreadsheet()

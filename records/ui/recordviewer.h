@@ -15,21 +15,24 @@
 
 #include "records/batch.h"
 #include "records/proofreading.h"
+#include "records/recordindex.h"
 #include "records/recordstore.h"
 
 #include <QList>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <utility>
 
 class QLabel;
 class QPushButton;
-class QTextEdit;
 
 namespace numbelle::ui {
 
 struct WindowContext;
 class WindowTimer;
+class LineBox;
+class RecordLinesModel;
 
 // Command29: loads the viewer, or brings the loaded one forward unchanged.
 void showRecordViewer(WindowContext &context);
@@ -61,22 +64,21 @@ private:
     void readNextWord();
     // Selects the line of a record and scrolls it into sight.
     void highlightRecord(qsizetype record);
-    // The record whose line holds the box's position, or the first one after
-    // it; nothing after the last record.
-    std::optional<qsizetype> recordAt(int position) const;
+    // The record on the box's current line, or the first one after it;
+    // nothing after the last record.
+    std::optional<qsizetype> recordAtCursor() const;
 
     WindowContext &m_context;
-    QTextEdit *m_box = nullptr;
+    LineBox *m_box = nullptr;
+    RecordLinesModel *m_model = nullptr;
     QPushButton *m_selectAll = nullptr;
     QPushButton *m_proofread = nullptr;
     QLabel *m_status = nullptr;
     WindowTimer *m_timer = nullptr;
 
-    // The file as loaded: its text, its records and what they add up to.
-    QString m_text;
-    QList<Record> m_records;
-    QList<std::pair<int, int>> m_lines; // each record's line in the box: start and end position
-    BatchSummary m_summary;
+    // The file as loaded: where its lines and records are, and what they
+    // add up to; the texts stay in the file.
+    std::shared_ptr<RecordFileIndex> m_index;
     std::optional<Proofreading> m_reading;
     qsizetype m_highlighted = -1;
 };

@@ -131,7 +131,12 @@ Form6::Form6(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
     setAutoFillBackground(true);
 
     // The code list is read once, before the window is first shown.
-    m_stocks = StockList::load(QString::fromLatin1(kStockListFileName));
+    bool cut = false;
+    m_stocks = StockList::load(QString::fromLatin1(kStockListFileName), &cut);
+    if (cut)
+        m_context.platform.messages.show(QString(),
+                                         QStringLiteral("证券代码表stockname.prn超过%1 MB，只读入了前%1 MB中的证券。")
+                                             .arg(kStockListReadLimit / (1024 * 1024)));
 
     for (const BoxLabel &label : kLabels) {
         auto *l = new QLabel(QString::fromUtf16(label.text), this);

@@ -145,3 +145,27 @@ TEST(StockList, LoadsTheFileAndAMissingOneGivesAnEmptyList)
     // A folder in the file's place cannot be read.
     EXPECT_TRUE(StockList::load(dir.path()).records().isEmpty());
 }
+
+// A list past the bound is read up to its last whole line within it, and the
+// window is told so; what lies beyond is not read.
+TEST(StockList, AListPastTheBoundIsReadUpToItsLastWholeLineWithinIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("stockname.prn"));
+    QByteArray bytes;
+    int last = 0;
+    for (int i = 0; bytes.size() < kStockListReadLimit + 100; ++i) {
+        bytes += QByteArray::number(100000 + i % 900000) + ",S" + QByteArray::number(i) + "\r\n";
+        if (bytes.size() <= kStockListReadLimit)
+            last = i;
+    }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    bool cut = false;
+    const StockList list = StockList::load(path, &cut);
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(list.records().size(), last + 1);
+    EXPECT_EQ(list.records().last().name, QStringLiteral("S%1").arg(last));
+}
