@@ -131,7 +131,8 @@ QString RecordFileIndex::recordText(qsizetype record) const
 {
     if (record < 0 || record >= recordCount())
         return QString();
-    return parseRecordText(lineText(recordLine(record))).value(0).text;
+    const qsizetype line = recordLine(record);
+    return parseRecordText(lineText(line) + lineEnd(line)).value(0).text;
 }
 
 } // namespace numbelle

@@ -1,6 +1,9 @@
 // The record file of entry mode, checked byte for byte on disk.
 
 #include "common/fileio.h"
+#include "common/textfile.h"
+#include "records/batch.h"
+#include "records/recordindex.h"
 #include "records/recordstore.h"
 #include "tests/support/qtprinting.h"
 
@@ -166,8 +169,44 @@ TEST(RecordFile, CountingAndReadingAgree)
         " 1 5\r\r\r\n",                  // stray CRs
         "\xFF\xFE\r\n 2 x",              // invalid GBK, no final line end
     };
-    for (const QByteArray &bytes : cases)
-        EXPECT_EQ(countRecordLines(bytes), parseRecords(bytes).size()) << bytes.toHex().toStdString();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    for (const QByteArray &bytes : cases) {
+        const QList<Record> records = parseRecords(bytes);
+        EXPECT_EQ(countRecordLines(bytes), records.size()) << bytes.toHex().toStdString();
+        // The viewer's index of the file agrees too, and its lines with their
+        // line ends make up the file's text.
+        writeAll(path, bytes);
+        const RecordFileIndex index(path);
+        ASSERT_EQ(index.recordCount(), records.size()) << bytes.toHex().toStdString();
+        for (qsizetype r = 0; r < records.size(); ++r)
+            EXPECT_EQ(index.recordText(r), records[r].text);
+        QString text;
+        for (qsizetype line = 0; line < index.lineCount(); ++line)
+            text += index.lineText(line) + index.lineEnd(line);
+        EXPECT_EQ(text, fromGbk(bytes)) << bytes.toHex().toStdString();
+    }
+}
+
+// A line longer than the viewer shows is cut there, counts as a record that
+// is no number, and the lines after it are found as usual.
+TEST(RecordFile, TheViewersIndexCutsAHugeLineAndGoesOn)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("datafile.txt"));
+    const QByteArray huge = " 1 " + QByteArray(RecordFileIndex::kLongestLine * 2, '7') + "\r\n";
+    writeAll(path, " 0 12.5\r\n" + huge + " 2 -2.25\r\n 3 110105194912310021");
+    const RecordFileIndex index(path);
+    EXPECT_EQ(index.lineCount(), 4);
+    EXPECT_EQ(index.recordCount(), 4);
+    EXPECT_EQ(index.lineText(1).size(), RecordFileIndex::kLongestLine);
+    EXPECT_EQ(index.lineEnd(1), QStringLiteral("\r\n"));
+    EXPECT_EQ(index.recordText(2), QStringLiteral("-2.25"));
+    EXPECT_EQ(index.lineEnd(3), QString());
+    EXPECT_TRUE(index.hasWrongCheckCharacter(3));
+    EXPECT_FALSE(index.hasWrongCheckCharacter(1));
+    EXPECT_EQ(batchStatusText(index.summary()), QStringLiteral("共4条  合计10.25  2条未计入合计  1条校验码错误"));
+    EXPECT_EQ(index.recordOnOrAfter(4), std::nullopt);
 }
 
 TEST(RecordFile, NumbersOutOfRangeReadAsZero)
