@@ -1,10 +1,10 @@
 // numbelle: the desktop program.
 
 #include "app/commandline.h"
-#include "app/singleinstance.h"
 #include "common/log.h"
 #include "platform/desktop/desktopplatform.h"
 #include "platform/desktop/desktopshutdown.h"
+#include "platform/system/singleinstance.h"
 #include "shell/folders.h"
 #include "shell/program.h"
 #include "speech/speaker.h"
@@ -48,14 +48,14 @@ int main(int argc, char **argv)
     }
 
     // One program per program folder.
-    numbelle::SingleInstance instance(folder);
+    numbelle::platform::SingleInstance instance(folder);
     switch (instance.start()) {
-    case numbelle::SingleInstance::Outcome::First:
+    case numbelle::platform::SingleInstance::Outcome::First:
         break;
-    case numbelle::SingleInstance::Outcome::OtherRaised:
+    case numbelle::platform::SingleInstance::Outcome::OtherRaised:
         qCInfo(numbelle::lcNumbelle, "already running on %s; its window was brought to the front", qPrintable(folder));
         return 0;
-    case numbelle::SingleInstance::Outcome::OtherNotReached:
+    case numbelle::platform::SingleInstance::Outcome::OtherNotReached:
         QMessageBox::information(
             nullptr, QStringLiteral("Numbelle"),
             QStringLiteral("计算器已经在运行（程序文件夹 %1），但无法切换到它的窗口。").arg(folder));
@@ -85,8 +85,10 @@ int main(int argc, char **argv)
         else if (reason == QSystemTrayIcon::DoubleClick)
             program.trayEvent(numbelle::ui::Program::TrayDoubleClick);
     });
-    QObject::connect(&program, &numbelle::ui::Program::ended, &app, [] {
-        // Ending the program means ending it at once: no window's closing steps.
+    QObject::connect(&program, &numbelle::ui::Program::ended, &app, [&instance] {
+        // Ending the program means ending it at once: no window's closing
+        // steps. Its socket goes, so no later start finds it.
+        instance.close();
         std::fflush(nullptr);
         std::_Exit(0);
     });

@@ -54,6 +54,15 @@ QByteArray settingsFileBytes(const Settings &s)
     return bytes;
 }
 
+bool canHoldSkinPath(const QString &path)
+{
+    Settings written;
+    written.skinPath = path;
+    Settings back;
+    parseSettings(settingsFileBytes(written), back);
+    return back.skinPath == path;
+}
+
 bool parseSettings(const QByteArray &bytes, Settings &out)
 {
     const QString text = fromGbk(bytes);

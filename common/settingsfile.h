@@ -33,6 +33,11 @@ inline constexpr qint64 kSettingsAsideLimit = 1024 * 1024;
 // largest 15-digit value of its sign.
 QByteArray settingsFileBytes(const Settings &settings);
 
+// Whether the file can hold this skin path: it reads back as written (no
+// comma, no character GBK cannot write, no line break, nothing the reader
+// would take otherwise).
+bool canHoldSkinPath(const QString &path);
+
 // Parses the file's bytes item by item. An item that is missing, not a number
 // or out of its range gets its start value (zero, an empty skin path, opacity
 // 255); every other item keeps what the file says. Returns true when all

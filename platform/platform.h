@@ -132,9 +132,13 @@ public:
 class Spreadsheet {
 public:
     virtual ~Spreadsheet() = default;
-    // Writes the workbook and hands it to the user's spreadsheet application;
-    // false when that fails.
-    virtual bool show(const Workbook &workbook) = 0;
+    enum class ShowResult {
+        Shown,
+        NotWritten, // the workbook could not be written (a full disk, say)
+        NotOpened,  // written, but the desktop did not take it to open
+    };
+    // Writes the workbook and hands it to the user's spreadsheet application.
+    virtual ShowResult show(const Workbook &workbook) = 0;
     // Writes the workbook as an .xlsx file at `path`, a place the user chose,
     // replacing a file there only once the new one is complete; nothing is
     // opened. False when it cannot be written (an old file there stays).

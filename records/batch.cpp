@@ -242,8 +242,16 @@ QString batchStatusText(const BatchSummary &summary)
     return text;
 }
 
-Workbook recordsWorkbook(const QList<Record> &records)
+QString sheetRecordLimitText(qsizetype records, qsizetype sheetRecords)
 {
+    return QStringLiteral("共有%1条记录，超过一张工作表能容纳的行数，只导出了前%2条（合计为这些记录的合计）。")
+        .arg(records)
+        .arg(sheetRecords);
+}
+
+Workbook recordsWorkbook(const QList<Record> &all, qsizetype sheetRecords)
+{
+    const QList<Record> records = all.mid(0, std::min(all.size(), sheetRecords));
     // Rows are numbered from 1 in file order; the numbers written in the file
     // are not used. Record texts are text cells, so "00123" stays as typed.
     Workbook book;
@@ -253,7 +261,12 @@ Workbook recordsWorkbook(const QList<Record> &records)
     for (qsizetype i = 0; i < records.size(); ++i) {
         const int row = int(i) + 2;
         book.setNumber(row, 1, double(i + 1));
-        book.setText(row, 2, records[i].text);
+        QString text = records[i].text;
+        if (text.size() > kCellTextLimit) {
+            const QString note = QStringLiteral("……（记录共%1个字符，单元格只能容纳前面这些）").arg(text.size());
+            text = text.left(kCellTextLimit - note.size()) + note;
+        }
+        book.setText(row, 2, text);
         if (const auto value = recordValue(records[i].text))
             book.setNumber(row, 3, *value);
     }

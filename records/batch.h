@@ -110,10 +110,20 @@ QString batchTotalText(const BatchSummary &summary);
 // there are any: "共5条  合计12.5  2条未计入合计  1条校验码错误".
 QString batchStatusText(const BatchSummary &summary);
 
+// What one worksheet holds: 1,048,576 rows, of which the heading and the
+// totals take two, and 32,767 characters in a cell.
+inline constexpr qsizetype kSheetRecordLimit = 1048576 - 2;
+inline constexpr qsizetype kCellTextLimit = 32767;
+
 // The records as a spreadsheet: "序号", "记录", "数值" in row 1; then one row
 // per record, numbered from 1 in file order, its text as a text cell and, for
 // a number, its value as a number cell; then a totals row, "合计" and a live
-// SUM over the numbers carrying the exact total as its value.
-Workbook recordsWorkbook(const QList<Record> &records);
+// SUM over the numbers carrying the exact total as its value. Only the first
+// sheetRecords records go in (the totals row adds up those); a text longer
+// than a cell holds is cut, with a note at its end saying so.
+Workbook recordsWorkbook(const QList<Record> &records, qsizetype sheetRecords = kSheetRecordLimit);
+
+// The message for an export of more records than one worksheet holds.
+QString sheetRecordLimitText(qsizetype records, qsizetype sheetRecords = kSheetRecordLimit);
 
 } // namespace numbelle

@@ -38,6 +38,8 @@ constexpr char16_t kDialogTitle[] = u"打开";
 // "图片文件*.BMP|*.bmp|*.ico|*.ico|*.jpg|*.jpg|*.gif|*.gif|".
 constexpr char16_t kPictureFilter[] = u"图片文件*.BMP (*.bmp);;*.ico (*.ico);;*.jpg (*.jpg);;*.gif (*.gif)";
 constexpr char16_t kDefaultPicture[] = u".\\countface107.jpg";
+constexpr char16_t kPathNotHeld[] = u"图片路径%1中有设置文件无法保存的字符（逗号、引号或GBK以外的文字），"
+                                    u"请把图片放在名称中没有这些字符的文件夹里再选择。";
 
 constexpr const char16_t *kColourNames[16] = {
     u"黑色", u"蓝色",   u"绿色",   u"青色",   u"红色",   u"洋红色",   u"黄色",   u"白色",
@@ -320,9 +322,16 @@ void Form4::Command3_Click()
     // Whatever the user does in the dialog, the program folder is the
     // current directory again afterwards: every file is addressed from it.
     const QString folder = QDir::currentPath();
-    if (const auto chosen = m_context.platform.dialogs.openFile(text(kDialogTitle), text(kPictureFilter)))
-        m_fileName = *chosen;
+    const auto chosen = m_context.platform.dialogs.openFile(text(kDialogTitle), text(kPictureFilter));
     QDir::setCurrent(folder);
+    // A path the settings file could not hold would be read back at the next
+    // start as another one: refused now, and the face keeps what it shows.
+    if (chosen && !canHoldSkinPath(*chosen)) {
+        m_context.platform.messages.show(QString(), text(kPathNotHeld).arg(*chosen));
+        return;
+    }
+    if (chosen)
+        m_fileName = *chosen;
     m_applyPicture->setEnabled(true);
 }
 

@@ -11,6 +11,7 @@ constexpr char16_t kNoApplication[] =
 constexpr char16_t kSaveTitle[] = u"保存EXCEL工作簿";
 constexpr char16_t kFilter[] = u"EXCEL工作簿 (*.xlsx)";
 constexpr char16_t kSaveFailed[] = u"无法保存工作簿%1。";
+constexpr char16_t kNotWritten[] = u"无法写入要打开的工作簿，可能磁盘已满。";
 
 } // namespace
 
@@ -18,8 +19,16 @@ void showWorkbook(platform::Platform &platform, const Workbook &workbook, const 
                   const QString &cannotStart)
 {
     if (platform.desktop.canOpen(suggestedName)) {
-        if (!platform.spreadsheet.show(workbook))
+        switch (platform.spreadsheet.show(workbook)) {
+        case platform::Spreadsheet::ShowResult::Shown:
+            break;
+        case platform::Spreadsheet::ShowResult::NotWritten:
+            platform.messages.show(QString(), QString::fromUtf16(kNotWritten));
+            break;
+        case platform::Spreadsheet::ShowResult::NotOpened:
             platform.messages.show(QString(), cannotStart);
+            break;
+        }
         return;
     }
     platform.messages.show(QString(), QString::fromUtf16(kNoApplication));

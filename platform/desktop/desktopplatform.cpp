@@ -51,25 +51,25 @@ bool saveXlsxThroughModule(const Workbook &workbook, const QString &path, QStrin
 
 // ---------------------------------------------------------------------------
 
-bool DesktopSpreadsheet::show(const Workbook &workbook)
+Spreadsheet::ShowResult DesktopSpreadsheet::show(const Workbook &workbook)
 {
     const QString folder = exportsFolder(true);
     const QString path = folder.isEmpty() ? QString() : newExportFile(folder);
     if (path.isEmpty())
-        return false;
+        return ShowResult::NotWritten;
     QString error;
     if (!writeXlsxThroughModule(workbook, path, &error)) {
         qCWarning(lcNumbelle, "cannot write the workbook %s: %s", qPrintable(path), qPrintable(error));
         QFile::remove(path);
-        return false;
+        return ShowResult::NotWritten;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
         qCWarning(lcNumbelle, "the desktop did not take %s to open it", qPrintable(path));
         QFile::remove(path);
-        return false;
+        return ShowResult::NotOpened;
     }
     rememberExport(path);
-    return true;
+    return ShowResult::Shown;
 }
 
 bool DesktopSpreadsheet::save(const Workbook &workbook, const QString &path)

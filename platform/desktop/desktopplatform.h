@@ -25,7 +25,7 @@ namespace numbelle::platform {
 // when the program ends, since the application may still be showing them.
 class DesktopSpreadsheet final : public Spreadsheet {
 public:
-    bool show(const Workbook &workbook) override;
+    ShowResult show(const Workbook &workbook) override;
     bool save(const Workbook &workbook, const QString &path) override;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
 #include <map>
 
@@ -26,7 +27,13 @@ QString lxwText(lxw_error code) { return QString::fromUtf8(lxw_strerror(code)); 
 bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error)
 {
     const QByteArray fileName = QFile::encodeName(path);
-    lxw_workbook *book = workbook_new(fileName.constData());
+    // The writer's own temporary files go beside the workbook, not into the
+    // temporary folder: a full temporary folder must not fail a workbook
+    // written where there is room.
+    QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    lxw_workbook_options options{};
+    options.tmpdir = folder.data();
+    lxw_workbook *book = workbook_new_opt(fileName.constData(), &options);
     if (!book) {
         setError(error, QStringLiteral("cannot create the workbook"));
         return false;
@@ -103,9 +110,10 @@ bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error
 
 bool saveXlsxFile(const Workbook &workbook, const QString &path, QString *error)
 {
-    // Written in the temporary folder first, then put in place by the file
-    // layer: complete or not at all, an old file untouched on any failure.
-    QTemporaryFile part(QDir::temp().filePath(QStringLiteral("numbelle-save-XXXXXX.xlsx")));
+    // Written beside its place first (where there is room for it, whatever
+    // the temporary folder holds), then put in place by the file layer:
+    // complete or not at all, an old file untouched on any failure.
+    QTemporaryFile part(QFileInfo(path).absolutePath() + QStringLiteral("/.numbelle-save-XXXXXX.xlsx"));
     if (!part.open()) {
         setError(error, QStringLiteral("cannot create a temporary file"));
         return false;

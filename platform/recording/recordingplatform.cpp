@@ -1,5 +1,7 @@
 #include "recordingplatform.h"
 
+#include "common/fileio.h"
+
 #include "platform/desktop/xlsxfile.h"
 
 namespace numbelle::platform {
@@ -123,14 +125,17 @@ bool RecordingPlatform::powerOff()
     return true;
 }
 
-bool RecordingPlatform::show(const Workbook &workbook)
+Spreadsheet::ShowResult RecordingPlatform::show(const Workbook &workbook)
 {
-    // Nothing opens: the workbook is only kept for printing.
+    // Nothing is written and nothing opens: the workbook is only kept for
+    // printing. A full disk fails it as it would fail writing it.
+    if (fileio::hasFault(fileio::Fault::DiskFull))
+        return ShowResult::NotWritten;
     if (failing(QStringLiteral("spreadsheet")))
-        return false;
+        return ShowResult::NotOpened;
     ++m_workbooksShown;
     m_lastWorkbook = workbook;
-    return true;
+    return ShowResult::Shown;
 }
 
 bool RecordingPlatform::save(const Workbook &workbook, const QString &path)

@@ -84,7 +84,7 @@ private:
     bool setOpacity(const QString &window, int alpha) override;
     QDateTime now() override;
     bool powerOff() override;
-    bool show(const Workbook &workbook) override;
+    ShowResult show(const Workbook &workbook) override;
     bool save(const Workbook &workbook, const QString &path) override;
     double textWidth(const QString &text, double pointSize) override;
     double lineHeight(double pointSize) override;

@@ -306,7 +306,10 @@ void RecordViewer::copySelection()
 void RecordViewer::exportSpreadsheet()
 {
     // The records as the file holds them at the moment of the click.
-    const Workbook book = recordsWorkbook(readRecords(QString::fromLatin1(kRecordFileName)));
+    const QList<Record> records = readRecords(QString::fromLatin1(kRecordFileName));
+    if (records.size() > kSheetRecordLimit)
+        m_context.platform.messages.show(QString(), sheetRecordLimitText(records.size()));
+    const Workbook book = recordsWorkbook(records);
     showWorkbook(m_context.platform, book, QString::fromUtf16(kWorkbookName), QString::fromUtf16(kNoSpreadsheet));
 }
 

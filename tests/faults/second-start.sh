@@ -108,3 +108,51 @@ group_writable() { chgrp 65534 "$1" && chmod 0770 "$1"; } # a group that is not 
 refused 可以被其他用户写入 group_writable
 refused 属于其他用户 chown 65534
 echo "program folders other users can write or own were refused"
+
+# Another user listening where a start looks for the running program (here
+# root, for a start as nobody, in a temporary folder of this test's own): the
+# start never takes that listener's answer for its own program. The folder
+# is read-only, so the lock cannot be taken and the start asks the socket.
+if command -v setpriv >/dev/null && id -u nobody >/dev/null 2>&1 && [ "$(id -u)" = 0 ]; then
+  scratch=$(mktemp -d)
+  chmod 0755 "$scratch"
+  mkdir -m 1777 "$scratch/tmp"
+  mkdir -m 0500 "$scratch/victim"
+  chown nobody: "$scratch/victim"
+  hash=$(python3 -c 'import hashlib,sys; print(hashlib.sha1(sys.argv[1].encode()).hexdigest()[:16])' "$scratch/victim")
+  mkdir -m 0755 "$scratch/tmp/numbelle-$(id -u nobody)"
+  python3 - "$scratch/tmp/numbelle-$hash" "$scratch/tmp/numbelle-$(id -u nobody)/numbelle-$hash" \
+    "$scratch/heard" <<'LISTENER' &
+import os, select, socket, sys
+servers = []
+for path in sys.argv[1:3]:
+    s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    s.bind(path)
+    os.chmod(path, 0o777)
+    s.listen(4)
+    servers.append(s)
+open(sys.argv[3] + ".ready", "w").close()
+while True:
+    ready, _, _ = select.select(servers, [], [], 20)
+    if not ready:
+        break
+    for s in ready:
+        c, _ = s.accept()
+        with open(sys.argv[3], "a") as log:
+            log.write("connected\n")
+        c.recv(64)
+        c.sendall(b"raised\n")
+        c.close()
+LISTENER
+  listener=$!
+  for _ in $(seq 50); do [ -e "$scratch/heard.ready" ] && break; sleep 0.1; done
+  status=0
+  env -u XDG_RUNTIME_DIR TMPDIR="$scratch/tmp" NUMBELLE_DIR="$scratch/victim" HOME="$scratch/victim" \
+    timeout 3 setpriv --reuid=nobody --regid=nogroup --clear-groups "$exe" >/dev/null 2>"$scratch/err" || status=$?
+  kill "$listener" 2>/dev/null || true
+  wait "$listener" 2>/dev/null || true
+  heard=$(cat "$scratch/heard" 2>/dev/null || true)
+  rm -rf "$scratch"
+  [ "$status" = 124 ] || fail "another user's listener ended the start (status $status)"
+  echo "another user's listener was never taken for the running program${heard:+ (it was reached)}"
+fi

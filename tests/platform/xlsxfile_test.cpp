@@ -300,6 +300,27 @@ TEST_F(XlsxFile, RecordsWithTheirTotalReadBack)
     EXPECT_TRUE(unzipMember(file, QStringLiteral("xl/workbook.xml")).contains(QStringLiteral("fullCalcOnLoad=\"1\"")));
 }
 
+// A record longer than a cell holds is cut in its cell with a note, and the
+// export is written; a full temporary folder does not fail a save to a folder
+// with room.
+TEST_F(XlsxFile, ALongRecordIsCutInItsCellAndASaveNeedsNoTemporaryFolder)
+{
+    QList<numbelle::Record> records;
+    records.append(numbelle::Record{1, QString(40000, u'壹'), 0, 0});
+    const numbelle::Workbook wb = numbelle::recordsWorkbook(records);
+    const QString file = path("long.xlsx");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(path("no-such-folder")));
+    const bool saved = numbelle::saveXlsxFile(wb, file);
+    qputenv("TMPDIR", tmp);
+    ASSERT_TRUE(saved);
+    const QString cell = std::get<QString>(wb.cell(2, 2));
+    EXPECT_EQ(cell.size(), numbelle::kCellTextLimit);
+    EXPECT_TRUE(cell.endsWith(QStringLiteral("（记录共40000个字符，单元格只能容纳前面这些）")));
+    EXPECT_EQ(readBack(file).cells.at(QStringLiteral("B2")), text(cell.toUtf8().constData()));
+    EXPECT_EQ(QDir(path("")).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral("numbelle")), QStringList());
+}
+
 TEST_F(XlsxFile, EmptyWorkbookIsAValidFile)
 {
     const QString file = path("empty.xlsx");

@@ -150,6 +150,17 @@ TEST(RecordsWorkbook, NumbersInAThirdColumnAndALiveTotal)
     EXPECT_EQ(book.rows.size(), 6u);
 }
 
+// More records than a sheet holds: the first ones go in, and the totals row
+// adds up those.
+TEST(RecordsWorkbook, OnlyWhatOneSheetHoldsGoesIn)
+{
+    const Workbook book = recordsWorkbook(records({u"7.25", u"-1", u"30", u"400", u"5000"}), 3);
+    EXPECT_EQ(book.rows.size(), 5u);
+    EXPECT_EQ(book.cell(4, 2), Workbook::Cell(QStringLiteral("30")));
+    EXPECT_EQ(book.cell(5, 3), Workbook::Cell(Formula{QStringLiteral("SUM(C2:C4)"), 36.25}));
+    EXPECT_EQ(kSheetRecordLimit, 1048574);
+}
+
 TEST(RecordsWorkbook, WithoutRecordsTheTotalIsZero)
 {
     const Workbook book = recordsWorkbook({});

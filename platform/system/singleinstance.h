@@ -5,8 +5,12 @@
 // it to bring its window to the front and ends. The lock is the system's
 // advisory lock on the file, held as long as the process lives: a program
 // that was killed leaves the file behind but not the lock, so it never blocks
-// a start, and taking it writes nothing to the disk. The socket is a plain Unix domain socket watched by the
-// event loop, so the program needs no network library to start.
+// a start, and taking it writes nothing to the disk. The socket is a plain
+// Unix domain socket watched by the event loop, so the program needs no
+// network library to start. It lives in the user's private runtime folder
+// ($XDG_RUNTIME_DIR, or a 0700 folder of the user's own in the temporary
+// folder), so no other user can take its name, and both ends make sure the
+// other is the same user. It is removed when the program ends.
 
 #include <QByteArray>
 #include <QObject>
@@ -15,7 +19,7 @@
 
 class QSocketNotifier;
 
-namespace numbelle {
+namespace numbelle::platform {
 
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -33,6 +37,15 @@ public:
     // Called in the first program when a later start asks for its window.
     void onRaiseRequest(std::function<void()> raise) { m_raise = std::move(raise); }
 
+    // Stops listening and removes the socket; the program is about to end
+    // (it ends without running destructors).
+    void close();
+
+    // The folder that holds the socket: $XDG_RUNTIME_DIR when it is the
+    // user's own and private, else a private folder of the user's own in the
+    // temporary folder (made when missing). Empty when neither can be had.
+    static QString runtimeFolder();
+
 private:
     bool listen(const QByteArray &path);
     void accept();
@@ -45,4 +58,4 @@ private:
     std::function<void()> m_raise;
 };
 
-} // namespace numbelle
+} // namespace numbelle::platform

@@ -16,7 +16,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-namespace numbelle {
+namespace numbelle::platform {
 
 namespace {
 
@@ -26,21 +26,41 @@ constexpr char kRaised[] = "raised\n";
 // Nothing longer is ever sent; a talker that sends more is dropped.
 constexpr qsizetype kMaxMessage = 64;
 
+// Whether the folder at path is the user's own and closed to everyone else.
+bool isPrivateFolder(const QByteArray &path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0;
+}
+
 // The socket of the folder's channel, the same for every start on that
-// folder: in the temp folder, named after the folder's real path.
+// folder: in the user's private runtime folder, named after the folder's real
+// path.
 QByteArray socketPath(const QString &folder)
 {
+    const QString runtime = SingleInstance::runtimeFolder();
+    if (runtime.isEmpty())
+        return QByteArray();
     const QByteArray key = QDir(folder).canonicalPath().toUtf8();
     const QString name = QStringLiteral("numbelle-") +
                          QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
-    return QFile::encodeName(QDir::tempPath() + u'/' + name);
+    return QFile::encodeName(runtime + u'/' + name);
+}
+
+// The user at the other end of a connected socket is this one.
+bool peerIsThisUser(int fd)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == ::geteuid();
 }
 
 bool toAddress(const QByteArray &path, sockaddr_un &address)
 {
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
-    if (size_t(path.size()) >= sizeof address.sun_path)
+    if (path.isEmpty() || size_t(path.size()) >= sizeof address.sun_path)
         return false;
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     return true;
@@ -85,6 +105,9 @@ bool askToRaise(const QByteArray &path)
             error != 0)
             return false;
     }
+    // Only a program of this user may answer for the folder.
+    if (!peerIsThisUser(fd))
+        return false;
     const qsizetype length = qsizetype(std::strlen(kRaise));
     if (send(fd, kRaise, size_t(length), MSG_NOSIGNAL) != length)
         return false;
@@ -144,12 +167,31 @@ SingleInstance::SingleInstance(const QString &folder) : m_folder(folder) {}
 
 SingleInstance::~SingleInstance()
 {
-    if (m_listener >= 0) {
-        ::close(m_listener);
-        ::unlink(m_socketPath.constData());
-    }
+    close();
     if (m_lock >= 0)
         ::close(m_lock); // the lock goes with the descriptor
+}
+
+void SingleInstance::close()
+{
+    if (m_listener < 0)
+        return;
+    ::close(m_listener);
+    m_listener = -1;
+    ::unlink(m_socketPath.constData());
+}
+
+QString SingleInstance::runtimeFolder()
+{
+    const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
+    if (!xdg.isEmpty() && isPrivateFolder(xdg))
+        return QFile::decodeName(xdg);
+    // A folder of the user's own: made private, and used only when it is
+    // (another user may have made one of that name first).
+    const QByteArray own =
+        QFile::encodeName(QDir::tempPath() + QStringLiteral("/numbelle-%1").arg(qulonglong(::geteuid())));
+    ::mkdir(own.constData(), S_IRWXU);
+    return isPrivateFolder(own) ? QFile::decodeName(own) : QString();
 }
 
 SingleInstance::Outcome SingleInstance::start()
@@ -204,6 +246,11 @@ void SingleInstance::accept()
         const int fd = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (fd < 0)
             return;
+        // Only this user's own later starts are heard.
+        if (!peerIsThisUser(fd)) {
+            ::close(fd);
+            continue;
+        }
         auto *notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
         auto received = std::make_shared<QByteArray>();
         connect(notifier, &QSocketNotifier::activated, this,
@@ -236,4 +283,4 @@ void SingleInstance::serve(int fd, QSocketNotifier *notifier, QByteArray &receiv
     }
 }
 
-} // namespace numbelle
+} // namespace numbelle::platform
