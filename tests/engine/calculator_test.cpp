@@ -241,6 +241,7 @@ const Row kMemoryRows[] = {
     {"AddToMemory", u"{mem 5}" CALC u"7m", u"7", nullptr, nullptr, "memoryValue=12"},
     {"RecallShowsMemory", u"{mem -2.5}" CALC u"r", u"-2.5", nullptr, "f19"},
     {"NegativeStore", CALC u"0-2.5=s", u"-2.5", nullptr, nullptr, "memoryValue=-2.5"},
+    {"StoreAfterEqualsInExpressionMode", u"3+4={C19}", u"3+4=7", nullptr, "f3 f14 f4 f23 f20", "memoryValue=7"},
 };
 INSTANTIATE_TEST_SUITE_P(Memory, Keys, testing::ValuesIn(kMemoryRows), rowName);
 
@@ -274,6 +275,7 @@ const Row kIdentityRows[] = {
     {"TooLong", CALC u"1101054912310021n", u"1101054912310021", u"旧号码位数错"},
     {"NotAllDigits", CALC u"11010549123.002n", u"11010549123.002", u"旧号码位数错"},
     {"NothingInEntryMode", u"{F2}11010519491231002xn", u"11010519491231002X"},
+    {"CheckCharacterOfOtherDigits", CALC u"110105491231012n", u"110105194912310126", u"新身份证号"},
 };
 INSTANTIATE_TEST_SUITE_P(Identity, Keys, testing::ValuesIn(kIdentityRows), rowName);
 
@@ -297,6 +299,9 @@ const Row kEntryModeRows[] = {
     {"WrongCheckCharacter", u"{F2}110105194912310021=", u"110105194912310021", u"1 校验码错误", nullptr,
      "recordCount=1"},
     {"WrongCheckX", u"{F2}7=44052419800101001x=", u"44052419800101001X", u"2 校验码错误"},
+    {"CheckedWithEveryWeight", u"{F2}110105194912310126=", u"110105194912310126", u"1"},
+    {"WrongCheckWithEveryWeight", u"{F2}110105194912310126=110105194912310122=", u"110105194912310122",
+     u"2 校验码错误"},
     {"WrongCheckStaysUntilTheNextRecord", u"{F2}110105194912310021=5", u"5", u"1 校验码错误"},
     {"NextRecordShowsItsCount", u"{F2}110105194912310021=5=", u"5", u"2"},
     {"FifteenDigitsNotChecked", u"{F2}110105491231009=", u"110105491231009", u"1"},

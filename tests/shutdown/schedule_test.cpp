@@ -143,13 +143,15 @@ TEST(ShutdownTick, AClockTimeFiresOnlyOnItsHourAndMinuteOnceItsSecondIsReached)
     struct Row {
         const char *now;
         bool fires;
+        double hour = 22; // of the schedule, at 30 minutes 10 seconds
     };
     const Row rows[] = {
-        {"2024-05-01T22:30:45", true},  {"2024-05-01T22:30:10", true},  {"2024-05-01T22:30:09", false},
-        {"2024-05-01T22:31:45", false}, {"2024-05-01T21:30:45", false}, {"2024-05-01T10:30:45", false},
+        {"2024-05-01T22:30:45", true},     {"2024-05-01T22:30:10", true},      {"2024-05-01T22:30:09", false},
+        {"2024-05-01T22:31:45", false},    {"2024-05-01T21:30:45", false},     {"2024-05-01T10:30:45", false},
+        {"2024-05-01T23:30:11", true, 23}, {"2024-05-01T23:29:59", false, 23},
     };
     for (const Row &r : rows) {
-        Session s(22, 30, 10, 1);
+        Session s(r.hour, 30, 10, 1);
         s.clock.timer = true;
         s.at(r.now);
         s.schedule.tick();
