@@ -164,6 +164,26 @@ TEST(ShutdownTick, AClockTimeFiresOnlyOnItsHourAndMinuteOnceItsSecondIsReached)
     }
 }
 
+TEST(ShutdownTick, AClockTimeNoClockShowsIsCancelledAtTheFirstTick)
+{
+    // As only a damaged settings file (or a refused confirm) holds them.
+    struct Row {
+        double hour, minute;
+        std::int16_t second;
+    };
+    for (const Row &r : {Row{24, 0, 0}, Row{10, 75, 0}, Row{22.5, 0, 0}, Row{7, 5, 60}, Row{8, 0, -3}}) {
+        Session s(r.hour, r.minute, r.second, 1);
+        s.schedule.startUp();
+        s.at("2024-05-01T10:15:00");
+        s.schedule.tick();
+        EXPECT_EQ(s.state.settings.shutdownMode, 0) << r.hour << ':' << r.minute << ':' << r.second;
+        EXPECT_FALSE(s.clock.timer);
+        EXPECT_EQ(s.clock.red, false);
+        EXPECT_EQ(s.clock.toolTip, u"因非法时间自动关机取消");
+        EXPECT_FALSE(s.recording.takeEvents().contains(u"shutdown"));
+    }
+}
+
 TEST(ShutdownTick, AFailedPowerOffClearsAndSavesTheSchedule)
 {
     Session s(0, 5, 0, 2);
@@ -226,8 +246,12 @@ TEST(ShutdownConfirm, RefusesAClockTimeOutOfRangeKeepingItUnsaved)
         double h, m, sec;
         ShutdownBox focus;
     };
-    for (const Row &r : {Row{24, 0, 0, ShutdownBox::Hours}, Row{24, 60, 60, ShutdownBox::Hours},
-                         Row{23, 60, 0, ShutdownBox::Minutes}, Row{23, 59, 60, ShutdownBox::Seconds}}) {
+    // Also a time no clock shows, as a paste can give: 22.5 would be shown as
+    // 23:00:00 and never reached.
+    for (const Row &r :
+         {Row{24, 0, 0, ShutdownBox::Hours}, Row{24, 60, 60, ShutdownBox::Hours}, Row{23, 60, 0, ShutdownBox::Minutes},
+          Row{23, 59, 60, ShutdownBox::Seconds}, Row{22.5, 0, 0, ShutdownBox::Hours},
+          Row{-1, 30, 0, ShutdownBox::Hours}, Row{6, 44.25, 0, ShutdownBox::Minutes}}) {
         Session s(0, 10, 0, 2);
         s.state.shutdownElapsed = 42;
         EXPECT_EQ(s.schedule.confirm({r.h, r.m, r.sec}, 1), r.focus) << r.h << ':' << r.m << ':' << r.sec;
