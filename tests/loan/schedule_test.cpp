@@ -222,6 +222,10 @@ TEST(Schedule, RefusedInputsComputeNothing)
         {Method::EqualPrincipal, monthly("10000", "20", "1e39"), "贷款总额或利率超出可计算的范围"},
         {Method::EqualInstalment, monthly("10000", "20", "1e39"), "贷款总额或利率超出可计算的范围"},
         {Method::EqualInstalment, monthly("10000", "20.5", "2000", "-200"), "贷款总额或利率超出可计算的范围"},
+        // Inputs that pass, but whose interest total would overflow.
+        {Method::EqualPrincipal, monthly("3.4e38", "3", "1000"), "贷款总额或利率超出可计算的范围"},
+        {Method::EqualInstalment, monthly("2.9e38", "3", "1000"), "贷款总额或利率超出可计算的范围"},
+        {Method::EqualPrincipal, annual("1e307", "25", "1200"), "贷款总额或利率超出可计算的范围"},
     };
     for (const Refusal &r : refusals) {
         const Outcome out = computeSchedule(r.method, r.in);
