@@ -233,7 +233,9 @@ bool Calculator::equalsCalculate()
         text.prepend(u'0');
     if (text.startsWith(u"-."))
         text.replace(0, 2, QStringLiteral("-0."));
-    if (result == std::trunc(result))
+    // No bare point after a whole number, also where a fraction's 15
+    // significant digits round to one ("100000000000000.").
+    if (result == std::trunc(result) || text.endsWith(u'.'))
         text.chop(1);
     m_accumulator = result;
     m_state.lastKeyWasOperator = kFalse;
@@ -293,10 +295,14 @@ void Calculator::warnAfter(int intervalMs, int word)
     ++m_view.timer3Generation;
 }
 
+void Calculator::cancelWarning()
+{
+    m_warningWord = 0;
+    m_view.timer3Enabled = false;
+}
+
 void Calculator::timer3Tick()
 {
-    // Keys do not stop the warning: it is heard even when the next number is
-    // already being typed.
     m_view.timer3Enabled = false;
     const int word = std::exchange(m_warningWord, 0);
     if (word == 0)
@@ -331,6 +337,17 @@ bool Calculator::equalsExpression()
     return true;
 }
 
+bool Calculator::atSignPosition() const
+{
+    if (m_state.calcMode != ModeExpression || m_pendingOperator == Pending::ResultShown)
+        return false;
+    QStringView text(m_view.label1);
+    while (!text.isEmpty() &&
+           (text.back() == u' ' || text.back() == u'\t' || text.back() == u'\r' || text.back() == u'\n'))
+        text.chop(1);
+    return text.isEmpty() || text.back() == u'(';
+}
+
 void Calculator::expressionOperator(Pending op, bool fromButton)
 {
     const QString symbol = operatorSymbol(op);
@@ -339,7 +356,9 @@ void Calculator::expressionOperator(Pending op, bool fromButton)
         // fraction with a blank before it, as the buttons always do.
         const bool blank = fromButton || op == Pending::Add;
         m_view.label1 = resultText(m_state.lastResult, blank) + symbol;
-    } else if (m_startNewNumber == kTrue) {
+    } else if (m_startNewNumber == kTrue && !((op == Pending::Add || op == Pending::Subtract) && atSignPosition())) {
+        // A second operator right after an operator is ignored; a sign at the
+        // start of the formula or after "(" is not one.
         return;
     } else {
         m_view.label1 += symbol;

@@ -267,9 +267,12 @@ void Calculator::clickButton(int number)
     const KeySpec *key = keyOfButton(number);
     if (!key)
         return;
+    cancelWarning();
     if ((key->guards & GuardLock) && m_errorLock == kTrue)
         return;
-    if ((key->guards & GuardNew) && m_startNewNumber == kTrue)
+    // A sign where a formula or a parenthesis starts is no second operator.
+    const bool sign = (key->key == Key::Add || key->key == Key::Subtract) && atSignPosition();
+    if ((key->guards & GuardNew) && m_startNewNumber == kTrue && !sign)
         return;
     if ((key->guards & GuardPoint) && m_pointEntered == kTrue)
         return;
@@ -338,10 +341,15 @@ void Calculator::runAction(const KeySpec &key)
     }
 }
 
-void Calculator::clickLabel1() { numsound(KeySizeMode); }
+void Calculator::clickLabel1()
+{
+    cancelWarning();
+    numsound(KeySizeMode);
+}
 
 void Calculator::clickLabel4()
 {
+    cancelWarning();
     if (m_errorLock == kTrue)
         return;
     numsound(KeyModeCycle);
@@ -356,6 +364,7 @@ void Calculator::clickLabel11()
 
 bool Calculator::keyDown(SpecialKey key)
 {
+    cancelWarning();
     switch (key) {
     case SpecialKey::Print:
         return true;
@@ -374,6 +383,7 @@ bool Calculator::keyDown(SpecialKey key)
 
 void Calculator::keyPress(char16_t ch)
 {
+    cancelWarning();
     stopTimer1();
     if (ch == u'z' || ch == 27) {
         m_errorLock = kFalse;

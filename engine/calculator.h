@@ -169,6 +169,12 @@ private:
     void stopTimer1() { m_view.timer1Enabled = false; }
     // Speaks `word` on Timer3 after intervalMs.
     void warnAfter(int intervalMs, int word);
+    // A key silences what is left of the check-character warning, so that
+    // its own word is heard whole.
+    void cancelWarning();
+    // Where "+" and "-" typed in a formula are the sign of what follows: at
+    // its start and right after "(".
+    bool atSignPosition() const;
     void startReadOut() { m_view.timer1Enabled = true; }
     double displayValue() const;
     // The number on the display as an operand; nothing (and the overflow

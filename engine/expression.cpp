@@ -34,12 +34,16 @@ constexpr double kLongMin = -2147483648.0;
 constexpr double kLongMax = 2147483647.0;
 // Halfway between FLT_MAX and 2^128: anything at or above rounds to infinity as a float.
 constexpr double kSingleLimit = 0x1.ffffffp127;
+// A Currency is a 64-bit count of ten-thousandths: -2^63 to 2^63 - 1 of them.
+constexpr double kCurrencyScale = 10000.0;
+constexpr double kTwoPow63 = 9223372036854775808.0;
 
 // VBScript's numeric subtypes, kept as far as they change a result: Hex and Oct write an
 // Integer 16 bits wide and anything else 32 bits (Hex(-1) is "FFFF", Hex(-32768) is
 // "FFFF8000" since 32768 is a Long); Single arithmetic rounds to single precision and a
-// Single compares with a Double in single precision. Values are held as doubles throughout.
-enum class Subtype { Integer, Long, Single, Double };
+// Single compares with a Double in single precision; a Byte stays within 0 to 255 and a
+// Currency is kept to four decimals. Values are held as doubles throughout.
+enum class Subtype { Byte, Integer, Long, Single, Double, Currency };
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool isLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
@@ -214,14 +218,16 @@ struct TypedNumber {
     Subtype subtype;
 };
 
-// VBScript types a radix literal by its size: up to 16 bits an Integer (&HFFFF is -1), up
-// to 32 bits a Long (&H10000 is 65536, &HFFFFFFFF is -1). The `&` type suffix makes it a
-// Long whatever its size (&HFFFF& is 65535).
+// VBScript reads a radix literal of up to 16 bits as a 16-bit number (&HFFFF is -1) and a
+// longer one as 32 bits (&H10000 is 65536, &HFFFFFFFF is -1); the `&` type suffix reads
+// even a short one as 32 bits (&HFFFF& is 65535). Then, like every literal, it is typed by
+// its value: an Integer when it fits one (&HFFFFFFFF is the Integer -1, so Oct of it is
+// "177777"), otherwise a Long.
 TypedNumber radixNumber(std::uint32_t bits, bool longSuffix)
 {
-    if (bits <= 0xFFFFu && !longSuffix)
-        return {static_cast<double>(static_cast<std::int16_t>(bits)), Subtype::Integer};
-    return {static_cast<double>(static_cast<std::int32_t>(bits)), Subtype::Long};
+    const std::int32_t value =
+        bits <= 0xFFFFu && !longSuffix ? static_cast<std::int16_t>(bits) : static_cast<std::int32_t>(bits);
+    return {static_cast<double>(value), value >= -32768 && value <= 32767 ? Subtype::Integer : Subtype::Long};
 }
 
 // VBScript's reading of text as a number: surrounding blanks, an optional sign, then a
@@ -279,20 +285,45 @@ struct Value {
     double number = 0.0;               // for Boolean: -1 or 0
     std::u16string text;               // for String
     Subtype subtype = Subtype::Double; // for Number
+    // A number written as a literal (in parentheses or not), not computed: only such a
+    // number turns a text it is compared with into a number.
+    bool literal = false;
 };
 
 Value makeNumber(double x, Subtype subtype = Subtype::Double) { return Value{Kind::Number, x, {}, subtype}; }
 Value makeBoolean(bool b) { return Value{Kind::Boolean, b ? -1.0 : 0.0, {}}; }
 Value makeText(std::u16string s) { return Value{Kind::String, 0.0, std::move(s)}; }
 
+// A Currency: rounded to four decimals, exact halves of the last one to even (the value is
+// scaled by 10000 and rounded as VBScript scales it). Nothing beyond the 64 bits it is
+// kept in (about 922,337,203,685,477.58 either way): an overflow.
+std::optional<double> currencyValue(double x)
+{
+    const double scaled = roundHalfEven(x * kCurrencyScale);
+    if (!(scaled >= -kTwoPow63 && scaled < kTwoPow63))
+        return std::nullopt;
+    return scaled / kCurrencyScale;
+}
+
 // Every computed number goes through here: infinities and NaNs are overflow errors. A
-// result too large for its subtype moves up as VBScript's does (Integer to Long to Double,
-// Single to Double); a Single is rounded to single precision.
+// result too large for its subtype moves up as VBScript's does (Byte to Integer to Long
+// to Double, Single to Double); a Single is rounded to single precision, a Currency to
+// four decimals, and a Currency beyond its range is an overflow.
 std::optional<Value> numberResult(double x, Subtype subtype = Subtype::Double)
 {
     if (!std::isfinite(x))
         return std::nullopt;
     switch (subtype) {
+    case Subtype::Currency: {
+        const auto value = currencyValue(x);
+        if (!value)
+            return std::nullopt;
+        return makeNumber(*value, Subtype::Currency);
+    }
+    case Subtype::Byte:
+        if (x >= 0.0 && x <= 255.0)
+            return makeNumber(x, Subtype::Byte);
+        [[fallthrough]];
     case Subtype::Integer:
         if (x >= -32768.0 && x <= 32767.0)
             return makeNumber(x, Subtype::Integer);
@@ -338,26 +369,43 @@ std::optional<double> toNumber(const Value &v)
 }
 
 // The subtype of `a op b` for + - * (and / before it widens integers): the wider of the
-// two, where a Single with a Long makes a Double.
+// two in VBScript's order Byte, Integer, Long, Single, Double, Currency, where a Single
+// with a Long makes a Double.
 Subtype widerSubtype(Subtype a, Subtype b)
 {
+    if (a == Subtype::Currency || b == Subtype::Currency)
+        return Subtype::Currency;
     if (a == Subtype::Double || b == Subtype::Double)
         return Subtype::Double;
     if (a == Subtype::Single || b == Subtype::Single)
         return a == Subtype::Long || b == Subtype::Long ? Subtype::Double : Subtype::Single;
     if (a == Subtype::Long || b == Subtype::Long)
         return Subtype::Long;
+    if (a == Subtype::Byte && b == Subtype::Byte)
+        return Subtype::Byte;
     return Subtype::Integer;
 }
 
-// Integer when both operands are Integers (or Booleans), otherwise Long: the subtype of
-// `\`, Mod and the bitwise operators.
+// Byte when both operands are Bytes, Integer when both are Bytes, Integers or Booleans,
+// otherwise Long: the subtype of `\`, Mod, Not and the bitwise operators.
 Subtype integerSubtype(const Value &a, const Value &b)
 {
-    const auto isInteger = [](const Value &v) {
-        return v.kind == Kind::Boolean || (v.kind == Kind::Number && v.subtype == Subtype::Integer);
+    const auto isByte = [](const Value &v) { return v.kind == Kind::Number && v.subtype == Subtype::Byte; };
+    const auto isInteger = [&](const Value &v) {
+        return v.kind == Kind::Boolean || isByte(v) || (v.kind == Kind::Number && v.subtype == Subtype::Integer);
     };
+    if (isByte(a) && isByte(b))
+        return Subtype::Byte;
     return isInteger(a) && isInteger(b) ? Subtype::Integer : Subtype::Long;
+}
+
+// The bits of a bitwise result in its subtype: a Byte keeps its low eight (Not of the
+// Byte 0 is 255).
+double bitwiseResult(std::uint32_t bits, Subtype subtype)
+{
+    if (subtype == Subtype::Byte)
+        return static_cast<double>(bits & 0xFFu);
+    return static_cast<double>(static_cast<std::int32_t>(bits));
 }
 
 std::optional<std::int32_t> toLong(const Value &v)
@@ -403,6 +451,8 @@ enum class Function {
     CLng,
     CSng,
     CBool,
+    CByte,
+    CCur,
     Hex,
     Oct
 };
@@ -427,6 +477,7 @@ constexpr std::array kFunctions{
     FunctionInfo{"cint", Function::CInt, 1, 1},   FunctionInfo{"clng", Function::CLng, 1, 1},
     FunctionInfo{"csng", Function::CSng, 1, 1},   FunctionInfo{"cbool", Function::CBool, 1, 1},
     FunctionInfo{"hex", Function::Hex, 1, 1},     FunctionInfo{"oct", Function::Oct, 1, 1},
+    FunctionInfo{"cbyte", Function::CByte, 1, 1}, FunctionInfo{"ccur", Function::CCur, 1, 1},
 };
 
 const FunctionInfo *findFunction(std::string_view lowerName)
@@ -517,26 +568,45 @@ std::optional<std::u16string> radixText(const TypedNumber &argument, unsigned bi
     return digits;
 }
 
-// CBool: text reads as True/False in any case, also in the #TRUE# / #FALSE# form VBScript
-// writes for Booleans in files; otherwise as a number, non-zero being True.
+// A text that names a Boolean: True or False in any case, blanks around it allowed, also
+// in the #TRUE# / #FALSE# form VBScript writes for Booleans in files.
+std::optional<bool> booleanWord(std::u16string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    constexpr std::size_t kLongestWord = 7; // "#false#"
+    if (s.size() > kLongestWord)
+        return std::nullopt;
+    std::string lower;
+    for (const char16_t c : s)
+        lower += toLowerAscii(c);
+    if (lower == "true" || lower == "#true#")
+        return true;
+    if (lower == "false" || lower == "#false#")
+        return false;
+    return std::nullopt;
+}
+
+// An operand of Not, And, Or, Xor, Eqv and Imp: a text that names a Boolean is that
+// Boolean (Not "True" is False); anything else stays as it is.
+Value logicalOperand(const Value &v)
+{
+    if (v.kind == Kind::String) {
+        if (const auto b = booleanWord(v.text))
+            return makeBoolean(*b);
+    }
+    return v;
+}
+
+// CBool: text naming a Boolean reads as that Boolean; otherwise as a number, non-zero
+// being True.
 std::optional<Value> toBoolean(const Value &v)
 {
     if (v.kind == Kind::String) {
-        std::u16string_view s = v.text;
-        while (!s.empty() && isBlank(s.front()))
-            s.remove_prefix(1);
-        while (!s.empty() && isBlank(s.back()))
-            s.remove_suffix(1);
-        constexpr std::size_t kLongestWord = 7; // "#false#"
-        if (s.size() <= kLongestWord) {
-            std::string lower;
-            for (const char16_t c : s)
-                lower += toLowerAscii(c);
-            if (lower == "true" || lower == "#true#")
-                return makeBoolean(true);
-            if (lower == "false" || lower == "#false#")
-                return makeBoolean(false);
-        }
+        if (const auto b = booleanWord(v.text))
+            return makeBoolean(*b);
     }
     const auto x = toNumber(v);
     if (!x)
@@ -612,6 +682,14 @@ std::optional<Value> callFunction(Function function, const std::vector<Value> &a
         if (!(std::fabs(x) < kSingleLimit))
             return std::nullopt;
         return makeNumber(static_cast<double>(static_cast<float>(x)), Subtype::Single);
+    case Function::CByte: {
+        const double rounded = roundHalfEven(x);
+        if (!(rounded >= 0.0 && rounded <= 255.0))
+            return std::nullopt;
+        return makeNumber(rounded == 0.0 ? 0.0 : rounded, Subtype::Byte); // CByte(-0.5) is 0
+    }
+    case Function::CCur:
+        return numberResult(x, Subtype::Currency);
     case Function::Round: {
         std::int32_t decimals = 0;
         if (args.size() > 1) {
@@ -623,6 +701,8 @@ std::optional<Value> callFunction(Function function, const std::vector<Value> &a
         const auto rounded = roundToDecimals(x, decimals);
         if (!rounded)
             return std::nullopt;
+        if (args[0].kind == Kind::Boolean)
+            return makeBoolean(*rounded != 0.0); // Round(True) & 1 is "True1"
         return numberResult(*rounded, same);
     }
     case Function::Hex:
@@ -733,14 +813,21 @@ void appendText(Value &lhs, const Value &rhs)
 
 // Text against text compares code units (VBScript's binary compare). Text against True
 // or False compares as text too, the Boolean written "True" or "False": VBScript turns
-// the Boolean to the type of the text, so "" = True is False and not an error. Otherwise
-// both sides are compared as numbers, and text that is not a number is an error. A Single
-// against a Double compares in single precision, as VBScript does: CSng(0.1) = 0.1 is True.
+// the Boolean to the type of the text, so "" = True is False and not an error. Text
+// against a number written as a literal compares as numbers ("10" > 9 is True), and text
+// that is not a number is then an error; against any other number (the result of an
+// operation, a minus sign or a function) the number is turned into its text and the two
+// compare as texts ("10" > CDbl(5) is False, "abc" = -5 is False). Otherwise both sides
+// are numbers. A Single against a Double compares in single precision, as VBScript does:
+// CSng(0.1) = 0.1 is True.
 std::optional<int> compare(const Value &lhs, const Value &rhs)
 {
     const bool lhsText = lhs.kind == Kind::String;
     const bool rhsText = rhs.kind == Kind::String;
-    if ((lhsText && (rhsText || rhs.kind == Kind::Boolean)) || (rhsText && lhs.kind == Kind::Boolean)) {
+    const bool textAgainstComputed =
+        (lhsText && rhs.kind == Kind::Number && !rhs.literal) || (rhsText && lhs.kind == Kind::Number && !lhs.literal);
+    if ((lhsText && (rhsText || rhs.kind == Kind::Boolean)) || (rhsText && lhs.kind == Kind::Boolean) ||
+        textAgainstComputed) {
         const int c = toText(lhs).compare(toText(rhs));
         return (c > 0) - (c < 0);
     }
@@ -803,8 +890,10 @@ bool applyBinary(Tok op, Value &lhs, const Value &rhs)
     case Tok::Xor:
     case Tok::Eqv:
     case Tok::Imp: {
-        const auto a = toLong(lhs);
-        const auto b = toLong(rhs);
+        const Value left = logicalOperand(lhs);
+        const Value right = logicalOperand(rhs);
+        const auto a = toLong(left);
+        const auto b = toLong(right);
         if (!a || !b)
             return false;
         const auto x = static_cast<std::uint32_t>(*a);
@@ -814,11 +903,11 @@ bool applyBinary(Tok op, Value &lhs, const Value &rhs)
                                    : op == Tok::Xor ? x ^ y
                                    : op == Tok::Eqv ? ~(x ^ y)
                                                     : ~x | y;
-        const double result = static_cast<std::int32_t>(bits);
-        if (lhs.kind == Kind::Boolean && rhs.kind == Kind::Boolean) {
-            lhs = Value{Kind::Boolean, result, {}};
+        if (left.kind == Kind::Boolean && right.kind == Kind::Boolean) {
+            lhs = Value{Kind::Boolean, static_cast<double>(static_cast<std::int32_t>(bits)), {}};
         } else {
-            lhs = makeNumber(result, integerSubtype(lhs, rhs));
+            const Subtype subtype = integerSubtype(left, right);
+            lhs = makeNumber(bitwiseResult(bits, subtype), subtype);
         }
         return true;
     }
@@ -1089,7 +1178,8 @@ private:
                 return std::nullopt;
             [[fallthrough]];
         case Tok::Number: {
-            const Value value = makeNumber(m_token.number, m_token.subtype);
+            Value value = makeNumber(m_token.number, m_token.subtype);
+            value.literal = true;
             advance();
             return value;
         }
@@ -1146,17 +1236,18 @@ private:
             invert = !invert;
             advance();
         }
-        auto value = parseExpression(kNotPrecedence + 1);
-        if (!value)
+        const auto parsed = parseExpression(kNotPrecedence + 1);
+        if (!parsed)
             return std::nullopt;
-        const auto x = toLong(*value);
+        const Value value = logicalOperand(*parsed);
+        const auto x = toLong(value);
         if (!x)
             return std::nullopt;
-        const auto bits =
-            static_cast<std::int32_t>(invert ? ~static_cast<std::uint32_t>(*x) : static_cast<std::uint32_t>(*x));
-        if (value->kind == Kind::Boolean)
-            return Value{Kind::Boolean, static_cast<double>(bits), {}};
-        return makeNumber(bits, integerSubtype(*value, *value));
+        const auto bits = invert ? ~static_cast<std::uint32_t>(*x) : static_cast<std::uint32_t>(*x);
+        if (value.kind == Kind::Boolean)
+            return Value{Kind::Boolean, static_cast<double>(static_cast<std::int32_t>(bits)), {}};
+        const Subtype subtype = integerSubtype(value, value);
+        return makeNumber(bitwiseResult(bits, subtype), subtype);
     }
 
     // name(args) or, for Rnd only, a bare name.

@@ -56,6 +56,25 @@ struct Totals {
     float interest = 0;
     double principal = 0;
     double payment = 0;
+
+    bool finite() const { return std::isfinite(interest) && std::isfinite(principal) && std::isfinite(payment); }
+};
+
+// Notes whether every figure of a schedule stays within the range of a
+// number: inputs that pass the checks can still make an interest, a payment
+// or a single-precision total overflow (3.4e38 yuan at 1000 per mille), and
+// such a schedule is refused rather than shown with "Infinity" in it.
+class RangeWatch {
+public:
+    double operator()(double value)
+    {
+        m_finite = m_finite && std::isfinite(value);
+        return value;
+    }
+    bool finite() const { return m_finite; }
+
+private:
+    bool m_finite = true;
 };
 
 void appendTotals(Schedule &s, double outstanding, const Totals &t)
@@ -108,10 +127,11 @@ Outcome equalPrincipal(const Inputs &in)
     const double principalShown = leadingNumber(principalText);
     double outstanding = amount;
     Totals totals;
-    for (int i = 1; i <= n; ++i) {
-        const QString interestText = fixed2Text(double(monthlyRate) * outstanding / 1000);
+    RangeWatch inRange;
+    for (int i = 1; i <= n && inRange.finite(); ++i) {
+        const QString interestText = fixed2Text(inRange(double(monthlyRate) * outstanding / 1000));
         const double interestShown = leadingNumber(interestText);
-        const QString paymentText = fixed2Text(interestShown + principalShown);
+        const QString paymentText = fixed2Text(inRange(interestShown + principalShown));
         s.cells.push_back(QString::number(i));
         s.cells.push_back(fixed2Text(outstanding));
         s.cells.push_back(interestText);
@@ -121,6 +141,10 @@ Outcome equalPrincipal(const Inputs &in)
         totals.payment += leadingNumber(paymentText);
         totals.principal += principalShown;
         addSingle(totals.interest, interestShown);
+    }
+    if (!inRange.finite() || !totals.finite()) {
+        out.message = text(kOutOfRange);
+        return out;
     }
     appendTotals(s, outstanding, totals);
     out.schedule = std::move(s);
@@ -166,12 +190,9 @@ Outcome equalInstalment(const Inputs &in)
         out.message = text(kOutOfRange);
         return out;
     }
-    out.title = text(kInstalmentTitle);
-    out.interestName = text(kInstalmentInterestName);
-
     Schedule s;
-    s.title = *out.title;
-    s.interestName = *out.interestName;
+    s.title = text(kInstalmentTitle);
+    s.interestName = text(kInstalmentInterestName);
     s.periodCount = std::int16_t(periods);
     const int count = s.periodCount;
     s.cells.reserve(size_t(count + 1) * kColumns);
@@ -179,21 +200,28 @@ Outcome equalInstalment(const Inputs &in)
     const QString instalmentText = generalTextSingle(instalment);
     double outstanding = amount;
     Totals totals;
-    for (int i = 1; i <= count; ++i) {
-        const double interest = double(monthlyRate) * outstanding / 1000;
+    RangeWatch inRange;
+    for (int i = 1; i <= count && inRange.finite(); ++i) {
+        const double interest = inRange(double(monthlyRate) * outstanding / 1000);
         const QString interestText = fixed2Text(interest);
-        const QString principalText = fixed2Text(double(instalment) - interest);
+        const QString principalText = fixed2Text(inRange(double(instalment) - interest));
         s.cells.push_back(QString::number(i));
         s.cells.push_back(fixed2Text(outstanding));
         s.cells.push_back(interestText);
         s.cells.push_back(principalText);
         s.cells.push_back(instalmentText);
         // The outstanding principal is kept to the cent after every period.
-        outstanding = leadingNumber(fixed2Text(outstanding - double(instalment) + interest));
+        outstanding = leadingNumber(fixed2Text(inRange(outstanding - double(instalment) + interest)));
         totals.payment += double(instalment);
         totals.principal += leadingNumber(principalText);
         addSingle(totals.interest, leadingNumber(interestText));
     }
+    if (!inRange.finite() || !totals.finite()) {
+        out.message = text(kOutOfRange);
+        return out;
+    }
+    out.title = s.title;
+    out.interestName = s.interestName;
     appendTotals(s, outstanding, totals);
     out.schedule = std::move(s);
     return out;

@@ -31,9 +31,11 @@ public:
     // line breaks, two to a record (the code, then the name). Blanks and tabs
     // before an item are skipped; an item in double quotes may hold commas and
     // is kept without its quotes. Every record is kept, in file order; one whose
-    // code is empty can never be looked up and is left out. A file that ends
-    // after a code gives that code an empty name. Bytes that are not GBK never
-    // stop the reading.
+    // code is empty can never be looked up and is left out. A code whose name
+    // does not follow (the file ends, or the next line holds a pair of its
+    // own) gets an empty name, and a damaged record costs only itself: reading
+    // starts afresh at a line that holds a pair. Bytes that are not GBK never
+    // stop the reading; a UTF-8 byte-order mark at the start is skipped.
     static StockList fromBytes(const QByteArray &bytes);
 
     // The list from a file; a missing or unreadable file gives an empty list.

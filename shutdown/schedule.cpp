@@ -48,6 +48,24 @@ QString twoDigits(double value)
 
 double lengthSeconds(const Settings &s) { return s.shutdownHour * 3600 + s.shutdownMinute * 60 + s.shutdownSecond; }
 
+// The box of a clock time that no clock ever shows: an hour that is not a whole
+// number from 0 to 23, a minute or second not one from 0 to 59. Such a time
+// (22.5 hours pasted, 75 minutes in a damaged file) would be shown rounded or
+// as it is and never reached.
+std::optional<ShutdownBox> impossibleClockTime(double hour, double minute, double second)
+{
+    const auto whole = [](double value, double largest) {
+        return value >= 0 && value <= largest && value == std::floor(value);
+    };
+    if (!whole(hour, 23))
+        return ShutdownBox::Hours;
+    if (!whole(minute, 59))
+        return ShutdownBox::Minutes;
+    if (!whole(second, 59))
+        return ShutdownBox::Seconds;
+    return std::nullopt;
+}
+
 } // namespace
 
 QString clockTimeText(double hour, double minute, double second)
@@ -131,7 +149,7 @@ void ShutdownSchedule::tick()
     m_state.shutdownElapsed += 1;
     bool ticking = true;
     if (s.shutdownMode == kShutdownAtClockTime) {
-        if (s.shutdownHour > 23) {
+        if (impossibleClockTime(s.shutdownHour, s.shutdownMinute, s.shutdownSecond)) {
             s.shutdownMode = kShutdownNone;
             m_clock.setTimerEnabled(false);
             m_clock.setHandRed(false);
@@ -265,16 +283,14 @@ std::optional<ShutdownBox> ShutdownSchedule::confirm(const ShutdownBoxValues &ty
     else if (selectedOption == 2)
         s.shutdownMode = kShutdownCountdown;
 
-    // A clock time out of range is refused; what was taken above stays in
-    // memory, unsaved, and the window stays open.
-    if (s.shutdownMode == kShutdownAtClockTime &&
-        (s.shutdownHour > 23 || s.shutdownMinute > 59 || s.shutdownSecond > 59)) {
-        message(kBadTime);
-        if (s.shutdownHour > 23)
-            return ShutdownBox::Hours;
-        if (s.shutdownMinute > 59)
-            return ShutdownBox::Minutes;
-        return ShutdownBox::Seconds;
+    // A clock time out of range, or not in whole hours and minutes, is
+    // refused; what was taken above stays in memory, unsaved, and the window
+    // stays open.
+    if (s.shutdownMode == kShutdownAtClockTime) {
+        if (const auto bad = impossibleClockTime(s.shutdownHour, s.shutdownMinute, s.shutdownSecond)) {
+            message(kBadTime);
+            return bad;
+        }
     }
 
     if (selectedOption == 1) {

@@ -190,6 +190,8 @@ const Row kOperatorRows[] = {
     {"DecimalSum", CALC u".1+.2=", u"0.3"},
     {"FractionTotalShowsZero", CALC u".25+", u"0.25"},
     {"FifteenDigits", CALC u"10/3=", u"3.33333333333333", nullptr, nullptr, "lastResult=3.3333333333333335"},
+    {"FifteenDigitsRoundToWhole", CALC u".9999999999999999={T*}", u"1", nullptr,
+     "f13 f9 f9 f9 f9 f9 f9 f9 f9 f9 f9 f9 f9 f9 f9 f9 f9 f23 f1"},
     {"DivideByZeroLocks", CALC u"7/0=", u"ERR0R除数为零!", nullptr, "f7 f17 f0", "errorLock=-1"},
     {"LockedKeysDoNothing", CALC u"7/0={C7}7{L4}", u"ERR0R除数为零!"},
     {"BackspaceWorksWhileLocked", CALC u"7/0=\b", u"0", nullptr, nullptr, "errorLock=-1"},
@@ -239,6 +241,7 @@ const Row kMemoryRows[] = {
     {"AddToMemory", u"{mem 5}" CALC u"7m", u"7", nullptr, nullptr, "memoryValue=12"},
     {"RecallShowsMemory", u"{mem -2.5}" CALC u"r", u"-2.5", nullptr, "f19"},
     {"NegativeStore", CALC u"0-2.5=s", u"-2.5", nullptr, nullptr, "memoryValue=-2.5"},
+    {"StoreAfterEqualsInExpressionMode", u"3+4={C19}", u"3+4=7", nullptr, "f3 f14 f4 f23 f20", "memoryValue=7"},
 };
 INSTANTIATE_TEST_SUITE_P(Memory, Keys, testing::ValuesIn(kMemoryRows), rowName);
 
@@ -257,6 +260,11 @@ const Row kExpressionRows[] = {
     {"TypedTimesAfterNegativeFraction", u"0-.5=*", u"-0.5×"},
     {"ButtonPlusAfterNegativeFraction", u"0-.5={C13}", u"- 0.5+"},
     {"WrapsAfter32", u"1234567890123456789012345678901234567890", u"12345678901234567890123456789012\r\n34567890"},
+    // "-" and "+" at the start and after "(" are signs, not repeated operators.
+    {"MinusAfterParenthesisIsASign", u"1+(-2^2)=", u"1+(-2^2)=5", nullptr, "f1 f14 f15 f2 f2 f23"},
+    {"ButtonMinusAfterParenthesis", u"2*({C14}3)=", u"2×(-3)=-6"},
+    {"SignAtTheStartAfterClear", u"5+{C21}-3=", u"-3=-3"},
+    {"OperatorAfterSignIgnored", u"7*( -+2)*(/3)=", u"7×( -2)×(3)=-42"},
 };
 INSTANTIATE_TEST_SUITE_P(Expression, Keys, testing::ValuesIn(kExpressionRows), rowName);
 
@@ -267,6 +275,7 @@ const Row kIdentityRows[] = {
     {"TooLong", CALC u"1101054912310021n", u"1101054912310021", u"旧号码位数错"},
     {"NotAllDigits", CALC u"11010549123.002n", u"11010549123.002", u"旧号码位数错"},
     {"NothingInEntryMode", u"{F2}11010519491231002xn", u"11010519491231002X"},
+    {"CheckCharacterOfOtherDigits", CALC u"110105491231012n", u"110105194912310126", u"新身份证号"},
 };
 INSTANTIATE_TEST_SUITE_P(Identity, Keys, testing::ValuesIn(kIdentityRows), rowName);
 
@@ -290,6 +299,9 @@ const Row kEntryModeRows[] = {
     {"WrongCheckCharacter", u"{F2}110105194912310021=", u"110105194912310021", u"1 校验码错误", nullptr,
      "recordCount=1"},
     {"WrongCheckX", u"{F2}7=44052419800101001x=", u"44052419800101001X", u"2 校验码错误"},
+    {"CheckedWithEveryWeight", u"{F2}110105194912310126=", u"110105194912310126", u"1"},
+    {"WrongCheckWithEveryWeight", u"{F2}110105194912310126=110105194912310122=", u"110105194912310122",
+     u"2 校验码错误"},
     {"WrongCheckStaysUntilTheNextRecord", u"{F2}110105194912310021=5", u"5", u"1 校验码错误"},
     {"NextRecordShowsItsCount", u"{F2}110105194912310021=5=", u"5", u"2"},
     {"FifteenDigitsNotChecked", u"{F2}110105491231009=", u"110105491231009", u"1"},
@@ -390,10 +402,6 @@ TEST(EntryMode, AWrongCheckCharacterIsSoundedAfterTheEqualsWord)
         ASSERT_TRUE(v.timer3Enabled);
         EXPECT_EQ(v.timer3Interval, clipLengthMs(SpeakEquals, column));
         const int generation = v.timer3Generation;
-        // A key typed meanwhile does not silence the warning.
-        rig.run(u"5");
-        EXPECT_TRUE(v.timer3Enabled);
-        rig.spoken();
         rig.calc.timer3Tick();
         EXPECT_EQ(rig.spoken(), QString(QChar::fromLatin1(column)) + QStringLiteral("105"));
         ASSERT_TRUE(v.timer3Enabled);
@@ -404,6 +412,15 @@ TEST(EntryMode, AWrongCheckCharacterIsSoundedAfterTheEqualsWord)
         EXPECT_FALSE(v.timer3Enabled);
         rig.calc.timer3Tick();
         EXPECT_EQ(rig.spoken(), QString());
+        // A key typed before the warning is over silences the rest of it:
+        // its own word is heard whole.
+        rig.run(u"110105194912310021=");
+        rig.calc.timer3Tick();
+        rig.spoken();
+        rig.run(u"5");
+        EXPECT_FALSE(v.timer3Enabled);
+        rig.calc.timer3Tick();
+        EXPECT_EQ(rig.spoken(), QString(QChar::fromLatin1(column)) + QStringLiteral("5"));
     }
 }
 
@@ -422,12 +439,17 @@ TEST(EntryMode, NoWarningForARightCheckCharacterOrWithSpeechOff)
 }
 
 // The batch total of the record viewer is shown as equals shows a result.
-// (Where a fraction's 15 significant digits round to a whole number, equals
-// leaves a bare point, "100000000000000."; the total drops it.)
 TEST(KeypadResult, IsWhatEqualsShows)
 {
-    const char16_t *sums[] = {u"12.5+-3=", u".1+.2=",     u"2.5+2.5=", u"0-.75=",
-                              u"10/3=",    u"-1234.5+0=", u"7=",       u"123456789012345+1="};
+    const char16_t *sums[] = {u"12.5+-3=",
+                              u".1+.2=",
+                              u"2.5+2.5=",
+                              u"0-.75=",
+                              u"10/3=",
+                              u"-1234.5+0=",
+                              u"7=",
+                              u"123456789012345+1=",
+                              u"99999999999999.99+0="};
     for (const char16_t *keys : sums) {
         Rig rig;
         rig.run(QString::fromUtf16(CALC) + QString::fromUtf16(keys));

@@ -175,8 +175,8 @@ bool usesRnd(const Row &row)
 
 TEST(VbscriptConformance, TableIsComplete)
 {
-    // 322 rows in the table; a short count means the file is missing or damaged.
-    EXPECT_EQ(allRows().size(), 322u) << kTablePath;
+    // 359 rows in the table; a short count means the file is missing or damaged.
+    EXPECT_EQ(allRows().size(), 359u) << kTablePath;
 }
 
 class VbscriptRow : public testing::TestWithParam<Row> {};

@@ -47,13 +47,23 @@ bool isRule(const PrintItem &item)
 
 bool isColumnLine(const PrintItem &item) { return item.kind == Kind::Line && item.x1 == item.x2; }
 
+// A printer whose table lines are 4 units high: rows of 6 units from 1 on a
+// following page, so one lands exactly on the usable height of 247.
+class ShortLinePrinter final : public platform::Printer {
+public:
+    double textWidth(const QString &text, double pointSize) override { return double(text.size()) * pointSize * 0.2; }
+    double lineHeight(double pointSize) override { return pointSize == 10 ? 4 : pointSize * 0.5; }
+    Result print(const PrintJob &) override { return Result::Printed; }
+};
+
 class Printout : public ::testing::Test {
 protected:
     platform::Printer &printer() { return m_platform.platform().printer; }
     double width(const PrintItem &text) { return printer().textWidth(text.text, text.size); }
     double lineHeight(double size) { return printer().lineHeight(size); }
 
-    PrintJob printed(int periods)
+    PrintJob printed(int periods) { return printed(periods, printer()); }
+    PrintJob printed(int periods, platform::Printer &measuring)
     {
         Inputs in{QStringLiteral("300000"), QString::number(periods), QStringLiteral("4.41"), QStringLiteral("10"),
                   false};
@@ -63,7 +73,7 @@ protected:
         const PrintTexts texts{*out.title,  QStringLiteral("月利率(‰)"),    in.rate,
                                in.floating, QStringLiteral("贷款期限(月)"), in.term,
                                periods};
-        return schedulePrintJob(texts, m_grid, QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)), printer());
+        return schedulePrintJob(texts, m_grid, QDateTime(QDate(2026, 12, 8), QTime(14, 5, 9)), measuring);
     }
 
     // The texts of one printed row, found by their common top.
@@ -236,6 +246,15 @@ TEST_F(Printout, NothingRunsIntoThePageNumber)
                 const bool down = item.y1 < 252 + lineHeight(10) && item.y1 + lineHeight(item.size) > 252;
                 EXPECT_FALSE(across && down) << periods << " periods, page " << page.number << ": \""
                                              << item.text.toStdString() << "\" at y " << item.y1;
+            }
+        }
+    }
+    // A row that would start exactly at the usable height starts the next page.
+    ShortLinePrinter shortLines;
+    for (const Page &page : pagesOf(printed(120, shortLines))) {
+        for (const PrintItem &item : page.items) {
+            if (item.kind == Kind::Text && item.y1 != 252 && !item.text.startsWith(QStringLiteral("打印时间"))) {
+                EXPECT_LT(item.y1, 247) << "page " << page.number << ": \"" << item.text.toStdString() << '"';
             }
         }
     }

@@ -131,6 +131,11 @@ TEST(Schedule, FloatingPercentageRaisesOrLowersTheRate)
     const Schedule free = computed(Method::EqualInstalment, monthly("12000", "12", "4.41", "-100"));
     expectRow(free, 1, {"1", "12000.00", "0.00", "1000.00", "1000"});
     expectRow(free, 13, {"合计", "0.00", "0", "12000.00", "12000.00"});
+    // The instalment comes from the unrounded term: 12.5 months pay 960 each,
+    // and the 12 rows leave 480 outstanding.
+    const Schedule freeHalf = computed(Method::EqualInstalment, monthly("12000", "12.5", "3.87", "-100"));
+    expectRow(freeHalf, 12, {"12", "1440.00", "0.00", "960.00", "960"});
+    expectRow(freeHalf, 13, {"合计", "480.00", "0", "11520.00", "11520.00"});
 }
 
 TEST(Schedule, PeriodCountRoundsHalvesToTheEvenNeighbour)
@@ -217,6 +222,10 @@ TEST(Schedule, RefusedInputsComputeNothing)
         {Method::EqualPrincipal, monthly("10000", "20", "1e39"), "贷款总额或利率超出可计算的范围"},
         {Method::EqualInstalment, monthly("10000", "20", "1e39"), "贷款总额或利率超出可计算的范围"},
         {Method::EqualInstalment, monthly("10000", "20.5", "2000", "-200"), "贷款总额或利率超出可计算的范围"},
+        // Inputs that pass, but whose interest total would overflow.
+        {Method::EqualPrincipal, monthly("3.4e38", "3", "1000"), "贷款总额或利率超出可计算的范围"},
+        {Method::EqualInstalment, monthly("2.9e38", "3", "1000"), "贷款总额或利率超出可计算的范围"},
+        {Method::EqualPrincipal, annual("1e307", "25", "1200"), "贷款总额或利率超出可计算的范围"},
     };
     for (const Refusal &r : refusals) {
         const Outcome out = computeSchedule(r.method, r.in);

@@ -24,7 +24,10 @@ StockRecord rec(const char *code, const char *name) { return {QString::fromUtf8(
 
 } // namespace
 
+namespace numbelle {
+// Found by argument-dependent lookup, so a failed comparison names the records.
 void PrintTo(const StockRecord &r, std::ostream *os) { *os << r.code.toStdString() << "/" << r.name.toStdString(); }
+} // namespace numbelle
 
 TEST(StockList, CodeAndNameOnOneLineOrOnSeparateLines)
 {
@@ -33,8 +36,9 @@ TEST(StockList, CodeAndNameOnOneLineOrOnSeparateLines)
     EXPECT_EQ(recordsOf(gbk("600000\r\n浦发银行\r\n000001\r\n平安银行\r\n")),
               (QList{rec("600000", "浦发银行"), rec("000001", "平安银行")}));
     // Mixed, LF only, one record per line or all on one line.
-    EXPECT_EQ(recordsOf(gbk("600000\n浦发银行,000001\n平安银行,600519,贵州茅台")),
-              (QList{rec("600000", "浦发银行"), rec("000001", "平安银行"), rec("600519", "贵州茅台")}));
+    EXPECT_EQ(recordsOf(gbk("600000\n浦发银行\n000001,平安银行,600519,贵州茅台\n000002,万科A")),
+              (QList{rec("600000", "浦发银行"), rec("000001", "平安银行"), rec("600519", "贵州茅台"),
+                     rec("000002", "万科A")}));
     // Empty lines between records are no items.
     EXPECT_EQ(recordsOf(gbk("\r\n600000,浦发银行\r\n\r\n\r\n000001,平安银行\r\n\r\n")),
               (QList{rec("600000", "浦发银行"), rec("000001", "平安银行")}));
@@ -91,6 +95,35 @@ TEST(StockList, ACodeWithoutItsNameAtTheEndGetsAnEmptyName)
     // A quote left open runs to the end of its line.
     EXPECT_EQ(recordsOf(gbk("600000,\"浦发银行\r\n000001,平安银行")),
               (QList{rec("600000", "浦发银行"), rec("000001", "平安银行")}));
+}
+
+TEST(StockList, ADamagedRecordCostsThatRecordOnly)
+{
+    struct Row {
+        const char *what;
+        const char *text;
+        QList<StockRecord> records;
+    };
+    const Row rows[] = {
+        {"a missing name",
+         "600000\r\n000001,平安银行\r\n600519,贵州茅台\r\n",
+         {rec("600000", ""), rec("000001", "平安银行"), rec("600519", "贵州茅台")}},
+        {"a third column",
+         "600000,浦发银行,沪\r\n000001,平安银行\r\n000002,万科A,深\r\n600519,贵州茅台",
+         {rec("600000", "浦发银行"), rec("沪", ""), rec("000001", "平安银行"), rec("000002", "万科A"), rec("深", ""),
+          rec("600519", "贵州茅台")}},
+        {"a quote left open in a code",
+         "\"600000,浦发银行\r\n000001,平安银行\r\n",
+         {rec("600000,浦发银行", ""), rec("000001", "平安银行")}},
+        // A name and the next code on one line read as a pair of their own.
+        {"a record across lines",
+         "600000\n浦发银行,000001\n平安银行",
+         {rec("600000", ""), rec("浦发银行", "000001"), rec("平安银行", "")}},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(recordsOf(gbk(row.text)), row.records) << row.what;
+    // A UTF-8 byte-order mark before the first code is skipped.
+    EXPECT_EQ(recordsOf(QByteArray("\xEF\xBB\xBF") + gbk("600000,浦发银行\r\n")), QList{rec("600000", "浦发银行")});
 }
 
 TEST(StockList, AnEmptyOrBlankFileGivesNoRecords)

@@ -143,13 +143,15 @@ TEST(ShutdownTick, AClockTimeFiresOnlyOnItsHourAndMinuteOnceItsSecondIsReached)
     struct Row {
         const char *now;
         bool fires;
+        double hour = 22; // of the schedule, at 30 minutes 10 seconds
     };
     const Row rows[] = {
-        {"2024-05-01T22:30:45", true},  {"2024-05-01T22:30:10", true},  {"2024-05-01T22:30:09", false},
-        {"2024-05-01T22:31:45", false}, {"2024-05-01T21:30:45", false}, {"2024-05-01T10:30:45", false},
+        {"2024-05-01T22:30:45", true},     {"2024-05-01T22:30:10", true},      {"2024-05-01T22:30:09", false},
+        {"2024-05-01T22:31:45", false},    {"2024-05-01T21:30:45", false},     {"2024-05-01T10:30:45", false},
+        {"2024-05-01T23:30:11", true, 23}, {"2024-05-01T23:29:59", false, 23},
     };
     for (const Row &r : rows) {
-        Session s(22, 30, 10, 1);
+        Session s(r.hour, 30, 10, 1);
         s.clock.timer = true;
         s.at(r.now);
         s.schedule.tick();
@@ -159,6 +161,26 @@ TEST(ShutdownTick, AClockTimeFiresOnlyOnItsHourAndMinuteOnceItsSecondIsReached)
         EXPECT_EQ(s.clock.display, r.fires ? u"正在关机" : u"") << r.now;
         EXPECT_EQ(s.state.settings.shutdownMode, 1) << r.now;
         EXPECT_EQ(s.saves, 0) << r.now;
+    }
+}
+
+TEST(ShutdownTick, AClockTimeNoClockShowsIsCancelledAtTheFirstTick)
+{
+    // As only a damaged settings file (or a refused confirm) holds them.
+    struct Row {
+        double hour, minute;
+        std::int16_t second;
+    };
+    for (const Row &r : {Row{24, 0, 0}, Row{10, 75, 0}, Row{22.5, 0, 0}, Row{7, 5, 60}, Row{8, 0, -3}}) {
+        Session s(r.hour, r.minute, r.second, 1);
+        s.schedule.startUp();
+        s.at("2024-05-01T10:15:00");
+        s.schedule.tick();
+        EXPECT_EQ(s.state.settings.shutdownMode, 0) << r.hour << ':' << r.minute << ':' << r.second;
+        EXPECT_FALSE(s.clock.timer);
+        EXPECT_EQ(s.clock.red, false);
+        EXPECT_EQ(s.clock.toolTip, u"因非法时间自动关机取消");
+        EXPECT_FALSE(s.recording.takeEvents().contains(u"shutdown"));
     }
 }
 
@@ -224,8 +246,12 @@ TEST(ShutdownConfirm, RefusesAClockTimeOutOfRangeKeepingItUnsaved)
         double h, m, sec;
         ShutdownBox focus;
     };
-    for (const Row &r : {Row{24, 0, 0, ShutdownBox::Hours}, Row{24, 60, 60, ShutdownBox::Hours},
-                         Row{23, 60, 0, ShutdownBox::Minutes}, Row{23, 59, 60, ShutdownBox::Seconds}}) {
+    // Also a time no clock shows, as a paste can give: 22.5 would be shown as
+    // 23:00:00 and never reached.
+    for (const Row &r :
+         {Row{24, 0, 0, ShutdownBox::Hours}, Row{24, 60, 60, ShutdownBox::Hours}, Row{23, 60, 0, ShutdownBox::Minutes},
+          Row{23, 59, 60, ShutdownBox::Seconds}, Row{22.5, 0, 0, ShutdownBox::Hours},
+          Row{-1, 30, 0, ShutdownBox::Hours}, Row{6, 44.25, 0, ShutdownBox::Minutes}}) {
         Session s(0, 10, 0, 2);
         s.state.shutdownElapsed = 42;
         EXPECT_EQ(s.schedule.confirm({r.h, r.m, r.sec}, 1), r.focus) << r.h << ':' << r.m << ':' << r.sec;
