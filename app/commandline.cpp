@@ -1,10 +1,8 @@
 #include "commandline.h"
 
-#include <cstdio>
+#include "common/version.h"
 
-#ifndef NUMBELLE_VERSION
-#define NUMBELLE_VERSION "unknown"
-#endif
+#include <cstdio>
 
 namespace numbelle {
 
@@ -94,7 +92,7 @@ int answerCommandLine(int argc, char **argv)
         std::fputs(kHelp, stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     case CommandLine::Outcome::Version:
-        std::fputs("numbelle " NUMBELLE_VERSION "\n", stdout);
+        std::printf("numbelle %s\n", kVersion);
         return std::fflush(stdout) == 0 ? 0 : 1;
     case CommandLine::Outcome::Error:
         break;

@@ -4,6 +4,7 @@
 #include "common/log.h"
 #include "platform/desktop/desktopplatform.h"
 #include "platform/desktop/desktopshutdown.h"
+#include "platform/system/memory.h"
 #include "platform/system/singleinstance.h"
 #include "shell/folders.h"
 #include "shell/program.h"
@@ -16,17 +17,12 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 int main(int argc, char **argv)
 {
-#ifdef __GLIBC__
     // The sound and sound-server threads allocate little: one heap for all
     // threads instead of an arena of their own each.
-    mallopt(M_ARENA_MAX, 1);
-#endif
+    numbelle::platform::useOneHeapArena();
     // --help and --version answer before the display, the program folder or a
     // window is touched.
     if (const int status = numbelle::answerCommandLine(argc, argv); status >= 0)
@@ -104,13 +100,11 @@ int main(int argc, char **argv)
             for (const char *size : {"-48", "-128", ""})
                 icon.addFile(QStringLiteral(":/numbelle/numbelle%1.png").arg(QLatin1String(size)));
             QApplication::setWindowIcon(icon);
-#ifdef __GLIBC__
             // What the start-up freed (image decoding, font loading, the
             // widgets' first layout, the icon's sizes) goes back to the system
             // instead of staying in the heap for the whole session: once the
             // icon is set and the window has settled.
-            QTimer::singleShot(250, [] { malloc_trim(0); });
-#endif
+            QTimer::singleShot(250, [] { numbelle::platform::returnFreedMemory(); });
         });
     return app.exec();
 }

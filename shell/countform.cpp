@@ -1,6 +1,7 @@
 #include "countform.h"
 
 #include "common/textfile.h"
+#include "common/version.h"
 #include "shutdown/schedule.h"
 #include "uikit/accessibility.h"
 #include "uikit/palette.h"
@@ -324,7 +325,7 @@ void countform::buildFace()
     title.setPointSizeF(12);
     m_labels[2]->setFont(title);
     m_labels[2]->setText(QStringLiteral("Numbelle"));
-    m_labels[8]->setText(QStringLiteral("Numbelle 1.22"));
+    m_labels[8]->setText(QStringLiteral("Numbelle ") + QLatin1StringView(kVersion));
     m_labels[8]->setCursor(Qt::PointingHandCursor);
     setTextColour(m_labels[2], Qt::white);
     setTextColour(m_labels[8], QColor(0xdde6f0));

@@ -1,5 +1,6 @@
 #include "manualform.h"
 
+#include "common/version.h"
 #include "uikit/widgets.h"
 
 #include <QFile>
@@ -21,7 +22,8 @@ Form3::Form3(QWidget *parent) : QWidget(parent, Qt::Window)
     setTwipsGeometry(text, 120, 120, 8160, 6900);
     QFile manual(QStringLiteral(":/numbelle/manual.html"));
     if (manual.open(QIODevice::ReadOnly))
-        text->setHtml(QString::fromUtf8(manual.readAll()));
+        text->setHtml(
+            QString::fromUtf8(manual.readAll()).replace(QStringLiteral("@VERSION@"), QLatin1StringView(kVersion)));
     text->setOpenExternalLinks(false);
 
     auto *quit = new QPushButton(QStringLiteral("退出"), this);

@@ -7,7 +7,10 @@
 #     GUI or printing header and no header of a window folder;
 #   - the widget kit (uikit) includes no feature window and nothing of shell;
 #   - nothing but shell/ and app/ includes a shell/ header;
-#   - nothing but app/ includes an app/ header.
+#   - nothing but app/ includes an app/ header;
+#   - only platform/ includes the operating system's own headers (unistd.h,
+#     fcntl.h, sys/..., poll.h, pwd.h, grp.h, dirent.h, dlfcn.h, malloc.h, ...),
+#     so the rest of the program stays portable.
 #
 # Tests and benchmarks may include anything.
 #
@@ -50,6 +53,12 @@ while IFS= read -r hit; do
   report "$hit: only app/ includes app/ headers"
 done < <(grep -rnE --include='*.cpp' --include='*.h' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"app/' . |
          sed 's#^\./##' | grep -vE '^(app|tests|bench|build[^/]*)/' | cut -d: -f1,2)
+
+system_headers='(unistd|fcntl|poll|pwd|grp|dirent|signal|dlfcn|malloc|spawn|termios|sys/[a-z_]+)\.h'
+while IFS= read -r hit; do
+  report "$hit: only platform/ includes the operating system's headers"
+done < <(grep -rnE --include='*.cpp' --include='*.h' "^[[:space:]]*#[[:space:]]*include[[:space:]]*<$system_headers>" . |
+         sed 's#^\./##' | grep -vE '^(platform|tests|bench|build[^/]*)/' | cut -d: -f1,2)
 
 if [ "$bad" = 0 ]; then
   echo "include rules hold"

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  g++ cmake ninja-build pkg-config ccache
+  g++ cmake ninja-build pkg-config ccache clang-format
   qt6-base-dev qt6-qpa-plugins libpulse-dev
   libxlsxwriter-dev libgtest-dev libgmock-dev
   fonts-noto-cjk unzip

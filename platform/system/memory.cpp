@@ -1,0 +1,23 @@
+#include "memory.h"
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace numbelle::platform {
+
+void useOneHeapArena()
+{
+#ifdef __GLIBC__
+    mallopt(M_ARENA_MAX, 1);
+#endif
+}
+
+void returnFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+} // namespace numbelle::platform
