@@ -2,6 +2,7 @@
 
 #include "capitals/capitalamount.h"
 #include "common/numtext.h"
+#include "common/typedkeys.h"
 #include "engine/calculatortext.h"
 #include "engine/expression.h"
 #include "records/recordstore.h"
@@ -385,11 +386,11 @@ void Calculator::keyPress(char16_t ch)
 {
     cancelWarning();
     stopTimer1();
-    if (ch == u'z' || ch == 27) {
+    if (ch == u'z' || ch == typed::Escape) {
         m_errorLock = kFalse;
         numsound(0);
     }
-    if (ch == 8) {
+    if (ch == typed::Backspace) {
         numsound(KeyBackspace);
         return;
     }
@@ -421,17 +422,17 @@ void Calculator::keyPress(char16_t ch)
 
 void Calculator::expressionCharacter(char16_t ch)
 {
-    if (ch == 27) {
+    if (ch == typed::Escape) {
         // Esc ends the program in every mode.
         numsound(KeyEnd);
         return;
     }
-    if (ch == u'\r' || ch == u'\n') {
+    if (ch == typed::Enter || ch == u'\n') {
         // Enter is equals (the focused equals button acts on it); it is not
         // part of the formula.
         return;
     }
-    if (ch < 32 || ch == 127)
+    if (ch < 32 || ch == typed::Delete)
         return;
     switch (ch) {
     case u'.':

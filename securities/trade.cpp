@@ -1,5 +1,7 @@
 #include "trade.h"
 
+#include "common/typedkeys.h"
+
 #include "common/numtext.h"
 
 #include <cmath>
@@ -158,9 +160,9 @@ ProfitColour profitColour(QStringView profitText)
 BoxKeyOutcome inputBoxKey(TradeBox box, QStringView boxText, char16_t character)
 {
     BoxKeyOutcome out;
-    const bool enter = character == u'\r';
+    const bool enter = character == typed::Enter;
     const bool digit = character >= u'0' && character <= u'9';
-    const bool numberKey = digit || character == u'.' || character == u'\b';
+    const bool numberKey = digit || character == u'.' || character == typed::Backspace;
 
     if (enter) {
         // Enter is never put into a box: it moves on, or computes.
@@ -197,7 +199,7 @@ BoxKeyOutcome inputBoxKey(TradeBox box, QStringView boxText, char16_t character)
     if (box == TradeBox::Code) {
         // A code takes digits up to its seventh character; the point and
         // Backspace always.
-        out.accepted = (digit && boxText.size() < 7) || character == u'.' || character == u'\b';
+        out.accepted = (digit && boxText.size() < 7) || character == u'.' || character == typed::Backspace;
     } else {
         out.accepted = box != TradeBox::None && numberKey;
     }
@@ -206,7 +208,7 @@ BoxKeyOutcome inputBoxKey(TradeBox box, QStringView boxText, char16_t character)
 
 std::optional<int> tradeKeySpeechCode(char16_t character)
 {
-    if (character == u'z' || character == 27)
+    if (character == u'z' || character == typed::Escape)
         return 0;
     if (character >= u'0' && character <= u'9')
         return int(character - u'0');

@@ -5,6 +5,7 @@
 #include "shutdown/schedule.h"
 #include "uikit/accessibility.h"
 #include "uikit/palette.h"
+#include "uikit/typedkey.h"
 #include "uikit/widgets.h"
 
 #include <QCloseEvent>
@@ -652,7 +653,7 @@ bool countform::previewKey(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter: {
         // Enter presses the focused button, which after every key is equals.
-        m_calculator.keyPress(u'\r');
+        m_calculator.keyPress(typed::Enter);
         render();
         if (auto *b = qobject_cast<QPushButton *>(focusWidget()); b && b->isVisible() && b->isEnabled())
             b->click();
@@ -661,7 +662,7 @@ bool countform::previewKey(QKeyEvent *event)
     default:
         break;
     }
-    const QString text = event->text();
+    const QString text = typedText(event);
     if (text.isEmpty())
         return false;
     for (QChar c : text)

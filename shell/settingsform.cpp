@@ -3,6 +3,7 @@
 #include "common/numtext.h"
 #include "common/settingsfile.h"
 #include "records/recordstore.h"
+#include "uikit/typedkey.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
@@ -278,13 +279,10 @@ bool Form4::eventFilter(QObject *watched, QEvent *event)
     // character is discarded. Keys without a character (arrows, Delete, Tab)
     // keep their ordinary meaning.
     if ((watched == m_salaryDeduction || watched == m_labourDeduction) && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const QString typed = key->text();
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || typed.isEmpty())
+        const std::optional<char16_t> c = typedCharacter(static_cast<QKeyEvent *>(event));
+        if (!c)
             return false;
-        const bool digit = typed.size() == 1 && typed[0] >= u'0' && typed[0] <= u'9';
-        const bool backspace = typed == u"\b" || key->key() == Qt::Key_Backspace;
-        return !(digit || backspace);
+        return !((*c >= u'0' && *c <= u'9') || c == typed::Backspace);
     }
     return QWidget::eventFilter(watched, event);
 }

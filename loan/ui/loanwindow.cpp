@@ -7,6 +7,7 @@
 #include "speech/speaker.h"
 #include "uikit/exportworkbook.h"
 #include "uikit/flexgrid.h"
+#include "uikit/typedkey.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
@@ -70,24 +71,7 @@ QString savedRateText(float rate)
     return t;
 }
 
-// The typed character of a key press, or nothing for a key that types none
-// (arrows, function keys), for Tab and Delete (which move the focus or edit
-// and are no typed characters) and for shortcuts held with Ctrl.
-std::optional<QChar> typedCharacter(const QKeyEvent *event)
-{
-    const QString t = event->text();
-    if (t.size() != 1 || (event->modifiers() & Qt::ControlModifier))
-        return std::nullopt;
-    const QChar c = t[0];
-    if (c == u'\t' || c.unicode() == 127)
-        return std::nullopt;
-    return c;
-}
-
-bool isEnter(const QKeyEvent *event, QChar c)
-{
-    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || c == u'\r';
-}
+bool isEnter(QChar c) { return c == QChar(typed::Enter); }
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
@@ -257,8 +241,8 @@ bool Form5::eventFilter(QObject *watched, QEvent *event)
 
 void Form5::Form_KeyPress(QKeyEvent *event)
 {
-    const QString t = event->text();
-    if (t == u"z" || event->key() == Qt::Key_Escape)
+    const QString t = typedText(event);
+    if (t == u"z" || t == QChar(typed::Escape))
         m_context.speaker.speak(SpeakDigit0);
     if (t.size() == 1 && isDigit(t[0]))
         m_context.speaker.speak(SpeakDigit0 + (t[0].unicode() - u'0'));
@@ -277,11 +261,11 @@ bool Form5::Text1_KeyPress(QKeyEvent *event)
     const std::optional<QChar> c = typedCharacter(event);
     if (!c)
         return false;
-    if (isEnter(event, *c)) {
+    if (isEnter(*c)) {
         focusSelected(m_text2);
         return true;
     }
-    return !(isDigit(*c) || *c == u'.' || *c == u'\b');
+    return !(isDigit(*c) || *c == u'.' || *c == QChar(typed::Backspace));
 }
 
 bool Form5::Text2_KeyPress(QKeyEvent *event)
@@ -289,17 +273,17 @@ bool Form5::Text2_KeyPress(QKeyEvent *event)
     const std::optional<QChar> c = typedCharacter(event);
     if (!c)
         return false;
-    if (isEnter(event, *c)) {
+    if (isEnter(*c)) {
         focusSelected(m_text3);
         return true;
     }
-    return !(isDigit(*c) || *c == u'.' || *c == u'\b');
+    return !(isDigit(*c) || *c == u'.' || *c == QChar(typed::Backspace));
 }
 
 bool Form5::Text3_KeyPress(QKeyEvent *event)
 {
     const std::optional<QChar> c = typedCharacter(event);
-    if (!c || !isEnter(event, *c))
+    if (!c || !isEnter(*c))
         return false;
     // Enter checks the term and the rate before going on to the floating
     // percentage; the focus stays here while either is missing.
@@ -317,12 +301,12 @@ bool Form5::Text4_KeyPress(QKeyEvent *event)
     const std::optional<QChar> c = typedCharacter(event);
     if (!c)
         return false;
-    if (isEnter(event, *c)) {
+    if (isEnter(*c)) {
         m_text4->selectAll();
         Command3_Click();
         return true;
     }
-    return !(isDigit(*c) || *c == u'.' || *c == u'-' || *c == u'\b');
+    return !(isDigit(*c) || *c == u'.' || *c == u'-' || *c == QChar(typed::Backspace));
 }
 
 void Form5::Check1_Click()

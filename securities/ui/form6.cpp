@@ -1,6 +1,7 @@
 #include "form6.h"
 
 #include "speech/speaker.h"
+#include "uikit/typedkey.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
@@ -86,31 +87,6 @@ constexpr BoxPlace kPlaces[] = {
     {13, 0, kResultTop + 4 * kRowStep, false},
     {14, 1, kResultTop + 4 * kRowStep, false},
 };
-
-// The character a key event types, as the key handlers know it: Enter '\r',
-// Backspace '\b', Esc 27. Nothing for keys that type nothing (arrows,
-// function keys) and for Tab, which moves the focus.
-std::optional<char16_t> typedCharacter(const QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return u'\r';
-    case Qt::Key_Backspace:
-        return u'\b';
-    case Qt::Key_Escape:
-        return char16_t(27);
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return std::nullopt;
-    default:
-        break;
-    }
-    const QString text = event->text();
-    if (text.size() != 1)
-        return std::nullopt;
-    return text[0].unicode();
-}
 
 } // namespace
 
@@ -232,12 +208,9 @@ bool Form6::eventFilter(QObject *watched, QEvent *event)
     // A key a child left alone comes up to the window again: it has been heard.
     if (watched == this && focusWidget() && focusWidget() != this)
         return false;
-    const auto *key = static_cast<QKeyEvent *>(event);
     // Copy, paste and the access keys are no typed characters: they go to the
     // box or the window as usual.
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    const std::optional<char16_t> character = typedCharacter(key);
+    const std::optional<char16_t> character = typedCharacter(static_cast<QKeyEvent *>(event));
     if (!character)
         return false;
     return keyPress(watched, *character);
@@ -251,7 +224,7 @@ bool Form6::keyPress(QObject *watched, char16_t character)
 
     if (auto *button = qobject_cast<QPushButton *>(watched)) {
         // Enter on a button presses it.
-        if (character == u'\r') {
+        if (character == typed::Enter) {
             button->click();
             return true;
         }

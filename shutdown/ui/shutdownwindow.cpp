@@ -1,6 +1,7 @@
 #include "shutdownwindow.h"
 
 #include "common/numtext.h"
+#include "uikit/typedkey.h"
 #include "uikit/widgets.h"
 #include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
@@ -177,7 +178,8 @@ bool Form8::eventFilter(QObject *watched, QEvent *event)
 bool Form8::Text_KeyPress(ShutdownBox which, QKeyEvent *event)
 {
     QLineEdit *edit = box(which);
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    const std::optional<char16_t> c = typedCharacter(event);
+    if (c == typed::Enter) {
         // The check reads the box and the mode in force; the schedule itself
         // changes only by "确定".
         if (m_schedule.enterCheck(which, leadingNumber(edit->text()))) {
@@ -188,22 +190,19 @@ bool Form8::Text_KeyPress(ShutdownBox which, QKeyEvent *event)
         }
         return true;
     }
-    if (event->key() == Qt::Key_Backspace)
+    // Keys without a character (arrows, Delete, Home), Tab, which moves the
+    // focus, and Backspace pass; of the characters only digits are taken.
+    if (!c || c == typed::Backspace)
         return false;
-    const QString typed = event->text();
-    // Keys without a character (arrows, Delete, Home) and Tab, which moves
-    // the focus, pass; of the characters only digits are taken.
-    if (typed.isEmpty() || event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
-        return false;
-    if (typed.size() != 1 || typed[0] < u'0' || typed[0] > u'9')
+    if (*c < u'0' || *c > u'9')
         return true;
     if (which == ShutdownBox::Seconds) {
         // A digit that would take the seconds beyond 16 bits is not taken.
         QString after = edit->text();
         if (edit->hasSelectedText())
-            after.replace(edit->selectionStart(), edit->selectedText().size(), typed);
+            after.replace(edit->selectionStart(), edit->selectedText().size(), QChar(*c));
         else
-            after.insert(edit->cursorPosition(), typed);
+            after.insert(edit->cursorPosition(), QChar(*c));
         if (!fitsSeconds(after))
             return true;
     }
