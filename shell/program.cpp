@@ -68,8 +68,13 @@ void Program::start()
         QMetaObject::invokeMethod(
             this, [this] { endIfNoWindowLeft(); }, Qt::QueuedConnection);
     });
-    connect(m_main->timer2(), &WindowTimer::timeout, this,
-            [this] { m_main->paintTrayButton(QApplication::activeWindow() == m_main); });
+    connect(m_main->timer2(), &WindowTimer::timeout, this, [this] {
+        m_main->paintTrayButton(QApplication::activeWindow() == m_main);
+        // A notification area gone while the window hides there (its panel
+        // closed or restarted empty) would leave no way back to it.
+        if (m_hiddenInTray && !m_platform.tray.available())
+            showFromTray();
+    });
     connect(m_main, &countform::trayButtonClicked, this, [this] { trayButton(); });
     connect(m_main, &countform::opacityRequested, this, [this](int alpha) { setWindowsOpacity(alpha); });
     connect(&m_windows, &WindowRegistry::windowAdded, this, [this](QWidget *w) { followOpacity(w); });
@@ -154,15 +159,29 @@ void Program::endIfNoWindowLeft()
 void Program::trayButton()
 {
     m_platform.windows.minimized(QStringLiteral("countform"));
+    // Hidden only where an icon in the notification area brings it back;
+    // without one (many desktops have none, or it went away since the icon
+    // was added) the window stays minimised, where the desktop shows it.
+    if (!m_platform.tray.available())
+        return;
     if (!m_trayIconAdded)
         m_trayIconAdded = m_platform.tray.add();
+    if (!m_trayIconAdded)
+        return;
     m_main->hide();
+    m_hiddenInTray = true;
 }
 
 void Program::trayEvent(TrayReport report)
 {
     if (report != TrayLeftRelease || !m_trayIconAdded)
         return;
+    showFromTray();
+}
+
+void Program::showFromTray()
+{
+    m_hiddenInTray = false;
     m_platform.windows.restored(QStringLiteral("countform"));
     m_main->show();
     activateMainWindow();
@@ -172,6 +191,7 @@ void Program::bringToFront()
 {
     if (!m_main)
         return;
+    m_hiddenInTray = false;
     m_platform.windows.restored(QStringLiteral("countform"));
     m_main->show();
     m_main->raise();
