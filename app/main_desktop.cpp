@@ -39,6 +39,9 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("numbelle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Numbelle"));
     numbelle::ui::applyChineseFont(app);
+    if (!numbelle::ui::loadQtTranslations(app))
+        qCWarning(numbelle::lcNumbelle, "Qt's Chinese translations (qtbase_zh_CN.qm) are not installed: "
+                                        "Qt's dialogs and buttons show in English");
 
     const QString folder = numbelle::ui::programFolder();
     if (folder.isEmpty()) {

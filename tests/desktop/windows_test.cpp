@@ -12,6 +12,7 @@
 // Run with QT_SCALE_FACTOR=1, 1.5 and 2 (see tests/CMakeLists.txt).
 
 #include "platform/recording/recordingplatform.h"
+#include "shell/folders.h"
 #include "shell/program.h"
 #include "tests/support/qtprinting.h"
 #include "uikit/widgets.h"
@@ -22,9 +23,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStyle>
@@ -182,6 +185,8 @@ protected:
         static char name[] = "numbelle_desktop_tests";
         static char *argv[] = {name, nullptr};
         s_app = new QApplication(argc, argv);
+        // As the desktop program shows them: Qt's own texts in Chinese.
+        s_translated = loadQtTranslations(*s_app);
         WindowTimer::setManual(true);
     }
 
@@ -205,12 +210,32 @@ protected:
     QList<QWidget *> windows() const { return m_program->windows().windows(); }
 
     static QApplication *s_app;
+    static bool s_translated;
     QTemporaryDir m_folder;
     platform::RecordingPlatform m_platform;
     std::unique_ptr<Program> m_program;
 };
 
 QApplication *Windows::s_app = nullptr;
+bool Windows::s_translated = false;
+
+TEST_F(Windows, QtsOwnDialogsAndButtonsAreChinese)
+{
+    // Qt's Chinese translations are installed with the program (a dependency
+    // of its package, and of tools/dev.sh) and loaded whatever the locale.
+    ASSERT_TRUE(s_translated);
+    QMessageBox box(QMessageBox::NoIcon, QString(), QString(),
+                    QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Save | QMessageBox::Yes | QMessageBox::No);
+    for (QAbstractButton *button : box.buttons())
+        EXPECT_TRUE(hasChineseWords(button->text())) << button->text().toStdString();
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    for (const char *name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) {
+        auto *label = dialog.findChild<QLabel *>(QLatin1String(name));
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_TRUE(hasChineseWords(label->text())) << name << ": " << label->text().toStdString();
+    }
+}
 
 TEST_F(Windows, EveryWindowOpens)
 {
