@@ -108,9 +108,12 @@ QStringList workbookLines(const Workbook &book)
                              (format.isEmpty() ? QString() : QStringLiteral(" format ") + format));
             } else if (const Formula *formula = std::get_if<Formula>(&row[c])) {
                 // C7==SUM(C2:C6) value 12.5: the formula as typed in the
-                // spreadsheet, then the value written with it.
+                // spreadsheet, then the value written with it, and its number
+                // format when it has one.
+                const QString format = book.numberFormat(int(r) + 1, int(c) + 1);
                 lines.append(name + QStringLiteral("==") + escapeValue(formula->formula) + QStringLiteral(" value ") +
-                             shortestText(formula->value));
+                             shortestText(formula->value) +
+                             (format.isEmpty() ? QString() : QStringLiteral(" format ") + format));
             }
         }
     }
