@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -225,6 +226,23 @@ protected:
 
 QApplication *Windows::s_app = nullptr;
 bool Windows::s_translated = false;
+
+TEST_F(Windows, TheRecordViewerNamesTheFolderOfTheRecordFile)
+{
+    // The program folder under the home folder is written with "~"; the
+    // folder of another user whose name starts the same is not under it.
+    const QFileInfo folder(m_folder.path());
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(folder.absolutePath()));
+    m_program->perform(CalculatorHost::Action::ViewRecords);
+    QWidget *viewer = m_program->windows().window(QStringLiteral("Form1"));
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->windowTitle(),
+              QStringLiteral("查看录入的数据(文件保存为~/%1下的datafile.txt)").arg(folder.fileName()));
+    qputenv("HOME", QFile::encodeName(folder.absoluteFilePath().chopped(1)));
+    EXPECT_EQ(shownFolder(folder.absoluteFilePath()), folder.absoluteFilePath());
+    qputenv("HOME", home);
+}
 
 TEST_F(Windows, QtsOwnDialogsAndButtonsAreChinese)
 {
