@@ -21,6 +21,23 @@
 
 namespace numbelle::ui {
 
+namespace {
+
+// A program folder without a settings file (a portable one started with
+// NUMBELLE_DIR, say) shows the colours of the settings file the program
+// ships, where the start values would be black text on a black display.
+void takeShippedColours(Settings &settings)
+{
+    QFile file(QStringLiteral(":/numbelle/savedata.txt"));
+    Settings shipped;
+    if (!file.open(QIODevice::ReadOnly) || !parseSettings(file.readAll(), shipped))
+        return;
+    settings.fontColorIndex = shipped.fontColorIndex;
+    settings.displayColorIndex = shipped.displayColorIndex;
+}
+
+} // namespace
+
 Program::Program(platform::Platform platform, QString folder)
     : m_platform(platform), m_folder(std::move(folder)), m_speaker(m_state, platform.sound)
 {
@@ -46,8 +63,10 @@ void Program::start()
     // The settings are read first, so the face picture they name can be
     // decoded on a thread of its own while the window is built (it is shown
     // further down, in the order of the start-up).
-    m_settingsDamaged =
-        readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings) == SettingsFileState::Damaged;
+    const SettingsFileState settingsFile = readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings);
+    m_settingsDamaged = settingsFile == SettingsFileState::Damaged;
+    if (settingsFile == SettingsFileState::Missing)
+        takeShippedColours(m_state.settings);
     std::future<DecodedPicture> face;
     if (!m_state.settings.skinPath.isEmpty())
         face = decodePicture(localPath(m_state.settings.skinPath));
