@@ -317,11 +317,19 @@ std::optional<qsizetype> RecordViewer::recordAt(int position) const
 void RecordViewer::selectAllMarked()
 {
     m_box->selectAll();
-    QTextCharFormat yellow;
-    yellow.setForeground(QColor(0xFF, 0xFF, 0x00));
-    m_box->textCursor().mergeCharFormat(yellow);
+    const QColor yellow(0xFF, 0xFF, 0x00);
+    const QColor blue(0x00, 0x00, 0xFF);
+    QTextCharFormat marked;
+    marked.setForeground(yellow);
+    m_box->textCursor().mergeCharFormat(marked);
+    // The selection is drawn in the selection colours, not the text's own:
+    // they become yellow on blue too, whether the box has the focus or not.
     QPalette colours = m_box->palette();
-    colours.setColor(QPalette::Base, QColor(0x00, 0x00, 0xFF));
+    colours.setColor(QPalette::Base, blue);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        colours.setColor(group, QPalette::Highlight, blue);
+        colours.setColor(group, QPalette::HighlightedText, yellow);
+    }
     m_box->setPalette(colours);
 }
 

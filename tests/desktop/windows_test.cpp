@@ -25,6 +25,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,6 +38,7 @@
 #include <QRegularExpression>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
@@ -242,6 +244,40 @@ TEST_F(Windows, TheRecordViewerNamesTheFolderOfTheRecordFile)
     qputenv("HOME", QFile::encodeName(folder.absoluteFilePath().chopped(1)));
     EXPECT_EQ(shownFolder(folder.absoluteFilePath()), folder.absoluteFilePath());
     qputenv("HOME", home);
+}
+
+TEST_F(Windows, SelectAllPaintsTheRecordsYellowOnBlue)
+{
+    QFile records(QDir(m_folder.path()).filePath(QStringLiteral("datafile.txt")));
+    ASSERT_TRUE(records.open(QIODevice::WriteOnly));
+    records.write(" 1 8810.35\r\n 2 44030419860921637X\r\n 3 -72.6\r\n");
+    records.close();
+    m_program->perform(CalculatorHost::Action::ViewRecords);
+    QWidget *viewer = m_program->windows().window(QStringLiteral("Form1"));
+    ASSERT_NE(viewer, nullptr);
+    auto *box = viewer->findChild<QTextEdit *>(QStringLiteral("RichTextBox1"));
+    auto *selectAll = viewer->findChild<QAbstractButton *>(QStringLiteral("Command1"));
+    ASSERT_TRUE(box && selectAll);
+    selectAll->click();
+    QApplication::processEvents();
+    // As painted: the records' glyphs yellow on blue, nothing white and
+    // nothing of any other selection colour.
+    const QImage shown = box->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int yellow = 0, blue = 0, other = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            if (c == QColor(0, 0, 255))
+                ++blue;
+            else if (c.red() > 200 && c.green() > 200 && c.blue() < 60)
+                ++yellow;
+            else if (std::abs(c.red() - c.green()) > 40 || std::abs(c.red() + c.blue() - 255) > 60)
+                ++other; // neither yellow, blue nor yellow fading into blue at the glyphs' edges
+        }
+    }
+    EXPECT_GT(yellow, 50);
+    EXPECT_GT(blue, shown.width() * shown.height() / 2);
+    EXPECT_EQ(other, 0);
 }
 
 TEST_F(Windows, QtsOwnDialogsAndButtonsAreChinese)
