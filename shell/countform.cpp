@@ -266,7 +266,6 @@ constexpr KeyWords kKeyWords[] = {
     {Key::SquareRoot, u"开平方"}, {Key::TimesHundred, u"乘以100"},
     {Key::Reciprocal, u"取倒数"}, {Key::Backspace, u"退格"},
     {Key::Equals, u"等于"},       {Key::SpeechSwitch, u"语音开关"},
-    {Key::Settings, u"设置"},
 };
 
 const QColor kTrayActive(255, 128, 0);
