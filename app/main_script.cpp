@@ -4,6 +4,7 @@
 #include "app/scriptrunner.h"
 #include "common/fileio.h"
 #include "platform/recording/recordingplatform.h"
+#include "shell/folders.h"
 #include "shell/program.h"
 #include "uikit/widgets.h"
 
@@ -90,6 +91,13 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "numbelle-script: cannot open %s\n", qPrintable(scriptPath));
             return 2;
         }
+    }
+
+    // Shown on a display, the windows look as the desktop program's do: its
+    // Chinese font, Qt's own texts in Chinese.
+    if (show) {
+        numbelle::ui::applyChineseFont(app);
+        numbelle::ui::loadQtTranslations(app);
     }
 
     numbelle::platform::RecordingPlatform recording;
