@@ -35,6 +35,9 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("numbelle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Numbelle"));
     numbelle::ui::applyChineseFont(app);
+    if (!numbelle::ui::loadQtTranslations(app))
+        qCWarning(numbelle::lcNumbelle, "Qt's Chinese translations (qtbase_zh_CN.qm) are not installed: "
+                                        "Qt's dialogs and buttons show in English");
 
     const auto [folder, refusal] = numbelle::ui::programFolder();
     if (!refusal.isEmpty()) {

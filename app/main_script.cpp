@@ -100,6 +100,13 @@ int main(int argc, char **argv)
         }
     }
 
+    // Shown on a display, the windows look as the desktop program's do: its
+    // Chinese font, Qt's own texts in Chinese.
+    if (show) {
+        numbelle::ui::applyChineseFont(app);
+        numbelle::ui::loadQtTranslations(app);
+    }
+
     numbelle::platform::RecordingPlatform recording;
     numbelle::ui::Program program(recording.platform(), dir);
     program.start();

@@ -26,13 +26,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <algorithm>
 #include <functional>
 
 namespace numbelle {
@@ -109,9 +112,12 @@ QStringList workbookLines(const Workbook &book)
                              (format.isEmpty() ? QString() : QStringLiteral(" format ") + format));
             } else if (const Formula *formula = std::get_if<Formula>(&row[c])) {
                 // C7==SUM(C2:C6) value 12.5: the formula as typed in the
-                // spreadsheet, then the value written with it.
+                // spreadsheet, then the value written with it, and its number
+                // format when it has one.
+                const QString format = book.numberFormat(int(r) + 1, int(c) + 1);
                 lines.append(name + QStringLiteral("==") + escapeValue(formula->formula) + QStringLiteral(" value ") +
-                             shortestText(formula->value));
+                             shortestText(formula->value) +
+                             (format.isEmpty() ? QString() : QStringLiteral(" format ") + format));
             }
         }
     }
@@ -415,6 +421,8 @@ void ScriptRunner::run(const QString &rawLine)
         waited.start();
         while (waited.elapsed() < ms)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    } else if (command == u"shot") {
+        shot(args);
     } else if (command == u"discard") {
         needArgs(1);
         if (args[0].text == u"spoken")
@@ -467,6 +475,48 @@ void ScriptRunner::run(const QString &rawLine)
         throw ScriptError("unknown command " + command.toStdString());
     }
     QCoreApplication::processEvents();
+}
+
+void ScriptRunner::shot(const QList<Word> &args)
+{
+    // shot "FILE" [WIN [below]]: what the screen shows of the window (of all
+    // the program's windows shown, without one), as a PNG file at the
+    // screen's own resolution; with "below" it goes under the picture already
+    // in FILE. For --show, where the windows are on a real display.
+    const bool below = args.size() == 3 && args[2].text == u"below";
+    if (args.isEmpty() || !args[0].quoted || args.size() > 3 || (args.size() == 3 && !below))
+        throw ScriptError("shot \"FILE\" [WIN [below]]");
+    QRect area;
+    if (args.size() >= 2) {
+        area = windowNamed(args[1].text)->frameGeometry();
+    } else {
+        for (QWidget *w : m_program.windows().windows()) {
+            if (w->isVisible())
+                area |= w->frameGeometry();
+        }
+    }
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen || area.isEmpty())
+        throw ScriptError("shot: nothing shown");
+    QCoreApplication::processEvents();
+    QImage picture = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+    picture.setDevicePixelRatio(1);
+    if (below) {
+        QImage above(args[0].text);
+        if (!above.isNull()) {
+            above.setDevicePixelRatio(1);
+            QImage both(std::max(above.width(), picture.width()), above.height() + picture.height(),
+                        QImage::Format_RGB32);
+            both.fill(Qt::white);
+            QPainter painter(&both);
+            painter.drawImage(0, 0, above);
+            painter.drawImage(0, above.height(), picture);
+            painter.end();
+            picture = both;
+        }
+    }
+    if (!picture.save(args[0].text, "PNG"))
+        throw ScriptError("shot: cannot write " + args[0].text.toStdString());
 }
 
 void ScriptRunner::type(const QString &text)

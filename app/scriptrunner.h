@@ -51,6 +51,7 @@ private:
     // A click on line LINE (from 1) of a rich text box.
     void clickLine(const QString &target, int line);
     void tick(const QList<Word> &args);
+    void shot(const QList<Word> &args);
 
     QWidget *windowNamed(const QString &name) const;
     QObject *element(const QString &target, QWidget **window = nullptr) const;

@@ -33,8 +33,9 @@ struct Workbook {
     std::vector<std::vector<Cell>> rows;
     // Column (from 1) -> width in character units.
     std::map<int, double> columnWidths;
-    // (row, column) -> number format of a number cell, in the spreadsheet's own
-    // notation ("0.00"); a number cell without one shows in the general format.
+    // (row, column) -> number format of a number or formula cell, in the
+    // spreadsheet's own notation ("0.00"); a cell without one shows in the
+    // general format.
     std::map<std::pair<int, int>, QString> numberFormats;
 
     void setText(int row, int column, const QString &text)
@@ -50,10 +51,13 @@ struct Workbook {
         else
             numberFormats[{row, column}] = format;
     }
-    void setFormula(int row, int column, const QString &formula, double value)
+    void setFormula(int row, int column, const QString &formula, double value, const QString &format = QString())
     {
         at(row, column) = Formula{formula, value};
-        numberFormats.erase({row, column});
+        if (format.isEmpty())
+            numberFormats.erase({row, column});
+        else
+            numberFormats[{row, column}] = format;
     }
     void setColumnWidth(int column, double width) { columnWidths[column] = width; }
 

@@ -45,7 +45,7 @@ constexpr KeySpec kKeys[] = {
     {Key::Securities, 38, A::Securities, 0, GuardNone, u'k', u"证券", u""},
     {Key::Exit, 27, A::Exit, 0, GuardNone, 0, u"×", u"退出计算器程序"},
     {Key::Manual, 32, A::Manual, 0, GuardNone, 0, u"?", u"说明书"},
-    {Key::Settings, 34, A::Settings, 0, GuardNone, 0, u"设", u""},
+    {Key::Settings, 34, A::Settings, 0, GuardNone, 0, u"设", u"设置"},
     {Key::AppendX, kNoButton, A::Index, KeyAppendX, GuardNone, u'x', u"", u""},
     {Key::SizeMode, kNoButton, A::Index, KeySizeMode, GuardNone, u'o', u"", u""},
     {Key::Minimize, kNoButton, A::Minimize, 0, GuardNone, u'a', u"", u""},

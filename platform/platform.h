@@ -92,7 +92,12 @@ public:
 class Tray {
 public:
     virtual ~Tray() = default;
-    // Adds the program's icon to the notification area; false on failure.
+    // Whether the desktop has a notification area now. Many have none
+    // (stock GNOME, bare window managers), and one may come and go while the
+    // program runs (a panel restarted or closed).
+    virtual bool available() = 0;
+    // Adds the program's icon to the notification area; false on failure
+    // (also where there is none).
     virtual bool add() = 0;
     // Removes the icon; harmless when none was added.
     virtual void remove() = 0;

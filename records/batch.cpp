@@ -258,6 +258,15 @@ Workbook recordsWorkbook(const QList<Record> &all, qsizetype sheetRecords)
     book.setText(1, 1, QStringLiteral("序号"));
     book.setText(1, 2, QStringLiteral("记录"));
     book.setText(1, 3, QStringLiteral("数值"));
+    // The values are amounts: shown with two decimals, or with as many as
+    // the record that has most, so that no digit typed is hidden and the
+    // column and its total agree.
+    qsizetype decimals = 2;
+    for (const Record &r : records) {
+        if (const auto d = numberOf(r.text))
+            decimals = std::max(decimals, d->fraction.size());
+    }
+    const QString format = QStringLiteral("0.") + QString(decimals, u'0');
     for (qsizetype i = 0; i < records.size(); ++i) {
         const int row = int(i) + 2;
         book.setNumber(row, 1, double(i + 1));
@@ -268,7 +277,7 @@ Workbook recordsWorkbook(const QList<Record> &all, qsizetype sheetRecords)
         }
         book.setText(row, 2, text);
         if (const auto value = recordValue(records[i].text))
-            book.setNumber(row, 3, *value);
+            book.setNumber(row, 3, *value, format);
     }
     const int totals = int(records.size()) + 2;
     book.setText(totals, 2, QStringLiteral("合计"));
@@ -276,9 +285,9 @@ Workbook recordsWorkbook(const QList<Record> &all, qsizetype sheetRecords)
     // total is the number 0.
     const double total = summarizeBatch(records).total;
     if (records.isEmpty())
-        book.setNumber(totals, 3, total);
+        book.setNumber(totals, 3, total, format);
     else
-        book.setFormula(totals, 3, QStringLiteral("SUM(C2:C%1)").arg(totals - 1), total);
+        book.setFormula(totals, 3, QStringLiteral("SUM(C2:C%1)").arg(totals - 1), total, format);
     return book;
 }
 

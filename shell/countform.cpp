@@ -9,12 +9,14 @@
 #include "uikit/widgets.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOptionButton>
 #include <QWindow>
+#include <algorithm>
 
 namespace numbelle::ui {
 
@@ -82,8 +84,10 @@ constexpr Place kLabels[] = {
     {7, 2610, 1305, 300, 270},   // memory indicator
     {9, 2970, 1305, 300, 270},   // operator indicator
     {5, 3330, 1305, 1350, 270},  // record count caption
-    {6, 4680, 1305, 1440, 270},  // message line
-    {1, 540, 1590, 5580, 630},   // main display
+    // The message line, right-aligned, takes the room its caption leaves:
+    // the whole width beside the indicators when the caption is empty.
+    {6, 3330, 1305, 2790, 270}, // message line
+    {1, 540, 1590, 5580, 630},  // main display
 };
 constexpr int kMovingLabels[] = {1, 3, 4, 5, 6, 7, 9, 11, 10};
 
@@ -94,6 +98,33 @@ constexpr int kClockCentreX = kClockLeft + kClockSize / 2, kClockCentreY = kCloc
 constexpr int kHandLength = 150;
 
 constexpr char kBuiltInSkin[] = "<built-in>";
+
+// The message line's size, and the smallest sizes the message line and the
+// display step down to for a text that is too long for them.
+constexpr double kMessageFontSize = 9;
+constexpr double kSmallestMessageFontSize = 6;
+constexpr double kSmallestDisplayFontSize = 9;
+// Between the record count caption and the message line.
+constexpr int kCaptionGap = 4;
+
+// Shows a label's one-line text in the largest font size up to `size`, in
+// quarter points down to `smallest`, at which it takes at most `room`
+// pixels; a text too long even then wraps onto more lines.
+void fitText(QLabel *label, double size, double smallest, int room)
+{
+    QFont font = label->font();
+    const QString text = label->text();
+    double fitted = size;
+    for (; fitted > smallest; fitted -= 0.25) {
+        font.setPointSizeF(fitted);
+        if (QFontMetrics(font).size(0, text).width() <= room)
+            break;
+    }
+    font.setPointSizeF(std::max(fitted, smallest));
+    if (label->font().pointSizeF() != font.pointSizeF())
+        label->setFont(font);
+    label->setWordWrap(QFontMetrics(font).size(0, text).width() > room);
+}
 
 // The keys' look, drawn here rather than by a style sheet (which cost the
 // start-up several milliseconds for the 38 keys): rounded keys with a
@@ -237,7 +268,6 @@ constexpr KeyWords kKeyWords[] = {
     {Key::SquareRoot, u"开平方"}, {Key::TimesHundred, u"乘以100"},
     {Key::Reciprocal, u"取倒数"}, {Key::Backspace, u"退格"},
     {Key::Equals, u"等于"},       {Key::SpeechSwitch, u"语音开关"},
-    {Key::Settings, u"设置"},
 };
 
 const QColor kTrayActive(255, 128, 0);
@@ -494,12 +524,22 @@ void countform::render()
     m_labels[7]->setText(v.label7);
     m_labels[9]->setText(v.label9);
     m_labels[11]->setText(v.label11);
-    QFont f = m_labels[1]->font();
-    if (f.pointSizeF() != v.label1FontSize) {
-        f.setPointSizeF(v.label1FontSize);
-        m_labels[1]->setFont(f);
+    // A formula broken into lines keeps its size; any other text of the
+    // display and the message line is made smaller where it would be cut
+    // (a long shutdown countdown, the name of a loan's interest total).
+    if (v.label1.contains(u'\n')) {
+        QFont f = m_labels[1]->font();
+        if (f.pointSizeF() != v.label1FontSize) {
+            f.setPointSizeF(v.label1FontSize);
+            m_labels[1]->setFont(f);
+        }
+        m_labels[1]->setWordWrap(true);
+    } else {
+        fitText(m_labels[1], v.label1FontSize, kSmallestDisplayFontSize, m_labels[1]->width());
     }
-    m_labels[1]->setWordWrap(v.label1.contains(u'\n'));
+    const int caption =
+        v.label5.isEmpty() ? 0 : QFontMetrics(m_labels[5]->font()).size(0, v.label5).width() + kCaptionGap;
+    fitText(m_labels[6], kMessageFontSize, kSmallestMessageFontSize, m_labels[6]->width() - caption);
     m_timer1->setEnabled(v.timer1Enabled);
     if (v.timer3Generation != m_timer3Generation) {
         // Timed afresh from now.

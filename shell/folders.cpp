@@ -11,7 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QStringList>
+#include <QTranslator>
 
 namespace numbelle::ui {
 
@@ -106,6 +108,17 @@ void applyChineseFont(QApplication &app)
     f.setPointSizeF(10);
     f.setStyleStrategy(QFont::PreferNoShaping);
     app.setFont(f);
+}
+
+bool loadQtTranslations(QApplication &app)
+{
+    // Named, not taken from the locale: the program is Chinese throughout.
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
+        return true;
+    delete translator;
+    return false;
 }
 
 } // namespace numbelle::ui

@@ -29,4 +29,10 @@ QStringList defaultFiles();
 // Makes an installed CJK font the font of the whole program (10 points).
 void applyChineseFont(QApplication &app);
 
+// Qt's own texts (the file and print dialogs, the standard buttons of every
+// message box, the text boxes' context menus) in Chinese, like the rest of
+// the program, whatever the desktop's language. False when Qt's Chinese
+// translations are not installed (Debian: qt6-translations-l10n).
+bool loadQtTranslations(QApplication &app);
+
 } // namespace numbelle::ui

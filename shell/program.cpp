@@ -23,6 +23,23 @@
 
 namespace numbelle::ui {
 
+namespace {
+
+// A program folder without a settings file (a portable one started with
+// NUMBELLE_DIR, say) shows the colours of the settings file the program
+// ships, where the start values would be black text on a black display.
+void takeShippedColours(Settings &settings)
+{
+    QFile file(QStringLiteral(":/numbelle/savedata.txt"));
+    Settings shipped;
+    if (!file.open(QIODevice::ReadOnly) || !parseSettings(file.readAll(), shipped))
+        return;
+    settings.fontColorIndex = shipped.fontColorIndex;
+    settings.displayColorIndex = shipped.displayColorIndex;
+}
+
+} // namespace
+
 Program::Program(platform::Platform platform, QString folder)
     : m_platform(platform), m_folder(std::move(folder)), m_speaker(m_state, platform.sound)
 {
@@ -48,8 +65,10 @@ void Program::start()
     // The settings are read first, so the face picture they name can be
     // decoded on a thread of its own while the window is built (it is shown
     // further down, in the order of the start-up).
-    m_settingsDamaged =
-        readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings) == SettingsFileState::Damaged;
+    const SettingsFileState settingsFile = readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings);
+    m_settingsDamaged = settingsFile == SettingsFileState::Damaged;
+    if (settingsFile == SettingsFileState::Missing)
+        takeShippedColours(m_state.settings);
     std::future<DecodedPicture> face;
     if (!m_state.settings.skinPath.isEmpty())
         face = decodePicture(localPath(m_state.settings.skinPath));
@@ -70,8 +89,13 @@ void Program::start()
         QMetaObject::invokeMethod(
             this, [this] { endIfNoWindowLeft(); }, Qt::QueuedConnection);
     });
-    connect(m_main->timer2(), &WindowTimer::timeout, this,
-            [this] { m_main->paintTrayButton(QApplication::activeWindow() == m_main); });
+    connect(m_main->timer2(), &WindowTimer::timeout, this, [this] {
+        m_main->paintTrayButton(QApplication::activeWindow() == m_main);
+        // A notification area gone while the window hides there (its panel
+        // closed or restarted empty) would leave no way back to it.
+        if (m_hiddenInTray && !m_platform.tray.available())
+            showFromTray();
+    });
     connect(m_main, &countform::trayButtonClicked, this, [this] { trayButton(); });
     connect(m_main, &countform::opacityRequested, this, [this](int alpha) { setWindowsOpacity(alpha); });
     connect(&m_windows, &WindowRegistry::windowAdded, this, [this](QWidget *w) { followOpacity(w); });
@@ -156,15 +180,29 @@ void Program::endIfNoWindowLeft()
 void Program::trayButton()
 {
     m_platform.windows.minimized(QStringLiteral("countform"));
+    // Hidden only where an icon in the notification area brings it back;
+    // without one (many desktops have none, or it went away since the icon
+    // was added) the window stays minimised, where the desktop shows it.
+    if (!m_platform.tray.available())
+        return;
     if (!m_trayIconAdded)
         m_trayIconAdded = m_platform.tray.add();
+    if (!m_trayIconAdded)
+        return;
     m_main->hide();
+    m_hiddenInTray = true;
 }
 
 void Program::trayEvent(TrayReport report)
 {
     if (report != TrayLeftRelease || !m_trayIconAdded)
         return;
+    showFromTray();
+}
+
+void Program::showFromTray()
+{
+    m_hiddenInTray = false;
     m_platform.windows.restored(QStringLiteral("countform"));
     m_main->show();
     activateMainWindow();
@@ -174,6 +212,7 @@ void Program::bringToFront()
 {
     if (!m_main)
         return;
+    m_hiddenInTray = false;
     m_platform.windows.restored(QStringLiteral("countform"));
     m_main->show();
     m_main->raise();

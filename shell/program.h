@@ -75,6 +75,7 @@ private:
     void endProgram();
     void endIfNoWindowLeft();
     void trayButton();
+    void showFromTray();
     void activateMainWindow();
     void setWindowsOpacity(int alpha);
     void followOpacity(QWidget *window);
@@ -93,6 +94,7 @@ private:
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_trayIconAdded = false;
+    bool m_hiddenInTray = false;       // hidden by the tray button, the icon the way back
     bool m_settingsDamaged = false;    // the settings file could not be read whole
     bool m_settingsSaveFailed = false; // the last save failed and the user was told
     // The alpha the settings window gave the main window and its followers,

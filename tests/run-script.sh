@@ -3,7 +3,8 @@
 #
 # A .script file mixes three kinds of lines:
 #   $ COMMAND   shell set-up, run in the empty program folder before the program starts
-#   > TEXT      a line of the expected output, in order
+#   > TEXT      a line of the expected output, in order ({folder} in it stands for
+#               the program folder)
 #   % COMMAND   shell check, run in the program folder after the program has ended;
 #               its output follows the program's in the expected output
 #   !exit N     the expected exit status (default 0)
@@ -26,7 +27,7 @@ envs=()
 while IFS= read -r line || [ -n "$line" ]; do
   case "$line" in
     '$ '*) printf '%s\n' "${line#\$ }" >> "$work/setup.sh" ;;
-    '> '*) printf '%s\n' "${line#> }" >> "$work/expected" ;;
+    '> '*) printf '%s\n' "${line#> }" | sed "s|{folder}|$folder|g" >> "$work/expected" ;;
     '>') printf '\n' >> "$work/expected" ;;
     '% '*) printf '%s\n' "${line#% }" >> "$work/after.sh" ;;
     '!exit '*) expected_status=${line#!exit } ;;

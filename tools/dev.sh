@@ -13,6 +13,8 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libpulse-dev
   libxlsxwriter-dev libgtest-dev libgmock-dev
   fonts-noto-cjk unzip
+  # Qt's own dialogs and buttons in Chinese (qtbase_zh_CN.qm)
+  qt6-translations-l10n
   # the desktop entry's and AppStream data's validators, and what CPack needs
   # to build the Debian package (dpkg-shlibdeps, file)
   desktop-file-utils appstream dpkg-dev file

@@ -101,6 +101,12 @@ void LineBox::setMarked(bool marked)
     m_marked = marked;
     QPalette colours = palette();
     colours.setColor(QPalette::Base, marked ? kMarkedBase : Qt::white);
+    // The selection is drawn yellow on blue too, whether the box has the
+    // focus or not.
+    if (marked) {
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            colours.setColor(group, QPalette::Highlight, kMarkedBase);
+    }
     setPalette(colours);
     viewport()->update();
 }

@@ -2,6 +2,7 @@
 
 #include "common/fileio.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -81,6 +82,17 @@ double twipsPerPixel()
 }
 
 static int px(int twips) { return int(std::lround(twips / twipsPerPixel())); }
+
+QString shownFolder(const QString &path)
+{
+    const QString folder = QDir::cleanPath(QDir(path).absolutePath());
+#ifndef Q_OS_WIN
+    const QString home = QDir::cleanPath(QDir::homePath());
+    if (home != u"/" && (folder == home || folder.startsWith(home + u'/')))
+        return u'~' + folder.mid(home.size());
+#endif
+    return QDir::toNativeSeparators(folder);
+}
 
 void setTwipsGeometry(QWidget *widget, int left, int top, int width, int height)
 {

@@ -41,6 +41,10 @@ struct DecodedPicture {
 // on.
 std::future<DecodedPicture> decodePicture(const QString &path);
 
+// A folder as a person writes it: under the home folder with "~" for it
+// ("~/.local/share/numbelle"), elsewhere in full, in the system's separators.
+QString shownFolder(const QString &path);
+
 // Twips per pixel on the screen the program runs on (15 at 96 dpi).
 double twipsPerPixel();
 

@@ -216,9 +216,13 @@ bool DesktopPlatform::openFile(const QString &path) { return QDesktopServices::o
 
 bool DesktopPlatform::canOpen(const QString &fileName) { return desktopCanOpen(fileName); }
 
+// Asked of the desktop each time: a notification area may appear or go away
+// while the program runs.
+bool DesktopPlatform::available() { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
 bool DesktopPlatform::add()
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (!available())
         return false;
     trayIcon()->show();
     return true;

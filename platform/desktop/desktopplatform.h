@@ -57,6 +57,7 @@ private:
     bool setText(const QString &text) override;
     bool openFile(const QString &path) override;
     bool canOpen(const QString &fileName) override;
+    bool available() override;
     bool add() override;
     void remove() override;
     void minimized(const QString &window) override;

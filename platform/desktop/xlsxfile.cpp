@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <map>
 
 #include <xlsxwriter.h>
@@ -21,6 +22,72 @@ void setError(QString *error, const QString &text)
 }
 
 QString lxwText(lxw_error code) { return QString::fromUtf8(lxw_strerror(code)); }
+
+// Column widths are counted in digits of the workbook's default font
+// (Calibri 11, or a font of the same metrics such as LibreOffice's Carlito);
+// a column is this wide unless set.
+constexpr double kDefaultColumnWidth = 8.43;
+// A little room for a font's small differences; the cell's own padding is in
+// the width as the file holds it.
+constexpr double kCellMargin = 0.3;
+
+// How many width units a text takes in the default font. The unit is the
+// digit width rounded to whole pixels (7 at 96 dpi); Calibri's digits and
+// Latin letters are 7.4 pixels wide, the narrow punctuation of numbers and
+// blanks half that, a Chinese character (in the CJK font standing in at the
+// same size) 14.7.
+double shownWidth(QStringView text)
+{
+    double width = 0;
+    for (const QChar c : text) {
+        if (c == u'.' || c == u',' || c == u' ' || c == u':' || c == u';' || c == u'\'')
+            width += 0.53;
+        else if (c.unicode() < 0x2E80)
+            width += 1.06;
+        else
+            width += 2.1;
+    }
+    return width;
+}
+
+// The text a number shows in its format: "0.00" and the like with their
+// decimals, the general format with up to 15 significant digits.
+QString shownNumber(double value, const QString &format)
+{
+    const qsizetype point = format.indexOf(u'.');
+    if (!format.isEmpty() && point >= 0 && format.startsWith(u'0'))
+        return QString::number(value, 'f', int(format.size() - point - 1));
+    if (!format.isEmpty() && format.count(u'0') == format.size())
+        return QString::number(value, 'f', 0);
+    return QString::number(value, 'g', 15);
+}
+
+// The width each column needs to show every cell of it whole: a number
+// never turns into "###" or loses digits, a text is not cut by the cell to
+// its right. Columns that fit in the default width are left out.
+std::map<int, double> neededWidths(const Workbook &workbook)
+{
+    std::map<int, double> widths;
+    for (size_t r = 0; r < workbook.rows.size(); ++r) {
+        const auto &row = workbook.rows[r];
+        for (size_t c = 0; c < row.size(); ++c) {
+            QString shown;
+            const QString format = workbook.numberFormat(int(r) + 1, int(c) + 1);
+            if (const QString *text = std::get_if<QString>(&row[c]))
+                shown = *text;
+            else if (const double *number = std::get_if<double>(&row[c]))
+                shown = shownNumber(*number, format);
+            else if (const Formula *formula = std::get_if<Formula>(&row[c]))
+                shown = shownNumber(formula->value, format);
+            const double width = shownWidth(shown) + kCellMargin;
+            if (width > kDefaultColumnWidth) {
+                double &needed = widths[int(c) + 1];
+                needed = std::max(needed, width);
+            }
+        }
+    }
+    return widths;
+}
 
 } // namespace
 
@@ -43,7 +110,12 @@ bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error
     if (!ok)
         setError(error, QStringLiteral("cannot add a worksheet"));
 
-    for (const auto &[column, width] : workbook.columnWidths) {
+    // The widths set, each widened where a cell of its column needs more,
+    // and the other columns that need more than the default.
+    std::map<int, double> widths = neededWidths(workbook);
+    for (const auto &[column, set] : workbook.columnWidths)
+        widths[column] = std::max(widths[column], set);
+    for (const auto &[column, width] : widths) {
         if (!ok)
             break;
         const lxw_error e = worksheet_set_column(sheet, lxw_col_t(column - 1), lxw_col_t(column - 1), width, nullptr);
@@ -86,8 +158,8 @@ bool writeXlsxFile(const Workbook &workbook, const QString &path, QString *error
                 // The value goes into the file with the formula, so the cell
                 // shows it before the spreadsheet recalculates.
                 const QByteArray utf8 = formula->formula.toUtf8();
-                e = worksheet_write_formula_num(sheet, lxw_row_t(r), lxw_col_t(c), utf8.constData(), nullptr,
-                                                formula->value);
+                e = worksheet_write_formula_num(sheet, lxw_row_t(r), lxw_col_t(c), utf8.constData(),
+                                                formatOf(int(r) + 1, int(c) + 1), formula->value);
             }
             if (e != LXW_NO_ERROR) {
                 setError(error,

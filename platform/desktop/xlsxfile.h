@@ -3,7 +3,9 @@
 // text cells become string cells, so "00123" or a 20-digit number typed as
 // text stays exactly as typed; number cells become numbers, shown in their
 // number format when they have one; formula cells become formulas that carry
-// the value the program computed for them.
+// the value the program computed for them. Every column is wide enough to show
+// each of its cells whole (no "###", no digits dropped, no text cut by the cell
+// beside it): a width set is kept where that is enough and widened where not.
 
 #include "common/workbook.h"
 

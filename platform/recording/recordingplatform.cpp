@@ -17,7 +17,8 @@ bool RecordingPlatform::isFailureName(const QString &name)
 {
     static const QStringList names = {QStringLiteral("sound"),     QStringLiteral("spreadsheet"),
                                       QStringLiteral("printer"),   QStringLiteral("shutdown"),
-                                      QStringLiteral("clipboard"), QStringLiteral("opener")};
+                                      QStringLiteral("clipboard"), QStringLiteral("opener"),
+                                      QStringLiteral("tray")};
     return names.contains(name);
 }
 
@@ -91,8 +92,12 @@ bool RecordingPlatform::openFile(const QString &path)
 
 bool RecordingPlatform::canOpen(const QString &) { return !failing(QStringLiteral("opener")); }
 
+bool RecordingPlatform::available() { return !failing(QStringLiteral("tray")); }
+
 bool RecordingPlatform::add()
 {
+    if (!available())
+        return false;
     m_trayIcon = true;
     m_events.append(QStringLiteral("tray add"));
     return true;

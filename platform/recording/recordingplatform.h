@@ -37,8 +37,10 @@ public:
     Platform platform();
 
     // Facilities that can be made to fail: "sound", "spreadsheet", "printer",
-    // "shutdown", "clipboard", and "opener": the desktop knows no application
-    // for any kind of file (as a bare desktop with nothing installed).
+    // "shutdown", "clipboard", "opener": the desktop knows no application
+    // for any kind of file (as a bare desktop with nothing installed), and
+    // "tray": the desktop has no notification area (an icon added before
+    // stays added, out of sight).
     static bool isFailureName(const QString &name);
     void setFailing(const QString &name, bool on);
     bool failing(const QString &name) const { return m_failing.contains(name); }
@@ -77,6 +79,7 @@ private:
     bool setText(const QString &text) override;
     bool openFile(const QString &path) override;
     bool canOpen(const QString &fileName) override;
+    bool available() override;
     bool add() override;
     void remove() override;
     void minimized(const QString &window) override;

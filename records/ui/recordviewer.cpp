@@ -14,6 +14,7 @@
 #include <QAbstractListModel>
 #include <QCache>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,7 +26,8 @@ namespace numbelle::ui {
 
 namespace {
 
-constexpr char16_t kCaption[] = u"查看录入的数据(文件保存为计算器安装目录下的datafile.txt)";
+// The caption names the folder the record file is in, the program folder.
+constexpr char16_t kCaption[] = u"查看录入的数据(文件保存为%1下的datafile.txt)";
 constexpr char16_t kNoSpreadsheet[] = u"无法打开EXCEL2000,可能您没有安装EXCEL2000.";
 constexpr char16_t kWorkbookName[] = u"录入数据.xlsx";
 constexpr char16_t kRecordsWords[] = u"录入的数据";
@@ -109,7 +111,8 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QString::fromUtf16(kCaption));
+    // The program folder is the current directory.
+    setWindowTitle(QString::fromUtf16(kCaption).arg(shownFolder(QDir::currentPath())));
     setTwipsGeometry(this, 0, 0, 9600, 6900);
 
     auto *number = new QLabel(QStringLiteral("序号"), this);

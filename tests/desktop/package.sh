@@ -24,8 +24,8 @@ field() { sed -n "s/^ $1: //p" "$work/info"; }
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture $(field Architecture)"
 depends=$(field Depends)
 # Computed from the linked libraries (the modules' among them), and the font
-# besides.
-for lib in libqt6widgets6 libpulse0 libqt6printsupport6 libxlsxwriter4 libc6 fonts-noto-cjk; do
+# and Qt's Chinese translations besides.
+for lib in libqt6widgets6 libpulse0 libqt6printsupport6 libxlsxwriter4 libc6 fonts-noto-cjk qt6-translations-l10n; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 [ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] || fail "no maintainer or description"

@@ -7,28 +7,40 @@
 //  - the Tab order follows the visual order (rows top to bottom, left to
 //    right within a row; the contents of a frame together);
 //  - the display Label1 tells assistive technology when its text changes;
-//  - no text is wider or taller than the control that shows it;
+//  - no text is wider than the control that shows it, its glyphs no taller,
+//    and none runs into the text of a label beside it; what the loan, tax
+//    and shutdown paths write into the main window fits there in each of its
+//    three sizes;
 //  - the simple size mode's bottom edge cuts through no control.
 // Run with QT_SCALE_FACTOR=1, 1.5 and 2 (see tests/CMakeLists.txt).
 
 #include "platform/recording/recordingplatform.h"
+#include "shell/folders.h"
 #include "shell/program.h"
 #include "tests/support/qtprinting.h"
 #include "uikit/widgets.h"
 #include "uikit/windowregistry.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStyle>
 #include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -182,6 +194,10 @@ protected:
         static char name[] = "numbelle_desktop_tests";
         static char *argv[] = {name, nullptr};
         s_app = new QApplication(argc, argv);
+        // As the desktop program shows them: Qt's own texts in Chinese, the
+        // program's Chinese font.
+        s_translated = loadQtTranslations(*s_app);
+        applyChineseFont(*s_app);
         WindowTimer::setManual(true);
     }
 
@@ -205,12 +221,83 @@ protected:
     QList<QWidget *> windows() const { return m_program->windows().windows(); }
 
     static QApplication *s_app;
+    static bool s_translated;
     QTemporaryDir m_folder;
     platform::RecordingPlatform m_platform;
     std::unique_ptr<Program> m_program;
 };
 
 QApplication *Windows::s_app = nullptr;
+bool Windows::s_translated = false;
+
+TEST_F(Windows, TheRecordViewerNamesTheFolderOfTheRecordFile)
+{
+    // The program folder under the home folder is written with "~"; the
+    // folder of another user whose name starts the same is not under it.
+    const QFileInfo folder(m_folder.path());
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(folder.absolutePath()));
+    m_program->perform(CalculatorHost::Action::ViewRecords);
+    QWidget *viewer = m_program->windows().window(QStringLiteral("Form1"));
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->windowTitle(),
+              QStringLiteral("查看录入的数据(文件保存为~/%1下的datafile.txt)").arg(folder.fileName()));
+    qputenv("HOME", QFile::encodeName(folder.absoluteFilePath().chopped(1)));
+    EXPECT_EQ(shownFolder(folder.absoluteFilePath()), folder.absoluteFilePath());
+    qputenv("HOME", home);
+}
+
+TEST_F(Windows, SelectAllPaintsTheRecordsYellowOnBlue)
+{
+    QFile records(QDir(m_folder.path()).filePath(QStringLiteral("datafile.txt")));
+    ASSERT_TRUE(records.open(QIODevice::WriteOnly));
+    records.write(" 1 8810.35\r\n 2 44030419860921637X\r\n 3 -72.6\r\n");
+    records.close();
+    m_program->perform(CalculatorHost::Action::ViewRecords);
+    QWidget *viewer = m_program->windows().window(QStringLiteral("Form1"));
+    ASSERT_NE(viewer, nullptr);
+    auto *box = viewer->findChild<QAbstractScrollArea *>(QStringLiteral("RichTextBox1"));
+    auto *selectAll = viewer->findChild<QAbstractButton *>(QStringLiteral("Command1"));
+    ASSERT_TRUE(box && selectAll);
+    selectAll->click();
+    QApplication::processEvents();
+    // As painted: the records' glyphs yellow on blue, nothing white and
+    // nothing of any other selection colour.
+    const QImage shown = box->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int yellow = 0, blue = 0, other = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            if (c == QColor(0, 0, 255))
+                ++blue;
+            else if (c.red() > 200 && c.green() > 200 && c.blue() < 60)
+                ++yellow;
+            else if (std::abs(c.red() - c.green()) > 40 || std::abs(c.red() + c.blue() - 255) > 60)
+                ++other; // neither yellow, blue nor yellow fading into blue at the glyphs' edges
+        }
+    }
+    EXPECT_GT(yellow, 50);
+    EXPECT_GT(blue, shown.width() * shown.height() / 2);
+    EXPECT_EQ(other, 0);
+}
+
+TEST_F(Windows, QtsOwnDialogsAndButtonsAreChinese)
+{
+    // Qt's Chinese translations are installed with the program (a dependency
+    // of its package, and of tools/dev.sh) and loaded whatever the locale.
+    ASSERT_TRUE(s_translated);
+    QMessageBox box(QMessageBox::NoIcon, QString(), QString(),
+                    QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Save | QMessageBox::Yes | QMessageBox::No);
+    for (QAbstractButton *button : box.buttons())
+        EXPECT_TRUE(hasChineseWords(button->text())) << button->text().toStdString();
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    for (const char *name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) {
+        auto *label = dialog.findChild<QLabel *>(QLatin1String(name));
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_TRUE(hasChineseWords(label->text())) << name << ": " << label->text().toStdString();
+    }
+}
 
 TEST_F(Windows, EveryWindowOpens)
 {
@@ -288,48 +375,220 @@ TEST_F(Windows, TheDisplaySaysWhatItShows)
     EXPECT_EQ(main->height(), fullHeight);
 }
 
+// Where a one-line label draws its text, in its parent's coordinates; a
+// widget's drawing never leaves its own area.
+QRect textRect(QLabel *label)
+{
+    const QSize size = label->fontMetrics().size(0, label->text());
+    const QRect inside = label->contentsRect().translated(label->pos());
+    return QStyle::alignedRect(label->layoutDirection(), label->alignment(), size, inside)
+        .intersected(label->geometry());
+}
+
+// Whether a one-line label's glyphs lie within its height, drawn as a label
+// draws its text: the line placed by its alignment (centred, mostly), the
+// glyphs about its baseline. A Chinese font's line is taller than its
+// glyphs: the display's large size overfills the label with its line, not
+// with its glyphs.
+bool inkFitsVertically(QLabel *label)
+{
+    QTextLayout layout(label->text(), label->font());
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    const QRect inside = label->contentsRect();
+    double top = inside.top();
+    if (label->alignment() & Qt::AlignVCenter)
+        top += (inside.height() - line.height()) / 2;
+    else if (label->alignment() & Qt::AlignBottom)
+        top += inside.height() - line.height();
+    const double baseline = top + line.ascent();
+    const QRectF ink = QFontMetricsF(label->font()).tightBoundingRect(label->text());
+    return baseline + ink.top() >= inside.top() - 0.5 && baseline + ink.bottom() <= inside.bottom() + 1.5;
+}
+
+// Whether a widget lies wholly under a sibling above it that paints its
+// whole area (the main window's display panel in the mini size, over the
+// title).
+bool covered(QWidget *w)
+{
+    const QObjectList &siblings = w->parentWidget()->children();
+    for (qsizetype i = siblings.indexOf(w) + 1; i < siblings.size(); ++i) {
+        auto *above = qobject_cast<QWidget *>(siblings[i]);
+        if (above && above->isVisible() && above->autoFillBackground() && above->geometry().contains(w->geometry()))
+            return true;
+    }
+    return false;
+}
+
+// The texts of a window that do not fit: wider or taller than the control
+// that shows them, or a label with a text that the window's edge cuts.
+QStringList cutTexts(QWidget *window)
+{
+    QStringList faults;
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window) || w->width() == 0)
+            continue;
+        const QString where = window->objectName() + u'.' + w->objectName();
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
+                continue;
+            const bool fits = label->wordWrap()
+                                  ? label->heightForWidth(label->width()) <= label->height()
+                                  : label->sizeHint().width() <= label->width() + 1 && inkFitsVertically(label);
+            if (!fits)
+                faults << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+                              .arg(where, label->text())
+                              .arg(label->sizeHint().width())
+                              .arg(label->sizeHint().height())
+                              .arg(label->width())
+                              .arg(label->height());
+            const QRect inWindow(label->mapTo(window, QPoint(0, 0)), label->size());
+            if (inWindow.intersects(window->rect()) && !window->rect().contains(inWindow))
+                faults << QStringLiteral("%1 \"%2\" is cut by the window's edge").arg(where, label->text());
+            // Nor does it run into the text of a label beside it (where
+            // neither lies under a panel drawn over it).
+            for (QLabel *other : label->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+                if (other != label && !other->text().isEmpty() && other->isVisibleTo(window) && !covered(label) &&
+                    !covered(other) && textRect(label).intersects(textRect(other)) &&
+                    label->objectName() < other->objectName())
+                    faults << QStringLiteral("%1 \"%2\" runs into %3 \"%4\"")
+                                  .arg(where, label->text(), other->objectName(), other->text());
+            }
+        } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            QString text = button->text();
+            text.remove(u'&');
+            if (text.isEmpty())
+                continue;
+            int room = button->width() - 6;
+            if (qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button))
+                room = button->width() - button->style()->pixelMetric(QStyle::PM_IndicatorWidth) -
+                       button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+            const QFontMetrics metrics = button->fontMetrics();
+            if (metrics.horizontalAdvance(text) > room || metrics.height() > button->height())
+                faults << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+                              .arg(where, text)
+                              .arg(metrics.horizontalAdvance(text))
+                              .arg(metrics.height())
+                              .arg(room)
+                              .arg(button->height());
+        }
+    }
+    return faults;
+}
+
 TEST_F(Windows, NoTextIsCutOff)
 {
     openEveryWindow();
     QStringList faults;
-    for (QWidget *window : windows()) {
-        for (QWidget *w : window->findChildren<QWidget *>()) {
-            if (!w->isVisibleTo(window) || w->width() == 0)
-                continue;
-            const QString where = window->objectName() + u'.' + w->objectName();
-            if (auto *label = qobject_cast<QLabel *>(w)) {
-                if (label->text().isEmpty() || label->textFormat() == Qt::RichText)
-                    continue;
-                const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
-                                                    : label->sizeHint().width() <= label->width() + 1 &&
-                                                          label->sizeHint().height() <= label->height() + 1;
-                if (!fits)
-                    faults << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
-                                  .arg(where, label->text())
-                                  .arg(label->sizeHint().width())
-                                  .arg(label->sizeHint().height())
-                                  .arg(label->width())
-                                  .arg(label->height());
-            } else if (auto *button = qobject_cast<QAbstractButton *>(w)) {
-                QString text = button->text();
-                text.remove(u'&');
-                if (text.isEmpty())
-                    continue;
-                int room = button->width() - 6;
-                if (qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button))
-                    room = button->width() - button->style()->pixelMetric(QStyle::PM_IndicatorWidth) -
-                           button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
-                const QFontMetrics metrics = button->fontMetrics();
-                if (metrics.horizontalAdvance(text) > room || metrics.height() > button->height())
-                    faults << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
-                                  .arg(where, text)
-                                  .arg(metrics.horizontalAdvance(text))
-                                  .arg(metrics.height())
-                                  .arg(room)
-                                  .arg(button->height());
-            }
+    for (QWidget *window : windows())
+        faults << cutTexts(window);
+    EXPECT_TRUE(faults.isEmpty()) << "at scale " << qgetenv("QT_SCALE_FACTOR").toStdString() << ":\n"
+                                  << faults.join(u'\n').toStdString();
+}
+
+// What the loan, tax and shutdown paths write into the main window's display
+// and message line fits there, in each of its three sizes.
+TEST_F(Windows, TextsThePathsWriteFitTheMainWindow)
+{
+    using A = CalculatorHost::Action;
+    QWidget *main = m_program->windows().window(QStringLiteral("countform"));
+    ASSERT_NE(main, nullptr);
+    QStringList faults;
+    auto checkSizes = [&](const QString &after) {
+        QApplication::processEvents();
+        for (const char *size : {"full", "simple", "mini"}) {
+            for (const QString &fault : cutTexts(main))
+                faults << QStringLiteral("after %1, %2 size: %3").arg(after, QLatin1String(size), fault);
+            m_program->perform(A::SizeMode);
         }
+    };
+    auto child = [](QWidget *window, const char *name) {
+        QWidget *w = window ? window->findChild<QWidget *>(QLatin1String(name)) : nullptr;
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    };
+    auto click = [&](QWidget *window, const char *name) {
+        if (auto *b = qobject_cast<QAbstractButton *>(child(window, name)))
+            b->click();
+    };
+    auto set = [&](QWidget *window, const char *name, const char *text) {
+        if (auto *box = qobject_cast<QLineEdit *>(child(window, name)))
+            box->setText(QString::fromUtf8(text));
+    };
+    auto type = [&](const char *keys) {
+        for (const char *k = keys; *k; ++k) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QLatin1Char(*k)));
+            QApplication::sendEvent(main, &press);
+        }
+    };
+
+    // The loan window's two computations, with the main window in
+    // expression mode and in entry mode, where the message line has its
+    // caption beside it.
+    for (const char *mode : {"expression", "entry"}) {
+        m_program->perform(A::OpenLoan);
+        QWidget *loan = m_program->windows().window(QStringLiteral("Form5"));
+        set(loan, "Text1", "1500000");
+        set(loan, "Text2", "360");
+        click(loan, "Command3");
+        checkSizes(QStringLiteral("等额本息 (%1 mode)").arg(QLatin1String(mode)));
+        click(loan, "Command1");
+        checkSizes(QStringLiteral("等额本金 (%1 mode)").arg(QLatin1String(mode)));
+        QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+        QApplication::sendEvent(main, &f2);
     }
+
+    // The tax key in each category, on a large income; then the shutdown
+    // texts on the calculate mode's larger display.
+    auto &settings = const_cast<ProgramState &>(m_program->state()).settings;
+    for (std::int16_t category = 1; category <= 6; ++category) {
+        settings.taxCategory = category;
+        type("z98765432.1");
+        click(main, "Command33");
+        checkSizes(QStringLiteral("the tax key, category %1").arg(category));
+    }
+
+    // The shutdown window: a long countdown, a clock time, a reset, a
+    // countdown too short, and one that fires (the recording platform only
+    // notes the power-off).
+    m_program->perform(A::OpenShutdown);
+    QWidget *shutdown = m_program->windows().window(QStringLiteral("Form8"));
+    click(shutdown, "Option2");
+    set(shutdown, "Text1", "8760");
+    set(shutdown, "Text2", "59");
+    set(shutdown, "Text3", "59");
+    click(shutdown, "Command1");
+    checkSizes(QStringLiteral("a countdown of a year"));
+    click(shutdown, "Command2");
+    checkSizes(QStringLiteral("a reset"));
+    click(shutdown, "Option1");
+    set(shutdown, "Text1", "22");
+    set(shutdown, "Text2", "30");
+    set(shutdown, "Text3", "5");
+    click(shutdown, "Command1");
+    checkSizes(QStringLiteral("a clock time"));
+    click(shutdown, "Command2");
+    auto *clock = main->findChild<WindowTimer *>(QStringLiteral("TimerT"));
+    ASSERT_NE(clock, nullptr);
+    click(shutdown, "Option2");
+    set(shutdown, "Text1", "0");
+    set(shutdown, "Text2", "4");
+    set(shutdown, "Text3", "0");
+    click(shutdown, "Command1");
+    clock->fire();
+    checkSizes(QStringLiteral("a countdown too short"));
+    click(shutdown, "Command2");
+    click(shutdown, "Option2");
+    set(shutdown, "Text1", "0");
+    set(shutdown, "Text2", "5");
+    set(shutdown, "Text3", "0");
+    click(shutdown, "Command1");
+    for (int second = 0; second < 301; ++second)
+        clock->fire();
+    EXPECT_EQ(main->findChild<QLabel *>(QStringLiteral("Label1"))->text(), u"正在关机");
+    checkSizes(QStringLiteral("the power-off"));
+
     EXPECT_TRUE(faults.isEmpty()) << "at scale " << qgetenv("QT_SCALE_FACTOR").toStdString() << ":\n"
                                   << faults.join(u'\n').toStdString();
 }

@@ -53,7 +53,8 @@ TEST(ScheduleExport, PeriodRowsAreNumbersAndTheTotalsShowTwoDecimals)
     ASSERT_EQ(book.rows.size(), 22u);
 
     // Row i + 1 holds grid row i; "10000.00" typed into a cell is the number
-    // 10000 in the general format.
+    // 10000, an amount shown with two decimals like the totals; the period
+    // number in the general format.
     const double row2[] = {1, 10000, 44.1, 500, 544.1};
     const double row3[] = {2, 9500, 41.89, 500, 541.89};
     const double row21[] = {20, 500, 2.2, 500, 502.2};
@@ -61,7 +62,8 @@ TEST(ScheduleExport, PeriodRowsAreNumbersAndTheTotalsShowTwoDecimals)
         EXPECT_EQ(numberAt(book, 2, c), row2[c - 1]);
         EXPECT_EQ(numberAt(book, 3, c), row3[c - 1]);
         EXPECT_EQ(numberAt(book, 21, c), row21[c - 1]);
-        EXPECT_TRUE(book.numberFormat(2, c).isEmpty());
+        for (int r : {2, 3, 21})
+            EXPECT_EQ(book.numberFormat(r, c), c == 1 ? QString() : QStringLiteral("0.00")) << r << ", " << c;
     }
 
     // Totals: the interest as a plain sum, principal and payments to the cent
@@ -74,7 +76,24 @@ TEST(ScheduleExport, PeriodRowsAreNumbersAndTheTotalsShowTwoDecimals)
     EXPECT_EQ(book.numberFormat(22, 4), QStringLiteral("0.00"));
     EXPECT_EQ(numberAt(book, 22, 5), 10463);
     EXPECT_EQ(book.numberFormat(22, 5), QStringLiteral("0.00"));
-    EXPECT_EQ(book.numberFormats.size(), 2u);
+    EXPECT_EQ(book.numberFormats.size(), 2u + 4 * 20);
+}
+
+TEST(ScheduleExport, AnInterestTotalTooLongForTheGeneralFormatShowsTwoDecimals)
+{
+    // 120,000,000 over 360 months: an interest total of nine digits before
+    // the point would lose its last decimal in the general format (eleven
+    // characters at most); it gets two decimals. A short one keeps the
+    // general format.
+    ScheduleGrid grid;
+    Outcome out = computeSchedule(Method::EqualInstalment, Inputs{QStringLiteral("120000000"), QStringLiteral("360"),
+                                                                  QStringLiteral("4.41"), QString(), false});
+    ASSERT_TRUE(out.schedule);
+    grid.show(*out.schedule);
+    const Workbook book = scheduleWorkbook(grid, 360);
+    EXPECT_GT(numberAt(book, 362, 3), 1e8);
+    EXPECT_EQ(book.numberFormat(362, 3), QStringLiteral("0.00"));
+    EXPECT_TRUE(scheduleWorkbook(gridOf(Method::EqualPrincipal, "20"), 20).numberFormat(22, 3).isEmpty());
 }
 
 TEST(ScheduleExport, PaymentTotalEqualsTheGridsColumnFourTotal)

@@ -121,6 +121,22 @@ ReadBack readBack(const QString &path)
     return book;
 }
 
+// The widths of the columns the sheet sets, by column number, in pixels as
+// a spreadsheet shows them at 96 dpi: the file holds pixels / 7, the cell's
+// padding included.
+std::map<int, double> columnPixels(const QString &sheetXml)
+{
+    std::map<int, double> pixels;
+    static const QRegularExpression col(
+        QStringLiteral("<col min=\"(\\d+)\" max=\"(\\d+)\" width=\"([0-9.]+)\"[^>]*customWidth=\"1\""));
+    for (auto it = col.globalMatch(sheetXml); it.hasNext();) {
+        const auto m = it.next();
+        for (int c = m.captured(1).toInt(); c <= m.captured(2).toInt(); ++c)
+            pixels[c] = m.captured(3).toDouble() * 7;
+    }
+    return pixels;
+}
+
 SheetCell text(const char *s) { return {true, QString::fromUtf8(s)}; }
 SheetCell number(const char *s) { return {false, QString::fromUtf8(s)}; }
 
@@ -152,8 +168,11 @@ TEST_F(XlsxFile, RecordExportLayoutReadsBack)
     };
     EXPECT_EQ(book.cells, expected);
     EXPECT_EQ(book.cellOrder, (QStringList{"A1", "B1", "A2", "B2", "A3", "B3", "A4", "B4", "A5", "B5", "A6", "B6"}));
-    // No column widths were set.
-    EXPECT_FALSE(book.sheetXml.contains(QStringLiteral("<cols>")));
+    // No column widths were set; only column B, whose 20 digits need more
+    // than the default width, is widened.
+    const std::map<int, double> widths = columnPixels(book.sheetXml);
+    ASSERT_EQ(widths.size(), 1u);
+    EXPECT_GE(widths.at(2), 20 * 7.4);
 }
 
 TEST_F(XlsxFile, NumbersTextsAndWidths)
@@ -176,16 +195,12 @@ TEST_F(XlsxFile, NumbersTextsAndWidths)
         {"A2", text("a<b & \"c\"")}, {"C2", text("  padded ")}, {"AB4", text("far")},
     };
     EXPECT_EQ(book.cells, expected);
-    // The width of column B only, marked as set.
-    static const QRegularExpression col(
-        QStringLiteral("<col min=\"(\\d+)\" max=\"(\\d+)\" width=\"([0-9.]+)\"[^>]*customWidth=\"1\""));
-    const auto m = col.match(book.sheetXml);
-    ASSERT_TRUE(m.hasMatch()) << book.sheetXml.toStdString();
-    EXPECT_EQ(m.captured(1), QStringLiteral("2"));
-    EXPECT_EQ(m.captured(2), QStringLiteral("2"));
-    // Excel stores the character width plus the cell padding.
-    EXPECT_NEAR(m.captured(3).toDouble(), 14.29, 0.01);
-    EXPECT_EQ(book.sheetXml.count(QStringLiteral("<col ")), 1);
+    // The width of column B as set (Excel stores the character width plus
+    // the cell padding), and column A widened for its text.
+    const std::map<int, double> widths = columnPixels(book.sheetXml);
+    ASSERT_EQ(widths.size(), 2u) << book.sheetXml.toStdString();
+    EXPECT_NEAR(widths.at(2) / 7, 14.29, 0.01);
+    EXPECT_GT(widths.at(1), 64);
 }
 
 TEST_F(XlsxFile, NumberFormatsOfCells)
@@ -238,19 +253,76 @@ TEST_F(XlsxFile, RepaymentTableReadsBack)
     EXPECT_NEAR(book.cells.at("C22").value.toDouble(), 463, 1e-9);
     EXPECT_EQ(book.cells.at("D22"), number("10000"));
     EXPECT_EQ(book.cells.at("E22"), number("10463"));
-    EXPECT_EQ(book.formats, (std::map<QString, QString>{{"D22", "0.00"}, {"E22", "0.00"}}));
+    // The amounts of every row with two decimals, the interest total in the
+    // general format.
+    EXPECT_EQ(book.formats.size(), 4u * 20 + 2);
+    for (const char *ref : {"B2", "C2", "D2", "E2", "E21", "D22", "E22"})
+        EXPECT_EQ(book.formats.at(ref), QStringLiteral("0.00")) << ref;
+    EXPECT_EQ(book.formats.count("A2") + book.formats.count("C22"), 0u);
 
-    // Columns B and E 13.5 characters wide, nothing else.
-    static const QRegularExpression col(
-        QStringLiteral("<col min=\"(\\d+)\" max=\"(\\d+)\" width=\"([0-9.]+)\"[^>]*customWidth=\"1\""));
-    QStringList widths;
-    for (auto it = col.globalMatch(book.sheetXml); it.hasNext();) {
-        const auto m = it.next();
-        EXPECT_EQ(m.captured(1), m.captured(2));
-        EXPECT_NEAR(m.captured(3).toDouble(), 14.29, 0.01);
-        widths.append(m.captured(1));
+    // Columns B and E 13.5 characters wide, as set: everything in them fits.
+    const std::map<int, double> widths = columnPixels(book.sheetXml);
+    EXPECT_NEAR(widths.at(2) / 7, 14.29, 0.01);
+    EXPECT_NEAR(widths.at(5) / 7, 14.29, 0.01);
+}
+
+// How many pixels a text takes in Calibri 11 (or Carlito) at 96 dpi: a digit
+// or Latin letter 7.4, a point or comma 3.7, a Chinese character of the CJK
+// font standing in at the same size 14.7.
+double textPixels(const QString &text)
+{
+    double pixels = 0;
+    for (const QChar c : text)
+        pixels += c == u'.' || c == u',' ? 3.7 : c.unicode() < 0x80 ? 7.4 : 14.7;
+    return pixels;
+}
+
+// Every cell shows whole in its column: a number as its format shows it (two
+// decimals, or all its digits in the general format) never turns into
+// "###" or loses digits, a text is not cut. A column shows a text that is
+// at most its width less 4 pixels of padding; one without a width set is 64
+// pixels wide.
+void expectEveryCellShowsWhole(const QString &file)
+{
+    const ReadBack book = readBack(file);
+    const std::map<int, double> widths = columnPixels(book.sheetXml);
+    for (const auto &[ref, cell] : book.cells) {
+        QString shown = cell.value;
+        if (!cell.isString) {
+            const double value = cell.value.toDouble();
+            shown = book.formats.count(ref) ? QString::number(value, 'f', 2) : QString::number(value, 'g', 15);
+        }
+        const int column = ref.at(0).unicode() - 'A' + 1;
+        const double room = (widths.count(column) ? widths.at(column) : 64) - 4;
+        EXPECT_LE(textPixels(shown), room) << ref.toStdString() << " shows \"" << shown.toStdString() << "\"";
     }
-    EXPECT_EQ(widths, (QStringList{"2", "5"}));
+}
+
+TEST_F(XlsxFile, EveryColumnIsWideEnoughForWhatItShows)
+{
+    // A loan of 500,000 over 20 years: six-digit totals and amounts.
+    using namespace numbelle::loan;
+    ScheduleGrid grid;
+    Outcome out = computeSchedule(Method::EqualInstalment, Inputs{QStringLiteral("500000"), QStringLiteral("240"),
+                                                                  QStringLiteral("4.9"), QString(), false});
+    ASSERT_TRUE(out.schedule);
+    grid.show(*out.schedule);
+    const QString loan = path("loan.xlsx");
+    ASSERT_TRUE(writeXlsxFile(scheduleWorkbook(grid, 240), loan));
+    expectEveryCellShowsWhole(loan);
+
+    // A batch with an amount of eight digits and one decimal, an identity
+    // number, a note, and a total of 12393294.06.
+    QList<numbelle::Record> records;
+    for (const char *text : {"12345678.9", "47615.16", "44030419860921637X", "待核对：第3页"})
+        records.append(numbelle::Record{qint64(records.size() + 1), QString::fromUtf8(text), 0, 0});
+    const QString batch = path("batch-widths.xlsx");
+    ASSERT_TRUE(writeXlsxFile(numbelle::recordsWorkbook(records), batch));
+    expectEveryCellShowsWhole(batch);
+    const ReadBack book = readBack(batch);
+    static const QRegularExpression total(QStringLiteral("<c r=\"C6\"[^>]*><f>[^<]*</f><v>([^<]*)</v></c>"));
+    EXPECT_EQ(total.match(book.sheetXml).captured(1).toDouble(), 12393294.06);
+    EXPECT_LE(textPixels(QStringLiteral("12393294.06")), columnPixels(book.sheetXml)[3] - 4);
 }
 
 // The record export: texts, numbers of the numeric records and a totals row

@@ -148,6 +148,19 @@ TEST(RecordsWorkbook, NumbersInAThirdColumnAndALiveTotal)
     EXPECT_EQ(book.cell(6, 2), Workbook::Cell(QStringLiteral("合计")));
     EXPECT_EQ(book.cell(6, 3), Workbook::Cell(Formula{QStringLiteral("SUM(C2:C5)"), 119.5}));
     EXPECT_EQ(book.rows.size(), 6u);
+    // Amounts, and their total, with two decimals; the row numbers and texts
+    // as they are.
+    EXPECT_EQ(book.numberFormats,
+              (std::map<std::pair<int, int>, QString>{{{2, 3}, "0.00"}, {{4, 3}, "0.00"}, {{6, 3}, "0.00"}}));
+}
+
+TEST(RecordsWorkbook, AValueWithMoreDecimalsShowsThemAll)
+{
+    // A record keyed with three decimals (and one with a trailing zero):
+    // the whole column and its total show three, so none is hidden.
+    const Workbook book = recordsWorkbook(records({u"16.2", u"0.875", u"3.50"}));
+    for (int row : {2, 3, 4, 5})
+        EXPECT_EQ(book.numberFormat(row, 3), QStringLiteral("0.000")) << row;
 }
 
 // More records than a sheet holds: the first ones go in, and the totals row
