@@ -28,16 +28,18 @@ QString formatted(const VariableValue &value)
 std::optional<VariableValue> programVariable(const ui::Program &program, const QString &name)
 {
     const ProgramState &st = program.state();
-    const Settings &s = st.settings;
+    const Settings &s = program.settings().values();
     const Calculator &c = program.calculator();
     using Reader = std::function<VariableValue()>;
     auto i = [](auto v) { return VariableValue(std::int64_t(v)); };
+    // A flag as the classic -1 for true and 0 for false.
+    auto flag = [](bool v) { return VariableValue(std::int64_t(v ? kTrue : kFalse)); };
     const std::map<QString, Reader> table = {
         {QStringLiteral("calcMode"), [&] { return i(st.calcMode); }},
         {QStringLiteral("lastResult"), [&] { return VariableValue(st.lastResult); }},
-        {QStringLiteral("lastKeyWasOperator"), [&] { return i(st.lastKeyWasOperator); }},
-        {QStringLiteral("voiceOn"), [&] { return i(st.voiceOn); }},
-        {QStringLiteral("zoomState"), [&] { return i(st.zoomState); }},
+        {QStringLiteral("lastKeyWasOperator"), [&] { return flag(st.lastKeyWasOperator); }},
+        {QStringLiteral("voiceOn"), [&] { return flag(st.voiceOn); }},
+        {QStringLiteral("zoomState"), [&] { return i(st.sizeMode); }},
         {QStringLiteral("taxableAmount"), [&] { return VariableValue(st.taxableAmount); }},
         {QStringLiteral("taxAmount"), [&] { return VariableValue(st.taxAmount); }},
         {QStringLiteral("dataFileOpen"), [&] { return i(program.records().isOpen() ? kTrue : kFalse); }},
@@ -60,13 +62,13 @@ std::optional<VariableValue> programVariable(const ui::Program &program, const Q
         {QStringLiteral("displayColorIndex"), [&] { return i(s.displayColorIndex); }},
         {QStringLiteral("savedLoanRate"), [&] { return VariableValue(s.savedLoanRate); }},
         {QStringLiteral("skinPath"), [&] { return VariableValue(s.skinPath); }},
-        {QStringLiteral("startNewNumber"), [&] { return i(c.startNewNumber()); }},
-        {QStringLiteral("pointEntered"), [&] { return i(c.pointEntered()); }},
+        {QStringLiteral("startNewNumber"), [&] { return flag(c.startNewNumber()); }},
+        {QStringLiteral("pointEntered"), [&] { return flag(c.pointEntered()); }},
         {QStringLiteral("pendingOperator"), [&] { return i(int(c.pendingOperator())); }},
         {QStringLiteral("accumulator"), [&] { return VariableValue(c.accumulator()); }},
         {QStringLiteral("operand"), [&] { return VariableValue(c.operand()); }},
         {QStringLiteral("readOutPosition"), [&] { return i(c.readOutPosition()); }},
-        {QStringLiteral("errorLock"), [&] { return i(c.errorLock()); }},
+        {QStringLiteral("errorLock"), [&] { return flag(c.errorLock()); }},
     };
     const auto it = table.find(name);
     if (it == table.end())

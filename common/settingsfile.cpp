@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 namespace numbelle {
 
@@ -94,20 +95,26 @@ bool parseSettings(const QByteArray &bytes, Settings &out)
                 complete = false;
         }
     };
+    // An item of a typed value, read as the 16-bit number the file holds.
+    auto typed = [&](auto &field) {
+        std::int16_t value = std::int16_t(field);
+        int16(value);
+        field = std::remove_reference_t<decltype(field)>(value);
+    };
     real(s.shutdownHour);
     real(s.shutdownMinute);
     int16(s.shutdownSecond);
-    int16(s.shutdownMode);
-    int16(s.decimalPlaces);
+    typed(s.shutdownMode);
+    typed(s.decimalPlaces);
     int16(s.memoryFlag);
     real(s.memoryValue);
-    int16(s.taxCategory);
+    typed(s.taxCategory);
     int16(s.salaryDeduction);
     real(s.opacity);
     if (s.opacity >= -0.5 && s.opacity < kOpacityFloor)
         s.opacity = 255;
     int16(s.labourDeduction);
-    int16(s.voiceChoice);
+    typed(s.voiceChoice);
     int16(s.fontColorIndex);
     int16(s.displayColorIndex);
     double rate = 0;

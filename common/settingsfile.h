@@ -5,7 +5,7 @@
 // keeps every item that reads correctly and gives only the others their start
 // values, so one damaged item never costs the user the rest.
 
-#include "common/programstate.h"
+#include "common/settings.h"
 
 #include <QByteArray>
 #include <QString>

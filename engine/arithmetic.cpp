@@ -26,56 +26,61 @@ void Calculator::digit(int d)
 {
     if (m_state.calcMode == ModeExpression) {
         if (m_pendingOperator == Pending::ResultShown) {
-            m_view.label1 = QString::number(d);
+            m_view.display = QString::number(d);
             m_pendingOperator = Pending::None;
         } else {
-            m_view.label1 += QString::number(d);
+            m_view.display += QString::number(d);
         }
     } else {
-        if (m_startNewNumber == kTrue) {
-            m_view.label1.clear();
-            m_startNewNumber = kFalse;
+        if (m_startNewNumber) {
+            m_view.display.clear();
+            m_startNewNumber = false;
         }
         if (m_pendingOperator == Pending::ResultShown) {
-            m_view.label1.clear();
+            m_view.display.clear();
             m_pendingOperator = Pending::None;
         }
-        if (m_view.label1 == u"0" && m_pointEntered == kFalse)
-            m_view.label1.clear();
-        m_view.label1 += QString::number(d);
+        if (m_view.display == u"0" && !m_pointEntered)
+            m_view.display.clear();
+        m_view.display += QString::number(d);
     }
-    m_state.lastKeyWasOperator = kFalse;
-    m_startNewNumber = kFalse;
+    m_state.lastKeyWasOperator = false;
+    m_startNewNumber = false;
     speak(d);
 }
 
 void Calculator::point()
 {
-    if (m_startNewNumber == kTrue) {
+    if (m_startNewNumber) {
         if (m_state.calcMode == ModeExpression)
-            m_view.label1 += u'0';
+            m_view.display += u'0';
         else
-            m_view.label1.clear();
-        m_startNewNumber = kFalse;
+            m_view.display.clear();
+        m_startNewNumber = false;
     }
     if (m_pendingOperator == Pending::ResultShown) {
-        m_view.label1.clear();
+        m_view.display.clear();
         m_pendingOperator = Pending::None;
     }
-    if (m_view.label1 == u"0." && m_pointEntered == kFalse)
-        m_view.label1.clear();
-    m_view.label1 += u'.';
-    m_pointEntered = kTrue;
+    if (m_view.display == u"0." && !m_pointEntered)
+        m_view.display.clear();
+    m_view.display += u'.';
+    m_pointEntered = true;
     speak(SpeakPoint);
 }
 
 bool Calculator::backspace()
 {
-    QString &text = m_view.label1;
+    QString &text = m_view.display;
     if (text.isEmpty() || text == u"0")
         return false;
+    if (displayIsMessage()) {
+        // Another window's notice is no figure to edit: it goes whole.
+        text = m_state.calcMode == ModeExpression ? QString() : QStringLiteral("0");
+        return false;
+    }
     if (text.endsWith(u'.'))
-        m_pointEntered = kFalse;
+        m_pointEntered = false;
     if (m_state.calcMode == ModeExpression) {
         // An expression loses one character (a line break counts as one) and
         // keeps the rest: it is text, not a number to be re-read.
@@ -94,26 +99,26 @@ void Calculator::clearEntry()
 {
     m_operand = 0;
     if (m_state.calcMode == ModeExpression)
-        m_view.label1.clear();
+        m_view.display.clear();
     else
-        m_view.label1 = QStringLiteral("0");
-    m_pointEntered = kFalse;
+        m_view.display = QStringLiteral("0");
+    m_pointEntered = false;
     speak(SpeakClearEntry);
 }
 
 void Calculator::clearAll()
 {
     if (m_state.calcMode == ModeExpression)
-        m_view.label1.clear();
+        m_view.display.clear();
     else
-        m_view.label1 = QStringLiteral("0");
-    m_view.label9.clear();
+        m_view.display = QStringLiteral("0");
+    m_view.operatorSymbol.clear();
     m_accumulator = 0;
     m_operand = 0;
     m_state.lastResult = 0;
-    m_pointEntered = kFalse;
+    m_pointEntered = false;
     m_pendingOperator = Pending::None;
-    m_state.lastKeyWasOperator = kFalse;
+    m_state.lastKeyWasOperator = false;
     speak(SpeakClearAll);
 }
 
@@ -122,8 +127,8 @@ void Calculator::clearAll()
 
 void Calculator::operatorKey(Pending op)
 {
-    m_view.label9 = operatorSymbol(op);
-    if (m_startNewNumber == kTrue && !m_operandRecalled) {
+    m_view.operatorSymbol = operatorSymbol(op);
+    if (m_startNewNumber && !m_operandRecalled) {
         // A second operator replaces the first.
         m_pendingOperator = op;
         return;
@@ -170,17 +175,17 @@ void Calculator::operatorKey(Pending op)
     }
     m_accumulator = accumulator;
     m_state.lastResult = m_accumulator;
-    m_startNewNumber = kTrue;
-    m_pointEntered = kFalse;
+    m_startNewNumber = true;
+    m_pointEntered = false;
     m_pendingOperator = op;
     const QString text = generalText(m_state.lastResult);
-    m_view.label1 = text.startsWith(u'.') ? u'0' + text : withBlankSign(m_state.lastResult);
+    m_view.display = text.startsWith(u'.') ? u'0' + text : withBlankSign(m_state.lastResult);
     speak(operatorSpeechCode(op));
 }
 
 bool Calculator::equals()
 {
-    m_view.label9.clear();
+    m_view.operatorSymbol.clear();
     switch (m_state.calcMode) {
     case ModeEntry:
         equalsEntry();
@@ -223,12 +228,12 @@ bool Calculator::equalsCalculate()
         showError(kOverflowText);
         return false;
     }
-    m_view.label1 = generalText(result);
+    m_view.display = generalText(result);
     result = roundResult(result);
     m_state.lastResult = result;
     if (std::fabs(result) > 1e-16)
-        m_view.label1 = resultPatternText(result);
-    QString &text = m_view.label1;
+        m_view.display = resultPatternText(result);
+    QString &text = m_view.display;
     if (text.startsWith(u'.'))
         text.prepend(u'0');
     if (text.startsWith(u"-."))
@@ -238,10 +243,10 @@ bool Calculator::equalsCalculate()
     if (result == std::trunc(result) || text.endsWith(u'.'))
         text.chop(1);
     m_accumulator = result;
-    m_state.lastKeyWasOperator = kFalse;
+    m_state.lastKeyWasOperator = false;
     m_pendingOperator = Pending::ResultShown;
-    m_pointEntered = kFalse;
-    m_startNewNumber = kFalse;
+    m_pointEntered = false;
+    m_startNewNumber = false;
     speak(SpeakEquals);
     startReadOut();
     m_operand = 0;
@@ -250,10 +255,16 @@ bool Calculator::equalsCalculate()
 
 void Calculator::equalsEntry()
 {
+    if (displayIsMessage()) {
+        // Another window's notice on the display is never a record: nothing
+        // is stored, and the warning tone says so.
+        speak(SpeakWarning);
+        return;
+    }
     ++m_state.recordsSinceSave;
     ++m_state.recordCount;
     m_records.openAppend();
-    if (!m_records.append(m_state.recordCount, m_view.label1)) {
+    if (!m_records.append(m_state.recordCount, m_view.display)) {
         // A record that did not reach the file is not counted. The display
         // keeps it as a shown result: equals stores exactly that figure again
         // once the file is writable, and a digit or a point starts a new
@@ -262,8 +273,8 @@ void Calculator::equalsEntry()
         --m_state.recordsSinceSave;
         --m_state.recordCount;
         m_pendingOperator = Pending::ResultShown;
-        m_pointEntered = kFalse;
-        m_startNewNumber = kFalse;
+        m_pointEntered = false;
+        m_startNewNumber = false;
         speak(SpeakWarning);
         m_host.messageBox(QString(), QStringLiteral("无法写入数据文件datafile.txt，本条记录未保存。"));
         return;
@@ -272,17 +283,17 @@ void Calculator::equalsEntry()
         m_state.recordsSinceSave = 0;
         m_records.flush();
     }
-    m_view.label6 = QString::number(m_state.recordCount);
+    showMessage(QString::number(m_state.recordCount));
     m_pendingOperator = Pending::ResultShown;
-    m_pointEntered = kFalse;
-    m_startNewNumber = kFalse;
+    m_pointEntered = false;
+    m_startNewNumber = false;
     speak(SpeakEquals);
     m_operand = 0;
     // An identity number typed in full is stored as typed; a wrong check
     // character is shown and, once the equals word is over, sounded.
-    if (recordKind(m_view.label1) == RecordKind::WrongCheckCharacter) {
-        m_view.label6 += QString::fromUtf16(kWrongCheckCaption);
-        if (m_state.voiceOn != kFalse)
+    if (recordKind(m_view.display) == RecordKind::WrongCheckCharacter) {
+        showMessage(m_view.message + QString::fromUtf16(kWrongCheckCaption));
+        if (m_state.voiceOn)
             warnAfter(m_speaker.clipLength(SpeakEquals), SpeakWarning);
     }
 }
@@ -303,6 +314,7 @@ void Calculator::cancelWarning()
 
 void Calculator::timer3Tick()
 {
+    const ChangeScope change(*this);
     m_view.timer3Enabled = false;
     const int word = std::exchange(m_warningWord, 0);
     if (word == 0)
@@ -314,9 +326,9 @@ void Calculator::timer3Tick()
 
 bool Calculator::equalsExpression()
 {
-    if (m_view.label1.contains(u'='))
+    if (m_view.display.contains(u'='))
         return false;
-    const auto value = evaluate(evaluationText(m_view.label1));
+    const auto value = evaluate(evaluationText(m_view.display));
     if (!value) {
         // The expression stays as typed so it can be corrected.
         m_pendingOperator = Pending::None;
@@ -324,14 +336,14 @@ bool Calculator::equalsExpression()
     }
     const double result = roundResult(*value);
     m_state.lastResult = result;
-    QString &text = m_view.label1;
+    QString &text = m_view.display;
     text += u'=' + resultText(result, false);
     if (text.size() > kWrapColumn && !text.contains(kLineBreak))
         text.insert(kWrapColumn, kLineBreak);
-    m_state.lastKeyWasOperator = kFalse;
+    m_state.lastKeyWasOperator = false;
     m_pendingOperator = Pending::ResultShown;
-    m_pointEntered = kFalse;
-    m_startNewNumber = kFalse;
+    m_pointEntered = false;
+    m_startNewNumber = false;
     speak(SpeakEquals);
     startReadOut();
     return true;
@@ -341,7 +353,7 @@ bool Calculator::atSignPosition() const
 {
     if (m_state.calcMode != ModeExpression || m_pendingOperator == Pending::ResultShown)
         return false;
-    QStringView text(m_view.label1);
+    QStringView text(m_view.display);
     while (!text.isEmpty() &&
            (text.back() == u' ' || text.back() == u'\t' || text.back() == u'\r' || text.back() == u'\n'))
         text.chop(1);
@@ -355,19 +367,19 @@ void Calculator::expressionOperator(Pending op, bool fromButton)
         // Go on from the result: a typed "+" writes the zero of a negative
         // fraction with a blank before it, as the buttons always do.
         const bool blank = fromButton || op == Pending::Add;
-        m_view.label1 = resultText(m_state.lastResult, blank) + symbol;
-    } else if (m_startNewNumber == kTrue && !((op == Pending::Add || op == Pending::Subtract) && atSignPosition())) {
+        m_view.display = resultText(m_state.lastResult, blank) + symbol;
+    } else if (m_startNewNumber && !((op == Pending::Add || op == Pending::Subtract) && atSignPosition())) {
         // A second operator right after an operator is ignored; a sign at the
         // start of the formula or after "(" is not one.
         return;
     } else {
-        m_view.label1 += symbol;
+        m_view.display += symbol;
     }
-    m_startNewNumber = kTrue;
-    m_pointEntered = kFalse;
+    m_startNewNumber = true;
+    m_pointEntered = false;
     m_pendingOperator = op;
     if (fromButton)
-        m_state.lastKeyWasOperator = kTrue;
+        m_state.lastKeyWasOperator = true;
     speak(operatorSpeechCode(op));
 }
 
@@ -376,25 +388,26 @@ void Calculator::expressionOperator(Pending op, bool fromButton)
 
 void Calculator::timer1Tick()
 {
+    const ChangeScope change(*this);
     if (m_state.calcMode == ModeEntry)
         return;
     if (m_state.lastResult == 0) {
-        m_view.label1 = QStringLiteral("0");
+        m_view.display = QStringLiteral("0");
         speak(0);
         stopTimer1();
         return;
     }
     QString t;
     if (m_state.calcMode == ModeCalculate) {
-        t = m_view.label1;
+        t = m_view.display;
         while (t.startsWith(u' '))
             t.remove(0, 1);
     } else {
-        const qsizetype eq = m_view.label1.indexOf(u'=');
+        const qsizetype eq = m_view.display.indexOf(u'=');
         if (eq >= 0) {
-            t = evaluationText(QStringView(m_view.label1).mid(eq + 1));
+            t = evaluationText(QStringView(m_view.display).mid(eq + 1));
         } else {
-            t = evaluationText(m_view.label1);
+            t = evaluationText(m_view.display);
             while (t.startsWith(u' '))
                 t.remove(0, 1);
         }
@@ -420,7 +433,7 @@ void Calculator::timer1Tick()
         stopTimer1();
     }
     if (m_state.calcMode == ModeCalculate)
-        m_view.label1 = t;
+        m_view.display = t;
 }
 
 } // namespace numbelle

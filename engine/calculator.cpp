@@ -31,48 +31,89 @@ QString evaluationText(QStringView expression)
     return text;
 }
 
-Calculator::Calculator(ProgramState &state, Speaker &speaker, RecordStore &records, CalculatorHost &host)
-    : m_state(state), m_speaker(speaker), m_records(records), m_host(host)
+Calculator::Calculator(ProgramState &state, SettingsStore &settings, Speaker &speaker, RecordStore &records,
+                       CalculatorHost &host)
+    : m_state(state), m_settings(settings), m_speaker(speaker), m_records(records), m_host(host)
 {
 }
 
 void Calculator::startUp()
 {
-    m_pointEntered = kFalse;
+    const ChangeScope change(*this);
+    m_pointEntered = false;
     m_state.calcMode = ModeExpression;
-    m_view.label4 = QString::fromUtf16(kModeExpression);
-    m_view.label5.clear();
-    m_view.label6.clear();
-    m_view.label1FontSize = kTextFontSize;
-    m_view.label1.clear();
-    m_view.label7 = m_state.settings.memoryFlag == 1 ? QStringLiteral("M") : QString();
-    setDecimalsCaption();
+    showMessage(QString());
+    m_view.displayFontSize = kTextFontSize;
+    m_view.display.clear();
 }
 
-void Calculator::setDecimalsCaption()
+QString Calculator::modeCaption() const
 {
-    switch (m_state.settings.decimalPlaces) {
-    case 1:
-        m_view.label11 = QStringLiteral("1位小数");
-        break;
-    case 2:
-        m_view.label11 = QStringLiteral("2位小数");
-        break;
-    case 3:
-        m_view.label11 = QStringLiteral("3位小数");
-        break;
-    case 4:
-        m_view.label11 = QStringLiteral("不留小数");
-        break;
+    switch (m_state.calcMode) {
+    case ModeEntry:
+        return QString::fromUtf16(kModeEntry);
+    case ModeCalculate:
+        return QString::fromUtf16(kModeCalculate);
     default:
-        m_view.label11.clear();
-        break;
+        return QString::fromUtf16(kModeExpression);
     }
+}
+
+QString Calculator::recordCountCaption() const
+{
+    return m_state.calcMode == ModeEntry ? QString::fromUtf16(kRecordCountCaption) : QString();
+}
+
+QString Calculator::memoryCaption() const { return m_settings.values().memoryHeld() ? QStringLiteral("M") : QString(); }
+
+QString Calculator::decimalsCaption() const
+{
+    switch (m_settings.values().decimalPlaces) {
+    case DecimalPlaces::One:
+        return QStringLiteral("1位小数");
+    case DecimalPlaces::Two:
+        return QStringLiteral("2位小数");
+    case DecimalPlaces::Three:
+        return QStringLiteral("3位小数");
+    case DecimalPlaces::Whole:
+        return QStringLiteral("不留小数");
+    default:
+        return QString();
+    }
+}
+
+void Calculator::showMessage(const QString &text, MessageKind kind)
+{
+    m_view.message = text;
+    m_view.messageKind = kind;
+}
+
+void Calculator::setMessage(const QString &text)
+{
+    const ChangeScope change(*this);
+    showMessage(text);
+}
+
+void Calculator::showExternalResult(const QString &text)
+{
+    const ChangeScope change(*this);
+    m_view.display = text;
+    // A result as the calculator's own are: the next digit starts afresh.
+    const std::optional<double> value = wholeNumber(text);
+    m_externalMessage = value ? QString() : text;
+    const double from = value && std::isfinite(*value) ? *value : 0;
+    m_accumulator = from;
+    m_state.lastResult = from;
+    m_operand = 0;
+    m_pendingOperator = Pending::ResultShown;
+    m_pointEntered = false;
+    m_startNewNumber = false;
+    m_state.lastKeyWasOperator = false;
 }
 
 void Calculator::speak(int code) { m_speaker.speak(code); }
 
-double Calculator::displayValue() const { return leadingNumber(m_view.label1); }
+double Calculator::displayValue() const { return leadingNumber(m_view.display); }
 
 std::optional<double> Calculator::enteredValue()
 {
@@ -88,20 +129,20 @@ std::optional<double> Calculator::enteredValue()
 
 void Calculator::showError(const char16_t *text)
 {
-    m_view.label1 = QString::fromUtf16(text);
-    m_errorLock = kTrue;
+    m_view.display = QString::fromUtf16(text);
+    m_errorLock = true;
 }
 
 double Calculator::roundResult(double value) const
 {
-    switch (m_state.settings.decimalPlaces) {
-    case 1:
+    switch (m_settings.values().decimalPlaces) {
+    case DecimalPlaces::One:
         return roundHalfEven(value, 1);
-    case 2:
+    case DecimalPlaces::Two:
         return roundHalfEven(value, 2);
-    case 3:
+    case DecimalPlaces::Three:
         return roundHalfEven(value, 3);
-    case 4:
+    case DecimalPlaces::Whole:
         return roundHalfEven(value, 0);
     default:
         return value;
@@ -113,7 +154,7 @@ std::optional<double> Calculator::evaluate(const QString &text)
     const auto value =
         evaluateExpression(std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), size_t(text.size())));
     if (!value) {
-        m_view.label6 = QString::fromUtf16(kExpressionErrorText);
+        showMessage(QString::fromUtf16(kExpressionErrorText), MessageKind::ExpressionError);
         return std::nullopt;
     }
     m_state.lastResult = *value;
@@ -124,8 +165,8 @@ std::optional<double> Calculator::evaluate(const QString &text)
 // the first "=" when a finished expression is shown, otherwise the whole text.
 QString Calculator::expressionValueText() const
 {
-    const qsizetype eq = m_view.label1.indexOf(u'=');
-    return evaluationText(eq >= 0 ? QStringView(m_view.label1).mid(eq + 1) : QStringView(m_view.label1));
+    const qsizetype eq = m_view.display.indexOf(u'=');
+    return evaluationText(eq >= 0 ? QStringView(m_view.display).mid(eq + 1) : QStringView(m_view.display));
 }
 
 // ---------------------------------------------------------------------------
@@ -133,12 +174,13 @@ QString Calculator::expressionValueText() const
 
 void Calculator::numsound(int keyIndex)
 {
+    const ChangeScope change(*this);
     stopTimer1();
     m_readOutPosition = 0;
-    if (m_view.label4 == QStringView(kModeEntry) && m_view.label6 == QStringView(kNewIdCaption))
-        m_view.label1.clear();
+    if (m_state.calcMode == ModeEntry && m_view.messageKind == MessageKind::NewIdentity)
+        m_view.display.clear();
     if (m_state.calcMode != ModeEntry)
-        m_view.label6.clear();
+        showMessage(QString());
     const bool focusEquals = runKey(keyIndex);
     // A recalled operand stays one only until the next key that is not MR and
     // leaves the number alone.
@@ -203,7 +245,7 @@ bool Calculator::runKey(int keyIndex)
         return true;
     case KeyAppendX:
         if (m_state.calcMode == ModeEntry)
-            m_view.label1 += u'X';
+            m_view.display += u'X';
         return true;
     default:
         return true;
@@ -218,44 +260,38 @@ void Calculator::cycleMode()
     switch (m_state.calcMode) {
     case ModeCalculate:
         m_state.calcMode = ModeExpression;
-        m_view.label4 = QString::fromUtf16(kModeExpression);
-        m_view.label5.clear();
-        m_view.label6.clear();
-        m_view.label1FontSize = kTextFontSize;
-        m_view.label1.clear();
+        showMessage(QString());
+        m_view.displayFontSize = kTextFontSize;
+        m_view.display.clear();
         break;
     case ModeExpression:
         m_state.calcMode = ModeEntry;
-        m_pointEntered = kFalse;
+        m_pointEntered = false;
         m_records.openAppend();
-        m_view.label4 = QString::fromUtf16(kModeEntry);
         m_state.recordsSinceSave = 0;
-        m_view.label5 = QString::fromUtf16(kRecordCountCaption);
-        m_view.label6 = QString::number(m_state.recordCount);
-        m_view.label1FontSize = kTextFontSize;
+        showMessage(QString::number(m_state.recordCount));
+        m_view.displayFontSize = kTextFontSize;
         break;
     default:
         // Each mode starts with a fresh number: no point typed yet.
-        m_pointEntered = kFalse;
+        m_pointEntered = false;
         m_state.calcMode = ModeCalculate;
-        m_view.label4 = QString::fromUtf16(kModeCalculate);
         m_records.close();
-        m_view.label5.clear();
-        m_view.label6.clear();
-        m_view.label1FontSize = kCalculateFontSize;
-        m_view.label1 = QStringLiteral("0");
+        showMessage(QString());
+        m_view.displayFontSize = kCalculateFontSize;
+        m_view.display = QStringLiteral("0");
         break;
     }
 }
 
 void Calculator::speechSwitch()
 {
-    if (m_state.voiceOn == kTrue) {
-        m_state.voiceOn = kFalse;
+    if (m_state.voiceOn) {
+        m_state.voiceOn = false;
         stopTimer1();
         m_host.speakerChanged(false);
     } else {
-        m_state.voiceOn = kTrue;
+        m_state.voiceOn = true;
         m_host.speakerChanged(true);
     }
 }
@@ -265,22 +301,23 @@ void Calculator::speechSwitch()
 
 void Calculator::clickButton(int number)
 {
+    const ChangeScope change(*this);
     const KeySpec *key = keyOfButton(number);
     if (!key)
         return;
     cancelWarning();
-    if ((key->guards & GuardLock) && m_errorLock == kTrue)
+    if ((key->guards & GuardLock) && m_errorLock)
         return;
     // A sign where a formula or a parenthesis starts is no second operator.
     const bool sign = (key->key == Key::Add || key->key == Key::Subtract) && atSignPosition();
-    if ((key->guards & GuardNew) && m_startNewNumber == kTrue && !sign)
+    if ((key->guards & GuardNew) && m_startNewNumber && !sign)
         return;
-    if ((key->guards & GuardPoint) && m_pointEntered == kTrue)
+    if ((key->guards & GuardPoint) && m_pointEntered)
         return;
     runAction(*key);
     // The C button also lifts the error lock.
     if (key->key == Key::ClearAll)
-        m_errorLock = kFalse;
+        m_errorLock = false;
 }
 
 void Calculator::runAction(const KeySpec &key)
@@ -344,27 +381,30 @@ void Calculator::runAction(const KeySpec &key)
 
 void Calculator::clickLabel1()
 {
+    const ChangeScope change(*this);
     cancelWarning();
     numsound(KeySizeMode);
 }
 
 void Calculator::clickLabel4()
 {
+    const ChangeScope change(*this);
     cancelWarning();
-    if (m_errorLock == kTrue)
+    if (m_errorLock)
         return;
     numsound(KeyModeCycle);
 }
 
 void Calculator::clickLabel11()
 {
-    std::int16_t &places = m_state.settings.decimalPlaces;
-    places = (places < 0 || places >= 4) ? 0 : std::int16_t(places + 1);
-    setDecimalsCaption();
+    const ChangeScope change(*this);
+    const auto places = std::int16_t(m_settings.values().decimalPlaces);
+    m_settings.setDecimalPlaces(DecimalPlaces((places < 0 || places >= 4) ? 0 : places + 1));
 }
 
 bool Calculator::keyDown(SpecialKey key)
 {
+    const ChangeScope change(*this);
     cancelWarning();
     switch (key) {
     case SpecialKey::Print:
@@ -384,17 +424,18 @@ bool Calculator::keyDown(SpecialKey key)
 
 void Calculator::keyPress(char16_t ch)
 {
+    const ChangeScope change(*this);
     cancelWarning();
     stopTimer1();
     if (ch == u'z' || ch == typed::Escape) {
-        m_errorLock = kFalse;
+        m_errorLock = false;
         numsound(0);
     }
     if (ch == typed::Backspace) {
         numsound(KeyBackspace);
         return;
     }
-    if (m_errorLock == kTrue)
+    if (m_errorLock)
         return;
     if (m_state.calcMode == ModeExpression) {
         expressionCharacter(ch);
@@ -407,9 +448,9 @@ void Calculator::keyPress(char16_t ch)
     case u',':
     case u'.':
         // Both are the decimal point; a second point in a number is dropped.
-        if (m_pointEntered != kTrue) {
+        if (!m_pointEntered) {
             numsound(KeyPoint);
-            m_pointEntered = kTrue;
+            m_pointEntered = true;
         }
         return;
     default:
@@ -439,7 +480,7 @@ void Calculator::expressionCharacter(char16_t ch)
     case u',':
     case u'，':
     case u'。':
-        if (m_pointEntered == kFalse)
+        if (!m_pointEntered)
             numsound(KeyPoint);
         break;
     case u'=':
@@ -459,17 +500,17 @@ void Calculator::expressionCharacter(char16_t ch)
         expressionOperator(Pending::Divide, false);
         break;
     default:
-        if (m_view.label6 == QStringView(kExpressionErrorText))
-            m_view.label6.clear();
+        if (m_view.messageKind == MessageKind::ExpressionError)
+            showMessage(QString());
         if (m_pendingOperator == Pending::ResultShown)
-            m_view.label1.clear();
-        if (m_view.label1.size() == kWrapColumn)
-            m_view.label1 += kLineBreak;
-        m_view.label1 += QChar(ch);
+            m_view.display.clear();
+        if (m_view.display.size() == kWrapColumn)
+            m_view.display += kLineBreak;
+        m_view.display += QChar(ch);
         m_pendingOperator = Pending::None;
         if (ch >= u'0' && ch <= u'9') {
-            m_state.lastKeyWasOperator = kFalse;
-            m_startNewNumber = kFalse;
+            m_state.lastKeyWasOperator = false;
+            m_startNewNumber = false;
             speak(ch - u'0');
         }
         break;
@@ -479,6 +520,7 @@ void Calculator::expressionCharacter(char16_t ch)
 
 void Calculator::saveRecordsButton()
 {
+    const ChangeScope change(*this);
     // Closing and reopening brings the file to disk. A file that cannot be
     // opened for writing has not kept the records: say so rather than report
     // them saved.

@@ -7,10 +7,12 @@
 // and the RecordStore. No widget code lives here.
 
 #include "common/programstate.h"
+#include "common/settingsstore.h"
 #include "engine/keys.h"
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace numbelle {
@@ -18,16 +20,23 @@ namespace numbelle {
 class Speaker;
 class RecordStore;
 
-// What the main window shows; the window renders it after every event.
+// What a message on the message line is, where the calculator acts on it.
+enum class MessageKind {
+    Plain,
+    ExpressionError, // the formula could not be evaluated: the next character typed clears it
+    NewIdentity,     // an identity number was converted: entry mode starts afresh
+};
+
+// What the main window shows, by what it is; the window renders it whenever
+// the calculator announces a change. The captions that follow from the state
+// (mode, record count, memory, decimal places) are the calculator's to say
+// (modeCaption() and the others), never kept as texts of their own.
 struct CountformView {
-    QString label1;  // main display
-    QString label4;  // mode button
-    QString label5;  // "当前记录数" in entry mode
-    QString label6;  // message line
-    QString label7;  // memory indicator
-    QString label9;  // pending operator
-    QString label11; // decimal places button
-    double label1FontSize = 16;
+    QString display; // Label1, the main display
+    QString message; // Label6, the message line
+    MessageKind messageKind = MessageKind::Plain;
+    QString operatorSymbol; // Label9, the operator waiting for its operand
+    double displayFontSize = 16;
     bool timer1Enabled = false; // result read-out running
     // Timer3: the warning after a stored identity number whose check
     // character is wrong, timed so that no clip cuts off another. A new
@@ -58,8 +67,6 @@ public:
     virtual void perform(Action action) = 0;
     // Puts the input focus on the equals button, so that Enter means equals.
     virtual void focusEquals() = 0;
-    // Rewrites the settings file from the program-wide values.
-    virtual void saveSettings() = 0;
     virtual void messageBox(const QString &title, const QString &text) = 0;
     // The speech switch changed: show the speaker picture for on or off.
     virtual void speakerChanged(bool on) = 0;
@@ -87,10 +94,31 @@ inline constexpr char16_t kExpressionErrorText[] = u"表达式错误！";
 
 class Calculator {
 public:
-    Calculator(ProgramState &state, Speaker &speaker, RecordStore &records, CalculatorHost &host);
+    Calculator(ProgramState &state, SettingsStore &settings, Speaker &speaker, RecordStore &records,
+               CalculatorHost &host);
 
-    CountformView &view() { return m_view; }
     const CountformView &view() const { return m_view; }
+
+    // Heard after every change of the view or of a caption, once per key or
+    // call however much changed.
+    void setChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+
+    // The captions that follow from the state: the mode button Label4, the
+    // record-count caption Label5 (entry mode only), the memory indicator
+    // Label7 and the decimal-places button Label11.
+    QString modeCaption() const;
+    QString recordCountCaption() const;
+    QString memoryCaption() const;
+    QString decimalsCaption() const;
+
+    // What another window writes on the display (the loan window's interest
+    // total, the shutdown window's notice): shown as a result is, so the next
+    // digit starts a new figure; an operator goes on from it when it is a
+    // number and from 0 otherwise, and a text that is no number is never
+    // stored as a record.
+    void showExternalResult(const QString &text);
+    // A message on the message line Label6, from outside the calculator.
+    void setMessage(const QString &text);
 
     // The main window's start-up steps for the calculator: expression mode with
     // an empty display, the memory indicator and the decimal-places caption.
@@ -128,20 +156,17 @@ public:
     // income, for the category of the settings, shown as a result and read out.
     void incomeTax();
 
-    // Label11 from the decimal-places setting.
-    void setDecimalsCaption();
-
     // Entry-mode record actions that the main window's buttons trigger.
     void saveRecordsButton();
 
     // Window state, readable by name for scripts and tests.
-    std::int16_t startNewNumber() const { return m_startNewNumber; }
-    std::int16_t pointEntered() const { return m_pointEntered; }
+    bool startNewNumber() const { return m_startNewNumber; }
+    bool pointEntered() const { return m_pointEntered; }
     Pending pendingOperator() const { return m_pendingOperator; }
     double accumulator() const { return m_accumulator; }
     double operand() const { return m_operand; }
     std::int16_t readOutPosition() const { return m_readOutPosition; }
-    std::int16_t errorLock() const { return m_errorLock; }
+    bool errorLock() const { return m_errorLock; }
 
 private:
     bool runKey(int keyIndex); // returns whether the focus goes back to equals
@@ -166,6 +191,20 @@ private:
     void expressionCharacter(char16_t ch);
 
     void speak(int code);
+    void showMessage(const QString &text, MessageKind kind = MessageKind::Plain);
+    // Announces a change once the outermost call that made it ends.
+    class ChangeScope {
+    public:
+        explicit ChangeScope(Calculator &c) : m_c(c) { ++m_c.m_changeDepth; }
+        ~ChangeScope()
+        {
+            if (--m_c.m_changeDepth == 0 && m_c.m_changed)
+                m_c.m_changed();
+        }
+
+    private:
+        Calculator &m_c;
+    };
     void stopTimer1() { m_view.timer1Enabled = false; }
     // Speaks `word` on Timer3 after intervalMs.
     void warnAfter(int intervalMs, int word);
@@ -190,23 +229,29 @@ private:
     bool operatorWaits() const { return m_pendingOperator >= Pending::Add && m_pendingOperator <= Pending::Divide; }
 
     ProgramState &m_state;
+    SettingsStore &m_settings;
     Speaker &m_speaker;
     RecordStore &m_records;
     CalculatorHost &m_host;
     CountformView m_view;
 
-    std::int16_t m_startNewNumber = kFalse;
-    std::int16_t m_pointEntered = kFalse;
+    bool m_startNewNumber = false;
+    bool m_pointEntered = false;
     Pending m_pendingOperator = Pending::None;
     double m_accumulator = 0;
     double m_operand = 0;
     std::int16_t m_readOutPosition = 0;
-    std::int16_t m_errorLock = kFalse;
+    bool m_errorLock = false;
     // MR showed the memory as the operand of the waiting operator: the next
     // operator applies it although no digit was typed.
     bool m_operandRecalled = false;
     // The word the check-character warning speaks at the next Timer3 tick.
     int m_warningWord = 0;
+    // The display shows another window's text that is no number: that text.
+    QString m_externalMessage;
+    bool displayIsMessage() const { return !m_externalMessage.isNull() && m_view.display == m_externalMessage; }
+    std::function<void()> m_changed;
+    int m_changeDepth = 0;
 };
 
 // Evaluation text of an expression display: line breaks dropped, "×" as "*" and

@@ -32,14 +32,15 @@ QString smallTaxText(double tax)
 
 void Calculator::incomeTax()
 {
+    const ChangeScope change(*this);
     // A read-out still running stops; the new one starts at its first
     // character, whether the key or the button asked.
     stopTimer1();
     m_readOutPosition = 0;
 
-    const std::int16_t category = m_state.settings.taxCategory;
+    const TaxCategory category = m_settings.values().taxCategory;
     double income = 0;
-    if (category == tax::YearEndBonus)
+    if (category == TaxCategory::YearEndBonus)
         income = displayValue();
     else if (m_state.calcMode == ModeExpression && m_pendingOperator == Pending::ResultShown)
         income = m_state.lastResult;
@@ -47,16 +48,16 @@ void Calculator::incomeTax()
         income = displayValue();
 
     if (const auto name = tax::categoryName(category)) {
-        m_view.label6 = *name;
+        showMessage(*name);
         if (!std::isfinite(income)) {
             showError(kOverflowText);
             return;
         }
         // The income as its text would read back (15 digits).
-        if (category != tax::YearEndBonus)
+        if (category != TaxCategory::YearEndBonus)
             income = viaText(income);
-        const tax::Deductions deductions{double(m_state.settings.salaryDeduction),
-                                         double(m_state.settings.labourDeduction)};
+        const tax::Deductions deductions{double(m_settings.values().salaryDeduction),
+                                         double(m_settings.values().labourDeduction)};
         const tax::Assessment a = *tax::assess(category, income, deductions);
         if (!std::isfinite(a.taxableAmount) || !std::isfinite(a.taxAmount)) {
             showError(kOverflowText);
@@ -69,9 +70,9 @@ void Calculator::incomeTax()
 
     double &taxAmount = m_state.taxAmount;
     if (taxAmount >= 1)
-        m_view.label1 = generalText(roundHalfEven(taxAmount, 2));
+        m_view.display = generalText(roundHalfEven(taxAmount, 2));
     else if (taxAmount > 0)
-        m_view.label1 = smallTaxText(taxAmount);
+        m_view.display = smallTaxText(taxAmount);
     else
         taxAmount = 0; // below the deduction: no tax, the income stays on the display
 
@@ -79,7 +80,7 @@ void Calculator::incomeTax()
     startReadOut();
     m_pendingOperator = Pending::ResultShown;
     // The next number is typed afresh, with a point of its own.
-    m_pointEntered = kFalse;
+    m_pointEntered = false;
     speak(SpeakTax);
     m_host.focusEquals();
 }

@@ -29,21 +29,19 @@ QString IDCode(const QString &sCode15)
 
 bool Calculator::memoryClear()
 {
-    if (m_view.label7 != u"M")
+    if (!m_settings.values().memoryHeld())
         return false;
-    m_state.settings.memoryValue = 0;
-    m_state.settings.memoryFlag = 0;
-    m_view.label7.clear();
-    m_host.saveSettings();
+    m_settings.setMemory(false, 0);
+    m_settings.save();
     speak(SpeakMemoryClear);
     return true;
 }
 
 bool Calculator::memoryRecall()
 {
-    if (m_view.label7 != u"M")
+    if (!m_settings.values().memoryHeld())
         return false;
-    const QString recalled = generalText(m_state.settings.memoryValue);
+    const QString recalled = generalText(m_settings.values().memoryValue);
     // The largest doubles do not survive their 15-digit text: such a memory
     // reads back as infinity, an overflow like any other.
     if (!std::isfinite(leadingNumber(recalled))) {
@@ -51,9 +49,9 @@ bool Calculator::memoryRecall()
         return true;
     }
     if (m_state.calcMode != ModeExpression || m_pendingOperator == Pending::ResultShown)
-        m_view.label1 = recalled;
+        m_view.display = recalled;
     else
-        m_view.label1 += recalled;
+        m_view.display += recalled;
     if (operatorWaits()) {
         // The memory is the operand of the waiting operator; the left operand
         // stays where it is.
@@ -65,7 +63,7 @@ bool Calculator::memoryRecall()
         m_accumulator = *value;
         m_state.lastResult = *value;
     }
-    m_state.lastKeyWasOperator = kFalse;
+    m_state.lastKeyWasOperator = false;
     speak(SpeakMemoryRecall);
     return true;
 }
@@ -81,10 +79,8 @@ void Calculator::memoryStore()
         showError(kOverflowText);
         return;
     }
-    m_state.settings.memoryFlag = 1;
-    m_state.settings.memoryValue = value;
-    m_view.label7 = QStringLiteral("M");
-    m_host.saveSettings();
+    m_settings.setMemory(true, value);
+    m_settings.save();
     speak(SpeakMemoryStore);
 }
 
@@ -92,25 +88,23 @@ void Calculator::memoryAdd()
 {
     double value = 0;
     if (m_state.calcMode != ModeExpression) {
-        value = viaText(m_state.settings.memoryValue) + displayValue();
+        value = viaText(m_settings.values().memoryValue) + displayValue();
     } else if (m_pendingOperator == Pending::ResultShown) {
         // The result shown, once.
-        value = viaText(m_state.lastResult) + viaText(m_state.settings.memoryValue);
+        value = viaText(m_state.lastResult) + viaText(m_settings.values().memoryValue);
     } else {
         // The value of the expression being typed.
         const auto added = evaluate(expressionValueText());
         if (!added)
             return;
-        value = *added + viaText(m_state.settings.memoryValue);
+        value = *added + viaText(m_settings.values().memoryValue);
     }
     if (!std::isfinite(value)) {
         showError(kOverflowText);
         return;
     }
-    m_state.settings.memoryValue = value;
-    m_state.settings.memoryFlag = 1;
-    m_view.label7 = QStringLiteral("M");
-    m_host.saveSettings();
+    m_settings.setMemory(true, value);
+    m_settings.save();
     speak(SpeakMemoryAdd);
 }
 
@@ -119,23 +113,25 @@ void Calculator::memoryAdd()
 
 void Calculator::signChange()
 {
+    const ChangeScope change(*this);
     const double value = -displayValue();
     if (!std::isfinite(value)) {
         showError(kOverflowText);
         return;
     }
-    m_view.label1 = generalText(value);
+    m_view.display = generalText(value);
     rewriteShownResult(value);
 }
 
 void Calculator::timesHundred()
 {
+    const ChangeScope change(*this);
     const double value = displayValue() * 100;
     if (!std::isfinite(value)) {
         showError(kOverflowText);
         return;
     }
-    m_view.label1 = withBlankSign(value);
+    m_view.display = withBlankSign(value);
     rewriteShownResult(value);
 }
 
@@ -153,17 +149,18 @@ void Calculator::showUnaryResult(double value)
 {
     m_accumulator = roundResult(value);
     if (m_accumulator > 0 && m_accumulator < 1)
-        m_view.label1 = u'0' + generalText(m_accumulator);
+        m_view.display = u'0' + generalText(m_accumulator);
     else
-        m_view.label1 = generalText(m_accumulator);
+        m_view.display = generalText(m_accumulator);
     m_state.lastResult = m_accumulator;
     m_pendingOperator = Pending::ResultShown;
-    m_pointEntered = kFalse;
+    m_pointEntered = false;
     m_operandRecalled = false;
 }
 
 void Calculator::reciprocal()
 {
+    const ChangeScope change(*this);
     speak(SpeakReciprocal);
     const auto x = unaryOperand();
     if (!x)
@@ -182,6 +179,7 @@ void Calculator::reciprocal()
 
 void Calculator::squareRoot()
 {
+    const ChangeScope change(*this);
     stopTimer1();
     speak(SpeakSquareRoot);
     const auto x = unaryOperand();
@@ -206,16 +204,17 @@ std::optional<double> Calculator::unaryOperand()
 
 void Calculator::capitals()
 {
-    if (m_errorLock == kTrue)
+    const ChangeScope change(*this);
+    if (m_errorLock)
         return;
-    if (m_state.lastKeyWasOperator != kFalse) {
+    if (m_state.lastKeyWasOperator) {
         m_pendingOperator = Pending::ResultShown;
         return;
     }
     stopTimer1();
     const QString yuan = QStringLiteral("元"), jiao = QStringLiteral("角"), fen = QStringLiteral("分");
     if (m_pendingOperator == Pending::ResultShown) {
-        m_view.label1 = CapitalAmount(generalText(m_state.lastResult), yuan, jiao, fen);
+        m_view.display = CapitalAmount(generalText(m_state.lastResult), yuan, jiao, fen);
     } else {
         const double value = displayValue();
         if (value == 0)
@@ -225,18 +224,19 @@ void Calculator::capitals()
             return;
         }
         m_state.lastResult = value;
-        m_view.label1 = CapitalAmount(m_view.label1, yuan, jiao, fen);
+        m_view.display = CapitalAmount(m_view.display, yuan, jiao, fen);
         m_accumulator = m_state.lastResult;
     }
-    m_state.lastKeyWasOperator = kTrue;
+    m_state.lastKeyWasOperator = true;
     m_pendingOperator = Pending::ResultShown;
 }
 
 void Calculator::identityNumber()
 {
-    if (m_view.label4 == QStringView(kModeEntry))
+    const ChangeScope change(*this);
+    if (m_state.calcMode == ModeEntry)
         return;
-    const QString &text = m_view.label1;
+    const QString &text = m_view.display;
     const double month = leadingNumber(QStringView(text).mid(8, 2));
     const double day = leadingNumber(QStringView(text).mid(10, 2));
     if (month > 12 || day > 31)
@@ -245,13 +245,13 @@ void Calculator::identityNumber()
     for (QChar c : text)
         allDigits = allDigits && c >= u'0' && c <= u'9';
     if (allDigits) {
-        m_view.label1 = IDCode(text);
-        m_view.label6 = QString::fromUtf16(kNewIdCaption);
+        m_view.display = IDCode(text);
+        showMessage(QString::fromUtf16(kNewIdCaption), MessageKind::NewIdentity);
         m_pendingOperator = Pending::ResultShown;
-        m_pointEntered = kFalse;
-        m_startNewNumber = kTrue;
+        m_pointEntered = false;
+        m_startNewNumber = true;
     } else {
-        m_view.label6 = QString::fromUtf16(kOldIdLengthError);
+        showMessage(QString::fromUtf16(kOldIdLengthError));
     }
 }
 

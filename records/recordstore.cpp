@@ -3,12 +3,30 @@
 #include "common/fileio.h"
 #include "common/numtext.h"
 #include "common/textfile.h"
+#include "records/recordindex.h"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 namespace numbelle {
+
+namespace {
+
+constexpr char kRecordFileName[] = "datafile.txt";
+
+} // namespace
+
+RecordStore::RecordStore() : m_file(QString::fromLatin1(kRecordFileName)) {}
+
+std::int64_t RecordStore::count() const { return countRecords(m_file.fileName()); }
+
+std::unique_ptr<RecordFileIndex> RecordStore::index() const
+{
+    return std::make_unique<RecordFileIndex>(m_file.fileName());
+}
+
+QList<Record> RecordStore::readAll() const { return readRecords(m_file.fileName()); }
 
 QByteArray recordLine(std::int64_t number, const QString &text)
 {

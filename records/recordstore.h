@@ -15,10 +15,9 @@
 #include <QFile>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 namespace numbelle {
-
-inline constexpr char kRecordFileName[] = "datafile.txt";
 
 // The bytes of one record line.
 QByteArray recordLine(std::int64_t number, const QString &text);
@@ -49,9 +48,24 @@ QList<Record> parseRecordText(const QString &text);
 // All records of the file at path, in file order.
 QList<Record> readRecords(const QString &path);
 
+class RecordFileIndex;
+
+// The one owner of the record file: entry mode appends to it through this, and
+// everything else reads it through this (counting at start, the viewer's
+// index, the export). Only this knows the file's name.
 class RecordStore {
 public:
-    explicit RecordStore(QString path = QString::fromLatin1(kRecordFileName)) : m_file(std::move(path)) {}
+    // The record file "datafile.txt" in the current directory (the program
+    // folder), or the file at path.
+    RecordStore();
+    explicit RecordStore(QString path) : m_file(std::move(path)) {}
+
+    // The number of records in the file now (countRecords).
+    std::int64_t count() const;
+    // The viewer's index of the file as it is now.
+    std::unique_ptr<RecordFileIndex> index() const;
+    // Every record of the file now, in file order.
+    QList<Record> readAll() const;
 
     // Whether the file is open for appending, as far as the program is
     // concerned: from openAppend() to close(). When the system refused to

@@ -275,7 +275,8 @@ const QColor kTrayInactive(255, 224, 192);
 
 } // namespace
 
-countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent), m_calculator(calculator)
+countform::countform(Calculator &calculator, const SettingsStore &settings, QWidget *parent)
+    : QWidget(parent), m_calculator(calculator), m_settings(settings)
 {
     setObjectName(QStringLiteral("countform"));
     installAccessibility();
@@ -289,21 +290,30 @@ countform::countform(Calculator &calculator, QWidget *parent) : QWidget(parent),
     setSkin(QPixmap(), QString::fromLatin1(kBuiltInSkin));
     buildFace();
     m_timer1 = new WindowTimer(QStringLiteral("Timer1"), 430, this);
-    connect(m_timer1, &WindowTimer::timeout, this, [this] {
-        m_calculator.timer1Tick();
-        render();
-    });
+    connect(m_timer1, &WindowTimer::timeout, this, [this] { m_calculator.timer1Tick(); });
     m_timer3 = new WindowTimer(QStringLiteral("Timer3"), 1, this);
     m_timer3->setPrecise(true);
-    connect(m_timer3, &WindowTimer::timeout, this, [this] {
-        m_calculator.timer3Tick();
-        render();
-    });
+    connect(m_timer3, &WindowTimer::timeout, this, [this] { m_calculator.timer3Tick(); });
     m_timer2 = new WindowTimer(QStringLiteral("Timer2"), 200, this);
     m_timerT = new WindowTimer(QStringLiteral("TimerT"), 1000, this);
     installEventFilter(this);
     for (QWidget *child : findChildren<QWidget *>())
         child->installEventFilter(this);
+    // The face shows whatever the calculator or the settings change.
+    m_calculator.setChangeListener([this] { render(); });
+    connect(&m_settings, &SettingsStore::changed, this, [this](SettingsKey key) {
+        switch (key) {
+        case SettingsKey::Colours:
+            setColours(m_settings.values().fontColorIndex, m_settings.values().displayColorIndex);
+            break;
+        case SettingsKey::DecimalPlaces:
+        case SettingsKey::Memory:
+            render();
+            break;
+        default:
+            break;
+        }
+    });
     render();
 }
 
@@ -380,18 +390,10 @@ void countform::buildFace()
     m_clock = clock;
     connect(clock, &ClickLabel::clicked, this, &countform::clockClicked);
 
-    connect(static_cast<ClickLabel *>(m_labels[1]), &ClickLabel::clicked, this, [this] {
-        m_calculator.clickLabel1();
-        render();
-    });
-    connect(static_cast<ClickLabel *>(m_labels[4]), &ClickLabel::clicked, this, [this] {
-        m_calculator.clickLabel4();
-        render();
-    });
-    connect(static_cast<ClickLabel *>(m_labels[11]), &ClickLabel::clicked, this, [this] {
-        m_calculator.clickLabel11();
-        render();
-    });
+    connect(static_cast<ClickLabel *>(m_labels[1]), &ClickLabel::clicked, this, [this] { m_calculator.clickLabel1(); });
+    connect(static_cast<ClickLabel *>(m_labels[4]), &ClickLabel::clicked, this, [this] { m_calculator.clickLabel4(); });
+    connect(static_cast<ClickLabel *>(m_labels[11]), &ClickLabel::clicked, this,
+            [this] { m_calculator.clickLabel11(); });
 
     auto *keypadStyle = new KeypadStyle;
     keypadStyle->setParent(this);
@@ -410,10 +412,7 @@ void countform::buildFace()
         if (key.tooltip[0] != 0)
             b->setToolTip(QString::fromUtf16(key.tooltip));
         const int number = key.button;
-        connect(b, &QPushButton::clicked, this, [this, number] {
-            m_calculator.clickButton(number);
-            render();
-        });
+        connect(b, &QPushButton::clicked, this, [this, number] { m_calculator.clickButton(number); });
         m_buttons[p.key] = b;
         return b;
     };
@@ -472,19 +471,11 @@ void countform::buildFace()
     m_lines[6]->setColor(Qt::black);
 }
 
-QString countform::displayText() const { return m_calculator.view().label1; }
+QString countform::displayText() const { return m_calculator.view().display; }
 
-void countform::setDisplayText(const QString &text)
-{
-    m_calculator.view().label1 = text;
-    render();
-}
+void countform::showExternalResult(const QString &text) { m_calculator.showExternalResult(text); }
 
-void countform::setMessageText(const QString &text)
-{
-    m_calculator.view().label6 = text;
-    render();
-}
+void countform::setMessage(const QString &text) { m_calculator.setMessage(text); }
 
 void countform::setClockToolTip(const QString &text) { m_clock->setToolTip(text); }
 
@@ -517,28 +508,29 @@ LineElement *countform::line(int number) const
 void countform::render()
 {
     const CountformView &v = m_calculator.view();
-    m_labels[1]->setText(v.label1);
-    m_labels[4]->setText(v.label4);
-    m_labels[5]->setText(v.label5);
-    m_labels[6]->setText(v.label6);
-    m_labels[7]->setText(v.label7);
-    m_labels[9]->setText(v.label9);
-    m_labels[11]->setText(v.label11);
+    const QString recordCaption = m_calculator.recordCountCaption();
+    m_labels[1]->setText(v.display);
+    m_labels[4]->setText(m_calculator.modeCaption());
+    m_labels[5]->setText(recordCaption);
+    m_labels[6]->setText(v.message);
+    m_labels[7]->setText(m_calculator.memoryCaption());
+    m_labels[9]->setText(v.operatorSymbol);
+    m_labels[11]->setText(m_calculator.decimalsCaption());
     // A formula broken into lines keeps its size; any other text of the
     // display and the message line is made smaller where it would be cut
     // (a long shutdown countdown, the name of a loan's interest total).
-    if (v.label1.contains(u'\n')) {
+    if (v.display.contains(u'\n')) {
         QFont f = m_labels[1]->font();
-        if (f.pointSizeF() != v.label1FontSize) {
-            f.setPointSizeF(v.label1FontSize);
+        if (f.pointSizeF() != v.displayFontSize) {
+            f.setPointSizeF(v.displayFontSize);
             m_labels[1]->setFont(f);
         }
         m_labels[1]->setWordWrap(true);
     } else {
-        fitText(m_labels[1], v.label1FontSize, kSmallestDisplayFontSize, m_labels[1]->width());
+        fitText(m_labels[1], v.displayFontSize, kSmallestDisplayFontSize, m_labels[1]->width());
     }
     const int caption =
-        v.label5.isEmpty() ? 0 : QFontMetrics(m_labels[5]->font()).size(0, v.label5).width() + kCaptionGap;
+        recordCaption.isEmpty() ? 0 : QFontMetrics(m_labels[5]->font()).size(0, recordCaption).width() + kCaptionGap;
     fitText(m_labels[6], kMessageFontSize, kSmallestMessageFontSize, m_labels[6]->width() - caption);
     m_timer1->setEnabled(v.timer1Enabled);
     if (v.timer3Generation != m_timer3Generation) {
@@ -595,14 +587,6 @@ bool countform::setSkinPicture(const QString &path, DecodedPicture decoded)
     return true;
 }
 
-void countform::showDecimalPlaces()
-{
-    m_calculator.setDecimalsCaption();
-    render();
-}
-
-void countform::setWindowsOpacity(int alpha) { emit opacityRequested(alpha); }
-
 void countform::setSpeakerPicture(bool on)
 {
     QPushButton *b = button(Key::SpeechSwitch);
@@ -631,16 +615,15 @@ void countform::paintTrayButton(bool active)
     tray->setPalette(p);
 }
 
-void countform::stepSizeMode(std::int16_t &zoomState)
+SizeMode countform::stepSizeMode(SizeMode from)
 {
     const int w = twipsProperty(this, "width");
-    switch (zoomState) {
-    case 0:
+    switch (from) {
+    case SizeMode::Full:
         setTwipsGeometry(this, 0, 0, w, kSimpleHeight);
         m_lines[5]->movePoints(0, -kLine5Shift);
-        zoomState = 1;
-        break;
-    case 1:
+        return SizeMode::Simple;
+    case SizeMode::Simple:
         m_lines[1]->hide();
         for (int n : kMovingLabels)
             moveTwips(m_labels[n], 0, -kMiniShiftUp);
@@ -653,8 +636,7 @@ void countform::stepSizeMode(std::int16_t &zoomState)
         setTwipsGeometry(this, 0, 0, kMiniWidth, kMiniHeight);
         for (int n : {2, 3, 4, 5, 6})
             m_lines[n]->hide();
-        zoomState = 2;
-        break;
+        return SizeMode::Mini;
     default:
         m_lines[1]->show();
         for (int n : kMovingLabels)
@@ -668,8 +650,7 @@ void countform::stepSizeMode(std::int16_t &zoomState)
             m_lines[n]->show();
         m_lines[5]->movePoints(0, kLine5Shift);
         m_lines[6]->show();
-        zoomState = 0;
-        break;
+        return SizeMode::Full;
     }
 }
 
@@ -678,15 +659,12 @@ bool countform::previewKey(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_F1:
         m_calculator.keyDown(SpecialKey::F1);
-        render();
         return true;
     case Qt::Key_F2:
         m_calculator.keyDown(SpecialKey::F2);
-        render();
         return true;
     case Qt::Key_F3:
         m_calculator.keyDown(SpecialKey::F3);
-        render();
         return true;
     case Qt::Key_Print:
         return true;
@@ -694,7 +672,6 @@ bool countform::previewKey(QKeyEvent *event)
     case Qt::Key_Enter: {
         // Enter presses the focused button, which after every key is equals.
         m_calculator.keyPress(typed::Enter);
-        render();
         if (auto *b = qobject_cast<QPushButton *>(focusWidget()); b && b->isVisible() && b->isEnabled())
             b->click();
         return true;
@@ -707,7 +684,6 @@ bool countform::previewKey(QKeyEvent *event)
         return false;
     for (QChar c : text)
         m_calculator.keyPress(c.unicode());
-    render();
     return true;
 }
 

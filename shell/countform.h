@@ -24,26 +24,26 @@ class WindowTimer;
 class countform : public QWidget, public MainWindowLink {
     Q_OBJECT
 public:
-    explicit countform(Calculator &calculator, QWidget *parent = nullptr);
+    countform(Calculator &calculator, const SettingsStore &settings, QWidget *parent = nullptr);
 
     // MainWindowLink
     QString displayText() const override;
-    void setDisplayText(const QString &text) override;
-    void setMessageText(const QString &text) override;
+    void showExternalResult(const QString &text) override;
+    void setMessage(const QString &text) override;
     void setClockToolTip(const QString &text) override;
     void setClockHandColor(const QColor &color) override;
     void turnClockHand(double angle) override;
     WindowTimer &clockTimer() override { return *m_timerT; }
-    void setColours(int fontColorIndex, int displayColorIndex) override;
+    // Text colour of the labels and background of the display, as colour
+    // indexes 0-15 (the settings' colours, which it follows once loaded).
+    void setColours(int fontColorIndex, int displayColorIndex);
     bool setSkinPicture(const QString &path) override;
     // The skin picture at path, decoded already (see decodePicture); false,
     // changing nothing, when it is a null image.
     bool setSkinPicture(const QString &path, DecodedPicture decoded);
-    void showDecimalPlaces() override;
-    void setWindowsOpacity(int alpha) override;
 
-    // Shows the calculator's view on the labels and runs or stops Timer1 and
-    // Timer3.
+    // Shows the calculator's view and captions on the labels and runs or
+    // stops Timer1 and Timer3. The calculator's change notification calls it.
     void render();
 
     QPushButton *button(Key key) const;
@@ -60,7 +60,7 @@ public:
     void setSpeakerPicture(bool on);
 
     // Steps the size mode full -> simple -> mini -> full.
-    void stepSizeMode(std::int16_t &zoomState);
+    SizeMode stepSizeMode(SizeMode from);
 
     // The tray button colour: active (orange) or inactive (peach).
     void paintTrayButton(bool active);
@@ -71,9 +71,6 @@ signals:
     // The system asked the window to close (close box, session end).
     void closeRequested();
     void activated();
-    // The settings window asked for this opacity of the windows that follow
-    // the main window's (see setWindowsOpacity).
-    void opacityRequested(int alpha);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -93,6 +90,7 @@ private:
     bool previewKey(QKeyEvent *event);
 
     Calculator &m_calculator;
+    const SettingsStore &m_settings;
     std::map<Key, QPushButton *> m_buttons;
     std::map<int, QLabel *> m_labels;
     std::map<int, LineElement *> m_lines;

@@ -28,29 +28,29 @@ namespace {
 // A program folder without a settings file (a portable one started with
 // NUMBELLE_DIR, say) shows the colours of the settings file the program
 // ships, where the start values would be black text on a black display.
-void takeShippedColours(Settings &settings)
+void takeShippedColours(SettingsStore &settings)
 {
     QFile file(QStringLiteral(":/numbelle/savedata.txt"));
     Settings shipped;
     if (!file.open(QIODevice::ReadOnly) || !parseSettings(file.readAll(), shipped))
         return;
-    settings.fontColorIndex = shipped.fontColorIndex;
-    settings.displayColorIndex = shipped.displayColorIndex;
+    settings.setColours(shipped.fontColorIndex, shipped.displayColorIndex);
 }
 
 } // namespace
 
 Program::Program(platform::Platform platform, QString folder)
-    : m_platform(platform), m_folder(std::move(folder)), m_speaker(m_state, platform.sound)
+    : m_platform(platform), m_folder(std::move(folder)), m_speaker(m_state, m_settings, platform.sound)
 {
-    m_calculator = std::make_unique<Calculator>(m_state, m_speaker, m_records, *this);
+    m_calculator = std::make_unique<Calculator>(m_state, m_settings, m_speaker, m_records, *this);
     // A word that could not be played is reported on the message line; the
     // number or formula on the display and the calculator's state stay as
     // they are, and the next word tries the device again.
-    m_speaker.setFailureHandler([this] {
-        m_calculator->view().label6 = QStringLiteral("错误");
-        if (m_main)
-            m_main->render();
+    m_speaker.setFailureHandler([this] { m_calculator->setMessage(QStringLiteral("错误")); });
+    // A save that fails keeps the values in memory and the old file on disk;
+    // the user hears of it once, not at every key that saves.
+    m_settings.setFailureHandler([this](const QString &fileName) {
+        m_platform.messages.show(QString(), QStringLiteral("无法保存设置文件%1，设置没有保存。").arg(fileName));
     });
 }
 
@@ -65,19 +65,18 @@ void Program::start()
     // The settings are read first, so the face picture they name can be
     // decoded on a thread of its own while the window is built (it is shown
     // further down, in the order of the start-up).
-    const SettingsFileState settingsFile = readSettingsFile(QString::fromLatin1(kSettingsFileName), m_state.settings);
-    m_settingsDamaged = settingsFile == SettingsFileState::Damaged;
-    if (settingsFile == SettingsFileState::Missing)
-        takeShippedColours(m_state.settings);
+    if (m_settings.load() == SettingsFileState::Missing)
+        takeShippedColours(m_settings);
+    const Settings &settings = m_settings.values();
     std::future<DecodedPicture> face;
-    if (!m_state.settings.skinPath.isEmpty())
-        face = decodePicture(localPath(m_state.settings.skinPath));
+    if (!settings.skinPath.isEmpty())
+        face = decodePicture(localPath(settings.skinPath));
 
-    m_main = new countform(*m_calculator);
+    m_main = new countform(*m_calculator, m_settings);
     m_windows.add(m_main);
-    m_context.emplace(WindowContext{m_platform, m_state, m_records, m_speaker, *this, *m_main, m_windows, *this});
+    m_context.emplace(WindowContext{m_platform, m_state, m_records, m_speaker, m_settings, *m_main, m_windows, *this});
     m_clock = std::make_unique<MainWindowClock>(*m_main);
-    m_schedule = std::make_unique<ShutdownSchedule>(m_state, m_platform, *m_clock, [this] { saveSettings(); });
+    m_schedule = std::make_unique<ShutdownSchedule>(m_state, m_settings, m_platform, *m_clock);
     connect(&m_main->clockTimer(), &WindowTimer::timeout, this, [this] { m_schedule->tick(); });
     connect(m_main, &countform::clockClicked, this, [this] { perform(Action::OpenShutdown); });
     connect(&m_windows, &WindowRegistry::windowLeft, this, [this] { endIfNoWindowLeft(); });
@@ -97,22 +96,25 @@ void Program::start()
             showFromTray();
     });
     connect(m_main, &countform::trayButtonClicked, this, [this] { trayButton(); });
-    connect(m_main, &countform::opacityRequested, this, [this](int alpha) { setWindowsOpacity(alpha); });
+    // The settings window's opacity goes to the main window and the windows
+    // that follow it, at once.
+    connect(&m_settings, &SettingsStore::changed, this, [this](SettingsKey key) {
+        if (key == SettingsKey::Opacity)
+            setWindowsOpacity(int(roundHalfEven(m_settings.values().opacity, 0)));
+    });
     connect(&m_windows, &WindowRegistry::windowAdded, this, [this](QWidget *w) { followOpacity(w); });
     connect(m_main, &countform::activated, this, [this] {
-        if (m_calculator->view().label4 == u"录入") {
-            m_calculator->view().label6 = QString::number(m_state.recordCount);
-            m_main->render();
-        }
+        if (m_state.calcMode == ModeEntry)
+            m_calculator->setMessage(QString::number(m_state.recordCount));
     });
 
     // Speech on, record file closed, full size.
-    m_state.voiceOn = kTrue;
+    m_state.voiceOn = true;
     m_records.close();
-    m_state.zoomState = 0;
+    m_state.sizeMode = SizeMode::Full;
 
     // Count the stored records (the settings were loaded above).
-    m_state.recordCount += countRecords(QString::fromLatin1(kRecordFileName));
+    m_state.recordCount += m_records.count();
 
     // Expression mode, the memory indicator, the decimal places.
     m_calculator->startUp();
@@ -121,27 +123,26 @@ void Program::start()
     m_schedule->startUp();
 
     // Colours of the labels and the display.
-    m_main->setColours(m_state.settings.fontColorIndex, m_state.settings.displayColorIndex);
+    m_main->setColours(settings.fontColorIndex, settings.displayColorIndex);
 
     // Skin picture and opacity; a failure of either resets the skin to
     // the default picture for the next start.
     bool pictureFailed = false;
     if (face.valid())
-        pictureFailed = !m_main->setSkinPicture(m_state.settings.skinPath, face.get());
+        pictureFailed = !m_main->setSkinPicture(settings.skinPath, face.get());
     // The opacity as a byte; a value that is no byte fails like a bad picture. A
     // system without translucent windows simply keeps the window opaque.
-    const double alpha = roundHalfEven(m_state.settings.opacity, 0);
+    const double alpha = roundHalfEven(settings.opacity, 0);
     if (alpha >= 0 && alpha <= 255)
         m_platform.windows.setOpacity(QStringLiteral("countform"), int(alpha));
     else
         pictureFailed = true;
     if (pictureFailed) {
-        m_state.settings.skinPath = QStringLiteral(".\\countface107.jpg");
-        saveSettings();
+        m_settings.setSkinPath(QStringLiteral(".\\countface107.jpg"));
+        m_settings.save();
     }
 
     m_main->setSpeakerPicture(true);
-    m_main->render();
     m_main->show();
     activateMainWindow();
     m_main->paintTrayButton(true);
@@ -157,7 +158,7 @@ void Program::unload()
         m_platform.tray.remove();
     m_speaker.closeDevice();
     m_records.close();
-    saveSettings();
+    m_settings.save();
 }
 
 void Program::endProgram()
@@ -236,7 +237,7 @@ void Program::perform(Action action)
         m_platform.windows.minimized(QStringLiteral("countform"));
         break;
     case Action::SizeMode:
-        m_main->stepSizeMode(m_state.zoomState);
+        m_state.sizeMode = m_main->stepSizeMode(m_state.sizeMode);
         break;
     case Action::EndProgram:
         endProgram();
@@ -280,42 +281,6 @@ void Program::focusEquals()
         if (QPushButton *equals = m_main->button(Key::Equals))
             equals->setFocus(Qt::OtherFocusReason);
     }
-}
-
-void Program::saveSettings()
-{
-    const QString path = QString::fromLatin1(kSettingsFileName);
-    bool saved = false;
-    if (m_settingsDamaged) {
-        // What could not be read is kept aside before anything replaces it:
-        // a copy, complete or not made at all, so the damaged file stays where
-        // it is until the copy is whole and a full disk never costs it. A
-        // file that cannot be read at all is moved aside only once the new
-        // file is complete.
-        const QString aside = path + QStringLiteral(".bad");
-        bool cut = false;
-        if (fileio::copyFile(path, aside, kSettingsAsideLimit, &cut)) {
-            if (cut)
-                qCWarning(lcNumbelle, "savedata.txt.bad holds only the first %lld bytes of the damaged settings file",
-                          static_cast<long long>(kSettingsAsideLimit));
-            saved = saveSettingsFile(path, m_state.settings);
-            m_settingsDamaged = false;
-        } else if (fileio::replaceFileSettingAside(path, aside, settingsFileBytes(m_state.settings))) {
-            saved = true;
-            m_settingsDamaged = false;
-        }
-    } else {
-        saved = saveSettingsFile(path, m_state.settings);
-    }
-    if (saved) {
-        m_settingsSaveFailed = false;
-        return;
-    }
-    // The values stay in memory and the old file on disk; the user hears of
-    // it once, not at every key that saves.
-    if (!m_settingsSaveFailed)
-        m_platform.messages.show(QString(), QStringLiteral("无法保存设置文件savedata.txt，设置没有保存。"));
-    m_settingsSaveFailed = true;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 // build one of these, each with its own platform.
 
 #include "common/programstate.h"
+#include "common/settingsstore.h"
 #include "engine/calculator.h"
 #include "platform/platform.h"
 #include "records/recordstore.h"
@@ -26,7 +27,7 @@ namespace numbelle::ui {
 class countform;
 class MainWindowClock;
 
-class Program : public QObject, public CalculatorHost, public SettingsWriter, public WindowOpener {
+class Program : public QObject, public CalculatorHost, public WindowOpener {
     Q_OBJECT
 public:
     Program(platform::Platform platform, QString folder);
@@ -42,6 +43,7 @@ public:
     void unload();
 
     const ProgramState &state() const { return m_state; }
+    const SettingsStore &settings() const { return m_settings; }
     const Calculator &calculator() const { return *m_calculator; }
     const RecordStore &records() const { return m_records; }
     const WindowRegistry &windows() const { return m_windows; }
@@ -60,7 +62,6 @@ public:
     // CalculatorHost
     void perform(Action action) override;
     void focusEquals() override;
-    void saveSettings() override;
     void messageBox(const QString &title, const QString &text) override;
     void speakerChanged(bool on) override;
 
@@ -83,6 +84,7 @@ private:
     platform::Platform m_platform;
     QString m_folder;
     ProgramState m_state;
+    SettingsStore m_settings;
     RecordStore m_records;
     Speaker m_speaker;
     std::unique_ptr<Calculator> m_calculator;
@@ -94,9 +96,7 @@ private:
     bool m_ended = false;
     bool m_unloaded = false;
     bool m_trayIconAdded = false;
-    bool m_hiddenInTray = false;       // hidden by the tray button, the icon the way back
-    bool m_settingsDamaged = false;    // the settings file could not be read whole
-    bool m_settingsSaveFailed = false; // the last save failed and the user was told
+    bool m_hiddenInTray = false; // hidden by the tray button, the icon the way back
     // The alpha the settings window gave the main window and its followers,
     // once it has.
     std::optional<int> m_followedAlpha;

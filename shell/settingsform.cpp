@@ -234,18 +234,20 @@ Form4::Form4(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
 
 void Form4::Form_Load()
 {
-    const Settings &s = m_context.state.settings;
+    const Settings &s = m_context.settings.values();
 
     // 1. The tax category; selecting Option5 shows its note, as a click does.
-    if (s.taxCategory >= 1 && s.taxCategory <= 6)
-        m_taxOptions[s.taxCategory - 1]->setChecked(true);
+    const int category = int(s.taxCategory);
+    if (category >= 1 && category <= 6)
+        m_taxOptions[category - 1]->setChecked(true);
 
     // 2. Decimal places.
-    if (s.decimalPlaces >= 0 && s.decimalPlaces <= 4)
-        m_decimalOptions[s.decimalPlaces]->setChecked(true);
+    const int places = int(s.decimalPlaces);
+    if (places >= 0 && places <= 4)
+        m_decimalOptions[places]->setChecked(true);
 
     // 3. Voice.
-    (s.voiceChoice != 0 ? m_male : m_female)->setChecked(true);
+    (s.voiceChoice != Voice::Female ? m_male : m_female)->setChecked(true);
 
     // 4. Deductions.
     m_salaryDeduction->setText(QString::number(s.salaryDeduction));
@@ -253,9 +255,7 @@ void Form4::Form_Load()
 
     // 5. Opacity: at least the slider's 1 %. Setting the slider is a change
     // of it, whatever value it held.
-    double &opacity = m_context.state.settings.opacity;
-    if (opacity < kOpacityFloor)
-        opacity = kOpacityFloor;
+    const double opacity = std::max(s.opacity, kOpacityFloor);
     const double shown = roundHalfEven(opacity * 100 / 255, 0);
     {
         const QSignalBlocker quiet(m_opacity);
@@ -310,9 +310,9 @@ void Form4::Check1_Click()
 
 void Form4::HScroll1_Change()
 {
-    double &opacity = m_context.state.settings.opacity;
-    opacity = m_opacity->value() / 100.0 * 255;
-    m_context.mainWindow.setWindowsOpacity(int(roundHalfEven(opacity, 0)));
+    // The main window and the windows that follow it take the new opacity
+    // from the settings at once.
+    m_context.settings.setOpacity(m_opacity->value() / 100.0 * 255);
 }
 
 void Form4::Command3_Click()
@@ -335,7 +335,7 @@ void Form4::Command3_Click()
 
 void Form4::Command4_Click()
 {
-    m_context.state.settings.skinPath = m_fileName;
+    m_context.settings.setSkinPath(m_fileName);
     if (!m_context.mainWindow.setSkinPicture(m_fileName))
         pictureError();
 }
@@ -348,49 +348,47 @@ void Form4::pictureError()
     // When the installed picture is missing as well, the face keeps what it
     // shows.
     m_context.mainWindow.setSkinPicture(text(kDefaultPicture));
-    m_context.state.settings.skinPath = text(kDefaultPicture);
-    m_context.settings.saveSettings();
+    m_context.settings.setSkinPath(text(kDefaultPicture));
+    m_context.settings.save();
 }
 
 void Form4::Command1_Click()
 {
-    Settings &s = m_context.state.settings;
+    SettingsStore &settings = m_context.settings;
+    const Settings &s = settings.values();
     MainWindowLink &main = m_context.mainWindow;
 
-    // 1-2. Colours, when a list has a colour selected.
-    if (m_fontColour->currentIndex() >= 0)
-        s.fontColorIndex = std::int16_t(m_fontColour->currentIndex());
-    if (m_displayColour->currentIndex() >= 0)
-        s.displayColorIndex = std::int16_t(m_displayColour->currentIndex());
-    main.setColours(s.fontColorIndex, s.displayColorIndex);
+    // 1-2. Colours, when a list has a colour selected; the main window shows
+    // them as the settings change.
+    settings.setColours(
+        m_fontColour->currentIndex() >= 0 ? std::int16_t(m_fontColour->currentIndex()) : s.fontColorIndex,
+        m_displayColour->currentIndex() >= 0 ? std::int16_t(m_displayColour->currentIndex()) : s.displayColorIndex);
 
     // 3. Tax category; the year-end bonus comes with its notice.
     for (int i = 0; i < 6; ++i) {
         if (m_taxOptions[i]->isChecked())
-            s.taxCategory = std::int16_t(i + 1);
+            settings.setTaxCategory(TaxCategory(i + 1));
     }
     if (m_taxOptions[5]->isChecked())
         m_context.platform.messages.show(text(kBonusNoticeTitle), text(kBonusNotice));
 
     // 4. Voice.
     if (m_female->isChecked()) {
-        s.voiceChoice = 0;
+        settings.setVoice(Voice::Female);
         m_male->setChecked(false);
     } else {
         m_male->setChecked(true);
-        s.voiceChoice = 1;
+        settings.setVoice(Voice::Male);
     }
 
-    // 5. Decimal places, and the main window's caption of them.
+    // 5. Decimal places; the main window's caption follows.
     for (int i = 0; i < 5; ++i) {
         if (m_decimalOptions[i]->isChecked())
-            s.decimalPlaces = std::int16_t(i);
+            settings.setDecimalPlaces(DecimalPlaces(i));
     }
-    main.showDecimalPlaces();
 
     // 6. Deductions.
-    s.salaryDeduction = deductionOf(m_salaryDeduction);
-    s.labourDeduction = deductionOf(m_labourDeduction);
+    settings.setDeductions(deductionOf(m_salaryDeduction), deductionOf(m_labourDeduction));
 
     // 7. Without a picture of the user's, the face shows the installed one.
     if (s.skinPath.isEmpty() && !main.setSkinPicture(text(kDefaultPicture)))
@@ -399,7 +397,7 @@ void Form4::Command1_Click()
     // 8. Back to the installed picture when asked.
     if (m_defaultPicture->isChecked()) {
         if (main.setSkinPicture(text(kDefaultPicture)))
-            s.skinPath = text(kDefaultPicture);
+            settings.setSkinPath(text(kDefaultPicture));
         else
             pictureError();
     }
@@ -408,7 +406,7 @@ void Form4::Command1_Click()
     m_context.records.close();
 
     // 10-11.
-    m_context.settings.saveSettings();
+    settings.save();
     close();
 }
 

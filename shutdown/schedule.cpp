@@ -91,16 +91,16 @@ HandEnd handEnd(double angle, int centreX, int centreY, int length)
     return {int(std::lround(length * std::cos(a) + centreX)), int(std::lround(length * std::sin(a) + centreY))};
 }
 
-ShutdownSchedule::ShutdownSchedule(ProgramState &state, platform::Platform &platform, ShutdownClock &clock,
-                                   std::function<void()> saveSettings)
-    : m_state(state), m_platform(platform), m_clock(clock), m_saveSettings(std::move(saveSettings))
+ShutdownSchedule::ShutdownSchedule(ProgramState &state, SettingsStore &settings, platform::Platform &platform,
+                                   ShutdownClock &clock)
+    : m_state(state), m_platform(platform), m_clock(clock), m_settings(settings)
 {
 }
 
 bool ShutdownSchedule::isCountdown() const
 {
-    const std::int16_t mode = m_state.settings.shutdownMode;
-    return mode != kShutdownNone && mode != kShutdownAtClockTime;
+    const ShutdownMode mode = m_settings.values().shutdownMode;
+    return mode != ShutdownMode::None && mode != ShutdownMode::AtClockTime;
 }
 
 bool ShutdownSchedule::countdownTooShort() const
@@ -108,13 +108,13 @@ bool ShutdownSchedule::countdownTooShort() const
     // Under five minutes by the hours and minutes as typed; a countdown that
     // is shorter than that in all (only a damaged settings file holds a
     // negative part) would otherwise switch the computer off at once.
-    const Settings &s = m_state.settings;
+    const Settings &s = m_settings.values();
     return (s.shutdownHour == 0 && s.shutdownMinute < 5) || lengthSeconds(s) < kShortestCountdown;
 }
 
 QString ShutdownSchedule::countdownText() const
 {
-    const Settings &s = m_state.settings;
+    const Settings &s = m_settings.values();
     return plain(s.shutdownHour) + text(kHours) + plain(s.shutdownMinute) + text(kMinutes) +
            QString::number(s.shutdownSecond) + text(kSecondsLater);
 }
@@ -123,17 +123,18 @@ void ShutdownSchedule::message(const char16_t *t) { m_platform.messages.show(QSt
 
 void ShutdownSchedule::startUp()
 {
-    Settings &s = m_state.settings;
+    auto change = m_settings.change(SettingsKey::Shutdown);
+    Settings &s = *change;
     m_clock.setTimerEnabled(true);
-    if (s.shutdownMode == kShutdownNone) {
+    if (s.shutdownMode == ShutdownMode::None) {
         m_clock.setHandRed(false);
         return;
     }
-    if (s.shutdownMode == kShutdownAtClockTime) {
+    if (s.shutdownMode == ShutdownMode::AtClockTime) {
         m_clock.setToolTip(clockTimeText(s.shutdownHour, s.shutdownMinute, s.shutdownSecond) + text(kAtClockTime));
     } else {
         if (countdownTooShort()) {
-            s.shutdownMode = kShutdownNone;
+            s.shutdownMode = ShutdownMode::None;
             m_clock.setTimerEnabled(false);
         }
         m_clock.setToolTip(countdownText());
@@ -143,14 +144,14 @@ void ShutdownSchedule::startUp()
 
 void ShutdownSchedule::tick()
 {
-    Settings &s = m_state.settings;
-    if (s.shutdownMode == kShutdownNone)
+    const Settings &s = m_settings.values();
+    if (s.shutdownMode == ShutdownMode::None)
         return;
     m_state.shutdownElapsed += 1;
     bool ticking = true;
-    if (s.shutdownMode == kShutdownAtClockTime) {
+    if (s.shutdownMode == ShutdownMode::AtClockTime) {
         if (impossibleClockTime(s.shutdownHour, s.shutdownMinute, s.shutdownSecond)) {
-            s.shutdownMode = kShutdownNone;
+            m_settings.change(SettingsKey::Shutdown)->shutdownMode = ShutdownMode::None;
             m_clock.setTimerEnabled(false);
             m_clock.setHandRed(false);
             m_clock.setToolTip(text(kIllegalHour));
@@ -195,25 +196,27 @@ bool ShutdownSchedule::shutDown()
     }
     // Nothing is going down. The schedule is cleared and the cleared one
     // saved, so it neither fires again every second nor at the next start.
-    Settings &s = m_state.settings;
-    s.shutdownHour = 0;
-    s.shutdownMinute = 0;
-    s.shutdownSecond = 0;
-    s.shutdownMode = kShutdownNone;
+    {
+        auto s = m_settings.change(SettingsKey::Shutdown);
+        s->shutdownHour = 0;
+        s->shutdownMinute = 0;
+        s->shutdownSecond = 0;
+        s->shutdownMode = ShutdownMode::None;
+    }
     m_state.shutdownElapsed = 0;
     m_clock.setToolTip(text(kCancelled));
-    m_saveSettings();
+    m_settings.save();
     message(kCannotShutDown);
     return false;
 }
 
 ShutdownSchedule::WindowView ShutdownSchedule::load()
 {
-    const Settings &s = m_state.settings;
+    const Settings &s = m_settings.values();
     WindowView view{plain(s.shutdownHour), plain(s.shutdownMinute), QString::number(s.shutdownSecond), 0};
-    if (s.shutdownMode == kShutdownNone) {
+    if (s.shutdownMode == ShutdownMode::None) {
         m_clock.setHandRed(false);
-    } else if (s.shutdownMode == kShutdownAtClockTime) {
+    } else if (s.shutdownMode == ShutdownMode::AtClockTime) {
         m_clock.setToolTip(clockTimeText(s.shutdownHour, s.shutdownMinute, s.shutdownSecond) + text(kAtClockTime));
         m_clock.setTimerEnabled(true);
         view.option = 1;
@@ -231,7 +234,7 @@ ShutdownSchedule::WindowView ShutdownSchedule::load()
 
 bool ShutdownSchedule::enterCheck(ShutdownBox box, double value)
 {
-    const bool atClockTime = m_state.settings.shutdownMode == kShutdownAtClockTime;
+    const bool atClockTime = m_settings.values().shutdownMode == ShutdownMode::AtClockTime;
     switch (box) {
     case ShutdownBox::Hours:
         if (atClockTime && value > 23) {
@@ -273,20 +276,21 @@ std::optional<ShutdownBox> ShutdownSchedule::confirm(const ShutdownBoxValues &ty
         return unfit;
     }
 
-    Settings &s = m_state.settings;
+    auto change = m_settings.change(SettingsKey::Shutdown);
+    Settings &s = *change;
     s.shutdownHour = typed.hours;
     s.shutdownMinute = typed.minutes;
     s.shutdownSecond = seconds;
     m_state.shutdownElapsed = 0;
     if (selectedOption == 1)
-        s.shutdownMode = kShutdownAtClockTime;
+        s.shutdownMode = ShutdownMode::AtClockTime;
     else if (selectedOption == 2)
-        s.shutdownMode = kShutdownCountdown;
+        s.shutdownMode = ShutdownMode::Countdown;
 
     // A clock time out of range, or not in whole hours and minutes, is
     // refused; what was taken above stays in memory, unsaved, and the window
     // stays open.
-    if (s.shutdownMode == kShutdownAtClockTime) {
+    if (s.shutdownMode == ShutdownMode::AtClockTime) {
         if (const auto bad = impossibleClockTime(s.shutdownHour, s.shutdownMinute, s.shutdownSecond)) {
             message(kBadTime);
             return bad;
@@ -294,43 +298,44 @@ std::optional<ShutdownBox> ShutdownSchedule::confirm(const ShutdownBoxValues &ty
     }
 
     if (selectedOption == 1) {
-        s.shutdownMode = kShutdownAtClockTime;
+        s.shutdownMode = ShutdownMode::AtClockTime;
         m_clock.setTimerEnabled(true);
     } else if (selectedOption == 2) {
-        s.shutdownMode = kShutdownCountdown;
+        s.shutdownMode = ShutdownMode::Countdown;
         m_clock.setTimerEnabled(true);
     } else {
-        s.shutdownMode = kShutdownNone;
+        s.shutdownMode = ShutdownMode::None;
     }
 
     const QString h = plain(s.shutdownHour), m = plain(s.shutdownMinute), sec = QString::number(s.shutdownSecond);
     QString shown;
-    if (s.shutdownMode == kShutdownCountdown) {
+    if (s.shutdownMode == ShutdownMode::Countdown) {
         if (s.shutdownHour == 0 && s.shutdownMinute == 0)
             shown = sec + text(kSecondsLater);
         else if (s.shutdownHour == 0)
             shown = m + text(kMinutes) + sec + text(kSecondsLater);
         else
             shown = h + text(kHours) + m + text(kMinutes) + sec + text(kSecondsLater);
-    } else if (s.shutdownMode == kShutdownAtClockTime) {
+    } else if (s.shutdownMode == ShutdownMode::AtClockTime) {
         shown = clockTimeText(s.shutdownHour, s.shutdownMinute, s.shutdownSecond) + text(kAtClockTime);
     }
     if (!shown.isEmpty()) {
         m_clock.setDisplayText(text(kThisComputer) + shown);
         m_clock.setToolTip(shown);
     }
-    m_saveSettings();
+    m_settings.save();
     return std::nullopt;
 }
 
 void ShutdownSchedule::reset()
 {
-    Settings &s = m_state.settings;
+    auto change = m_settings.change(SettingsKey::Shutdown);
+    Settings &s = *change;
     s.shutdownHour = 0;
     s.shutdownMinute = 0;
     s.shutdownSecond = 0;
-    if (s.shutdownMode != kShutdownNone) {
-        s.shutdownMode = kShutdownNone;
+    if (s.shutdownMode != ShutdownMode::None) {
+        s.shutdownMode = ShutdownMode::None;
         if (leadingNumber(m_clock.displayText()) == 0)
             m_clock.setDisplayText(text(kCancelledDisplay));
         m_clock.setToolTip(text(kCancelled));
@@ -340,14 +345,14 @@ void ShutdownSchedule::reset()
     m_clock.setTimerEnabled(false);
     // The cancelled schedule is saved at once: a program ended with Esc would
     // otherwise arm the old one again at its next start.
-    m_saveSettings();
+    m_settings.save();
 }
 
 void ShutdownSchedule::unload()
 {
     if (isCountdown() && countdownTooShort()) {
-        m_state.settings.shutdownMode = kShutdownNone;
-        m_saveSettings();
+        m_settings.change(SettingsKey::Shutdown)->shutdownMode = ShutdownMode::None;
+        m_settings.save();
     }
 }
 

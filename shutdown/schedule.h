@@ -11,6 +11,7 @@
 // shutdown/ui.
 
 #include "common/programstate.h"
+#include "common/settingsstore.h"
 #include "platform/platform.h"
 
 #include <QString>
@@ -19,11 +20,6 @@
 #include <optional>
 
 namespace numbelle {
-
-// Values of shutdownMode: none, at a clock time; any other value is a countdown.
-inline constexpr std::int16_t kShutdownNone = 0;
-inline constexpr std::int16_t kShutdownAtClockTime = 1;
-inline constexpr std::int16_t kShutdownCountdown = 2;
 
 // The main window's shutdown clock as the schedule drives it.
 class ShutdownClock {
@@ -83,9 +79,9 @@ HandEnd handEnd(double angle, int centreX, int centreY, int length);
 
 class ShutdownSchedule {
 public:
-    // saveSettings rewrites the settings file from the program-wide values.
-    ShutdownSchedule(ProgramState &state, platform::Platform &platform, ShutdownClock &clock,
-                     std::function<void()> saveSettings);
+    // The schedule is the settings' shutdown items; each change that is to
+    // last is saved through the store.
+    ShutdownSchedule(ProgramState &state, SettingsStore &settings, platform::Platform &platform, ShutdownClock &clock);
 
     // Start-up: TimerT runs from the start and a stored schedule is armed
     // again (a clock time as it stands, a countdown from its full length);
@@ -138,7 +134,7 @@ private:
     ProgramState &m_state;
     platform::Platform &m_platform;
     ShutdownClock &m_clock;
-    std::function<void()> m_saveSettings;
+    SettingsStore &m_settings;
 };
 
 } // namespace numbelle

@@ -71,11 +71,11 @@ int clipLengthMs(int code, char voice)
     return range ? range->toMs - range->fromMs : 0;
 }
 
-char Speaker::voice() const { return m_state.settings.voiceChoice == 1 ? 'm' : 'f'; }
+char Speaker::voice() const { return m_settings.values().voiceChoice == Voice::Male ? 'm' : 'f'; }
 
 void Speaker::speak(int code)
 {
-    if (m_state.voiceOn == kFalse)
+    if (!m_state.voiceOn)
         return;
     // The voice is read on every call, so a change in the settings applies to
     // the very next word.
@@ -100,7 +100,7 @@ void Speaker::speak(int code)
 
 void Speaker::closeDevice()
 {
-    if (m_state.voiceOn != kFalse)
+    if (m_state.voiceOn)
         m_sound.close();
 }
 

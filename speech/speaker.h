@@ -7,6 +7,7 @@
 // a timer (the result read-out; proofreading, paced by the clips' lengths).
 
 #include "common/programstate.h"
+#include "common/settingsstore.h"
 #include "platform/platform.h"
 
 #include <QByteArray>
@@ -78,7 +79,10 @@ int clipLengthMs(int code, char voice);
 
 class Speaker {
 public:
-    Speaker(ProgramState &state, platform::Sound &sound) : m_state(state), m_sound(sound) {}
+    Speaker(ProgramState &state, const SettingsStore &settings, platform::Sound &sound)
+        : m_state(state), m_settings(settings), m_sound(sound)
+    {
+    }
     ~Speaker() { m_sound.setFailureReport({}); }
     Speaker(const Speaker &) = delete;
     Speaker &operator=(const Speaker &) = delete;
@@ -104,6 +108,7 @@ public:
 
 private:
     ProgramState &m_state;
+    const SettingsStore &m_settings;
     platform::Sound &m_sound;
     std::function<void()> m_onFailure;
 };

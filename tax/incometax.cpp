@@ -67,53 +67,53 @@ double labourTaxable(double income, double flatDeduction)
 
 } // namespace
 
-std::optional<QString> categoryName(std::int16_t category)
+std::optional<QString> categoryName(TaxCategory category)
 {
     switch (category) {
-    case Salary:
+    case TaxCategory::Salary:
         return QStringLiteral("工薪税");
-    case Business:
+    case TaxCategory::Business:
         return QStringLiteral("个体经营税");
-    case Labour:
+    case TaxCategory::Labour:
         return QStringLiteral("劳务税");
-    case Authors:
+    case TaxCategory::Authors:
         return QStringLiteral("稿酬税");
-    case Other:
+    case TaxCategory::Other:
         return QStringLiteral("其它所得税");
-    case YearEndBonus:
+    case TaxCategory::YearEndBonus:
         return QStringLiteral("年终奖税");
     default:
         return std::nullopt;
     }
 }
 
-std::optional<Assessment> assess(std::int16_t category, double income, const Deductions &deductions)
+std::optional<Assessment> assess(TaxCategory category, double income, const Deductions &deductions)
 {
     Assessment a;
     switch (category) {
-    case Salary:
+    case TaxCategory::Salary:
         a.taxableAmount = income - deductions.salary;
         a.taxAmount = tableTax(kSalary, a.taxableAmount, a.taxableAmount);
         break;
-    case Business:
+    case TaxCategory::Business:
         a.taxableAmount = income;
         a.taxAmount = tableTax(kBusiness, income, income);
         break;
-    case Labour:
+    case TaxCategory::Labour:
         a.taxableAmount = labourTaxable(income, deductions.labour);
         a.taxAmount = tableTax(kLabour, a.taxableAmount, a.taxableAmount);
         break;
-    case Authors:
+    case TaxCategory::Authors:
         // A fifth of the taxable amount, then 70 % of that: an effective 14 %.
         a.taxableAmount = labourTaxable(income, deductions.labour);
         a.taxAmount = withRate(a.taxableAmount, 20);
         a.taxAmount = a.taxAmount * 0.7;
         break;
-    case Other:
+    case TaxCategory::Other:
         a.taxableAmount = income;
         a.taxAmount = withRate(income, 20);
         break;
-    case YearEndBonus:
+    case TaxCategory::YearEndBonus:
         a.taxableAmount = income;
         a.taxAmount = tableTax(kYearEndBonus, income / 12, income);
         break;

@@ -5,25 +5,21 @@
 // and the arithmetic only; which amount is taxed, how the tax is shown and
 // spoken is the calculator's.
 
+#include "common/settings.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
 
 namespace numbelle::tax {
 
-// The categories as the settings record numbers them.
-enum Category : std::int16_t {
-    Salary = 1,
-    Business = 2,
-    Labour = 3,
-    Authors = 4,
-    Other = 5,
-    YearEndBonus = 6,
-};
+// The categories as the settings record numbers them: TaxCategory
+// (common/settings.h).
+using Category = TaxCategory;
 
 // The short name of a category for the main window's message line ("工薪税"),
 // or nothing for a number that names no category.
-std::optional<QString> categoryName(std::int16_t category);
+std::optional<QString> categoryName(TaxCategory category);
 
 struct Deductions {
     double salary = 0; // subtracted from salary income (category 1)
@@ -40,6 +36,6 @@ struct Assessment {
 // bound belongs to the lower bracket. Nothing for a number that names no
 // category. An income so large that the arithmetic overflows gives an
 // infinite amount; the caller decides how to report it.
-std::optional<Assessment> assess(std::int16_t category, double income, const Deductions &deductions);
+std::optional<Assessment> assess(TaxCategory category, double income, const Deductions &deductions);
 
 } // namespace numbelle::tax

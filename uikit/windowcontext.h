@@ -7,6 +7,7 @@
 // only the program's wiring (shell/) knows every window.
 
 #include "common/programstate.h"
+#include "common/settingsstore.h"
 #include "platform/platform.h"
 
 #include <QColor>
@@ -22,25 +23,22 @@ namespace numbelle::ui {
 class WindowRegistry;
 class WindowTimer;
 
-// Rewrites the settings file from the program-wide values. A save that fails is
-// reported to the user by the implementation; callers go on either way.
-class SettingsWriter {
-public:
-    virtual ~SettingsWriter() = default;
-    virtual void saveSettings() = 0;
-};
-
 // The parts of the main window that other windows write to: the display
 // Label1, the message line Label6, the shutdown clock (the picture Image1,
-// its second hand Line6 and the timer TimerT that checks the schedule), and
-// what the settings window changes of it: colours, face picture, the
-// decimal-places caption, opacity.
+// its second hand Line6 and the timer TimerT that checks the schedule) and
+// the face picture. What follows the settings (colours, the decimal-places
+// caption, opacity) the main window takes from the settings store itself.
 class MainWindowLink {
 public:
     virtual ~MainWindowLink() = default;
     virtual QString displayText() const = 0;
-    virtual void setDisplayText(const QString &text) = 0;
-    virtual void setMessageText(const QString &text) = 0;
+    // Another window's result or notice on the display, shown as a result is:
+    // the next digit starts a new figure, an operator goes on from it when it
+    // is a number and from 0 otherwise, and a text that is no number is never
+    // stored as a record.
+    virtual void showExternalResult(const QString &text) = 0;
+    // A message on the message line.
+    virtual void setMessage(const QString &text) = 0;
 
     virtual void setClockToolTip(const QString &text) = 0;
     virtual void setClockHandColor(const QColor &color) = 0;
@@ -49,20 +47,11 @@ public:
     virtual void turnClockHand(double angle) = 0;
     virtual WindowTimer &clockTimer() = 0;
 
-    // Text colour of the labels and background of the display, as colour
-    // indexes 0-15.
-    virtual void setColours(int fontColorIndex, int displayColorIndex) = 0;
     // Loads a picture file (a path as the settings file holds it, relative to
     // the program folder or absolute) as the face of the main window. An empty
     // path leaves the face without a picture. False, with the face unchanged,
     // when the file cannot be loaded as a picture.
     virtual bool setSkinPicture(const QString &path) = 0;
-    // The decimal-places button Label11 shows the decimal-places setting.
-    virtual void showDecimalPlaces() = 0;
-    // Makes the main window, and the records, manual, loan and securities
-    // windows, this translucent (alpha 0-255): those open now, and each of
-    // them opened later in the run.
-    virtual void setWindowsOpacity(int alpha) = 0;
 };
 
 // Windows that one window opens from another (the settings window's "自动关机"
@@ -81,7 +70,7 @@ struct WindowContext {
     ProgramState &state;
     RecordStore &records;
     Speaker &speaker;
-    SettingsWriter &settings;
+    SettingsStore &settings;
     MainWindowLink &mainWindow;
     WindowRegistry &windows;
     WindowOpener &opener;

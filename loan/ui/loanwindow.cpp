@@ -181,13 +181,10 @@ Form5::Form5(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
 
 void Form5::Form_Load()
 {
-    // The whole settings record is read; the window takes the saved rate. A
-    // file without a complete record leaves the rate box as it is.
-    Settings saved;
-    if (loadSettingsFile(QString::fromLatin1(kSettingsFileName), saved)) {
-        m_context.state.settings.savedLoanRate = saved.savedLoanRate;
-        m_text3->setText(savedRateText(saved.savedLoanRate));
-    }
+    // The window takes the saved rate; while the settings file holds no
+    // complete record the rate box stays as it is.
+    if (m_context.settings.fileComplete())
+        m_text3->setText(savedRateText(m_context.settings.values().savedLoanRate));
 }
 
 std::optional<VariableValue> Form5::variable(QStringView name) const
@@ -206,8 +203,8 @@ void Form5::closeEvent(QCloseEvent *event)
     // leaves the saved one as it was.
     const double typed = leadingNumber(m_text3->text());
     if (std::fabs(typed) <= double(FLT_MAX))
-        m_context.state.settings.savedLoanRate = float(typed);
-    m_context.settings.saveSettings();
+        m_context.settings.setSavedLoanRate(float(typed));
+    m_context.settings.save();
     m_context.windows.remove(this);
     event->accept();
 }
@@ -330,14 +327,14 @@ void Form5::compute(loan::Method method)
     if (outcome.title)
         m_scheduleTitle = *outcome.title;
     if (outcome.interestName)
-        m_context.mainWindow.setMessageText(*outcome.interestName);
+        m_context.mainWindow.setMessage(*outcome.interestName);
     if (!outcome.schedule) {
         // Refused: the grid keeps what it shows.
         m_context.platform.messages.show(QString(), outcome.message);
         return;
     }
     m_periodCount = outcome.schedule->periodCount;
-    m_context.mainWindow.setDisplayText(outcome.schedule->interestTotal);
+    m_context.mainWindow.showExternalResult(outcome.schedule->interestTotal);
     m_texts.show(std::move(*outcome.schedule));
     m_model->gridReset();
 }

@@ -193,7 +193,7 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
 void RecordViewer::load()
 {
     m_context.records.close();
-    m_index = std::make_shared<RecordFileIndex>(QString::fromLatin1(kRecordFileName));
+    m_index = m_context.records.index();
     m_model->setIndex(m_index);
     const BatchSummary &summary = m_index->summary();
     m_status->setText(batchStatusText(summary));
@@ -309,7 +309,7 @@ void RecordViewer::copySelection()
 void RecordViewer::exportSpreadsheet()
 {
     // The records as the file holds them at the moment of the click.
-    const QList<Record> records = readRecords(QString::fromLatin1(kRecordFileName));
+    const QList<Record> records = m_context.records.readAll();
     if (records.size() > kSheetRecordLimit)
         m_context.platform.messages.show(QString(), sheetRecordLimitText(records.size()));
     const Workbook book = recordsWorkbook(records);

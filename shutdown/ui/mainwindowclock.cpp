@@ -7,7 +7,7 @@ namespace numbelle::ui {
 
 QString MainWindowClock::displayText() const { return m_link.displayText(); }
 
-void MainWindowClock::setDisplayText(const QString &text) { m_link.setDisplayText(text); }
+void MainWindowClock::setDisplayText(const QString &text) { m_link.showExternalResult(text); }
 
 void MainWindowClock::setToolTip(const QString &text) { m_link.setClockToolTip(text); }
 

@@ -58,7 +58,7 @@ void showShutdownWindow(WindowContext &context)
 
 Form8::Form8(WindowContext &context)
     : QWidget(nullptr, Qt::Window), m_context(context), m_clock(context.mainWindow),
-      m_schedule(context.state, context.platform, m_clock, [&context] { context.settings.saveSettings(); })
+      m_schedule(context.state, context.settings, context.platform, m_clock)
 {
     setObjectName(QStringLiteral("Form8"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -155,7 +155,7 @@ void Form8::Option_Click()
 {
     // Choosing how to shut down starts a new schedule from empty boxes; with
     // one in force only the choice changes.
-    if (m_context.state.settings.shutdownMode != kShutdownNone)
+    if (m_context.settings.values().shutdownMode != ShutdownMode::None)
         return;
     emptyBoxes();
     m_text1->setFocus(Qt::OtherFocusReason);

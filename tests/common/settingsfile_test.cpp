@@ -1,6 +1,7 @@
 // The settings file: exact bytes, read-back, and start-up with a damaged file.
 
 #include "common/settingsfile.h"
+#include "common/settingsstore.h"
 #include "tests/support/qtprinting.h"
 
 #include <QDir>
@@ -19,8 +20,8 @@ Settings exampleSettings()
     Settings s;
     s.shutdownHour = 22;
     s.shutdownMinute = 30;
-    s.decimalPlaces = 2;
-    s.taxCategory = 1;
+    s.decimalPlaces = DecimalPlaces::Two;
+    s.taxCategory = TaxCategory::Salary;
     s.salaryDeduction = 3500;
     s.opacity = 255;
     s.labourDeduction = 800;
@@ -58,7 +59,7 @@ TEST(SettingsFile, SavedValuesReadBackUnchanged)
     s.memoryValue = -12.5;
     s.shutdownMinute = 0.5;
     s.opacity = 127.5;
-    s.voiceChoice = 1;
+    s.voiceChoice = Voice::Male;
     s.skinPath = QStringLiteral("D:\\我的 皮肤\\skin one.jpg");
     ASSERT_TRUE(saveSettingsFile(path, s));
     EXPECT_TRUE(readAll(path).contains(" 1 -12.5  1 "));
@@ -123,7 +124,7 @@ TEST_P(DamagedFile, KeepsWhatReads)
     writeAll(path, row.bytes);
     Settings loaded;
     EXPECT_EQ(readSettingsFile(path, loaded), SettingsFileState::Damaged);
-    EXPECT_EQ(loaded.decimalPlaces, row.decimalPlaces);
+    EXPECT_EQ(loaded.decimalPlaces, DecimalPlaces(row.decimalPlaces));
     EXPECT_EQ(loaded.memoryValue, row.memoryValue);
     EXPECT_EQ(loaded.opacity, row.opacity);
     EXPECT_EQ(loaded.savedLoanRate, row.savedLoanRate);
@@ -191,6 +192,54 @@ TEST(SettingsFile, AFailedSaveLeavesTheOldFileWhole)
         EXPECT_EQ(readAll(path), before);
     else
         EXPECT_EQ(readAll(path), settingsFileBytes(other));
+}
+
+} // namespace
+
+namespace {
+
+// The settings store keeps every value as the file holds it (values that name
+// no choice included), says which value changed, and writes the program's own
+// settings file beside it; that file's bad or missing values read as their
+// defaults.
+TEST(SettingsStore, TypedValuesRoundTripAndEachChangeIsHeard)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("savedata.txt"));
+    const QByteArray odd(" 22  30  7  1  9 -1 -2.5  0  5000  127.5  1200  3  14  1  5.94 .\\a b.jpg\r\n");
+    writeAll(path, odd);
+    SettingsStore store(dir.path());
+    EXPECT_EQ(store.load(), SettingsFileState::Complete);
+    EXPECT_EQ(store.values().decimalPlaces, DecimalPlaces(9));
+    EXPECT_FALSE(store.values().memoryHeld());
+    EXPECT_EQ(store.values().shutdownMode, ShutdownMode::AtClockTime);
+    ASSERT_TRUE(store.save());
+    EXPECT_EQ(readAll(path), odd);
+
+    QList<SettingsKey> heard;
+    QObject::connect(&store, &SettingsStore::changed, [&heard](SettingsKey key) { heard.append(key); });
+    store.setDecimalPlaces(DecimalPlaces::Whole);
+    store.setMemory(true, 8.25);
+    store.setColours(3, 12);
+    store.change(SettingsKey::Shutdown)->shutdownMode = ShutdownMode::None;
+    store.setReadOut(ReadOutStyle::Money, true);
+    EXPECT_EQ(heard, (QList<SettingsKey>{SettingsKey::DecimalPlaces, SettingsKey::Memory, SettingsKey::Colours,
+                                         SettingsKey::Shutdown, SettingsKey::ReadOut}));
+    ASSERT_TRUE(store.save());
+    ASSERT_TRUE(store.saveExtras());
+    EXPECT_EQ(readAll(path),
+              QByteArray(" 22  30  7  0  4  1  8.25  0  5000  127.5  1200  3  3  12  5.94 .\\a b.jpg\r\n"));
+    EXPECT_EQ(QFile::permissions(dir.filePath(QStringLiteral("numbelle.ini"))) & 0x0077, QFileDevice::Permissions());
+
+    SettingsStore again(dir.path());
+    again.load();
+    EXPECT_EQ(again.values(), store.values());
+    EXPECT_EQ(again.extras(), store.extras());
+
+    // A damaged file of its own: what is bad reads as the default.
+    EXPECT_EQ(parseExtraSettings("[readout]\r\nstyle=loud\r\nreadback=yes\r\n"), ExtraSettings{});
+    EXPECT_EQ(parseExtraSettings("\xff\xfe[ReadOut]\nStyle = Number\n").readOutStyle, ReadOutStyle::Digits);
+    EXPECT_EQ(parseExtraSettings("[ReadOut]\nStyle = Number\nreadback=1").readOutStyle, ReadOutStyle::Number);
 }
 
 } // namespace

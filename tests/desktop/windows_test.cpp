@@ -541,9 +541,9 @@ TEST_F(Windows, TextsThePathsWriteFitTheMainWindow)
 
     // The tax key in each category, on a large income; then the shutdown
     // texts on the calculate mode's larger display.
-    auto &settings = const_cast<ProgramState &>(m_program->state()).settings;
+    auto &settings = const_cast<SettingsStore &>(m_program->settings());
     for (std::int16_t category = 1; category <= 6; ++category) {
-        settings.taxCategory = category;
+        settings.setTaxCategory(TaxCategory(category));
         type("z98765432.1");
         click(main, "Command33");
         checkSizes(QStringLiteral("the tax key, category %1").arg(category));

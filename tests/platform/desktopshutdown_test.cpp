@@ -118,20 +118,26 @@ TEST_F(DesktopShutdownTest, TheScheduleTellsTheUserAndClearsItselfWhenThePowerOf
         platform::Platform mixed{r.sound,   r.messages, r.dialogs, r.clipboard,   r.desktop, r.tray,
                                  r.windows, r.clock,    desktop,   r.spreadsheet, r.printer};
         ProgramState state;
-        state.settings.shutdownHour = 22;
-        state.settings.shutdownMinute = 30;
-        state.settings.shutdownMode = 1;
+        QTemporaryDir folder;
+        SettingsStore settings(folder.path());
+        {
+            auto s = settings.change(SettingsKey::Shutdown);
+            s->shutdownHour = 22;
+            s->shutdownMinute = 30;
+            s->shutdownMode = ShutdownMode::AtClockTime;
+        }
         recording.setClock(QDateTime::fromString(QStringLiteral("2024-05-01T22:30:45"), Qt::ISODate));
         Clock clock;
         int saves = 0;
-        ShutdownSchedule schedule(state, mixed, clock, [&] { ++saves; });
+        QObject::connect(&settings, &SettingsStore::saveTried, [&saves] { ++saves; });
+        ShutdownSchedule schedule(state, settings, mixed, clock);
         schedule.tick();
         EXPECT_EQ(recording.takeMessages(), QStringList{u'|' + u(u"无法关闭计算机!自动关机已取消")});
         EXPECT_NE(clock.display, u(u"正在关机"));
         EXPECT_EQ(clock.toolTip, u(u"自动关机已取消"));
         EXPECT_FALSE(clock.timer);
-        EXPECT_EQ(state.settings.shutdownMode, 0);
-        EXPECT_EQ(state.settings.shutdownHour, 0);
+        EXPECT_EQ(settings.values().shutdownMode, ShutdownMode::None);
+        EXPECT_EQ(settings.values().shutdownHour, 0);
         EXPECT_EQ(saves, 1);
     }
 }

@@ -6,6 +6,7 @@
 #include "shutdown/schedule.h"
 #include "tests/support/qtprinting.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -31,19 +32,23 @@ struct FakeClock final : ShutdownClock {
 };
 
 struct Session {
+    QTemporaryDir folder;
     ProgramState state;
+    SettingsStore settings{folder.path()};
     platform::RecordingPlatform recording;
     platform::Platform platform = recording.platform();
     FakeClock clock;
     int saves = 0;
-    ShutdownSchedule schedule{state, platform, clock, [this] { ++saves; }};
+    ShutdownSchedule schedule{state, settings, platform, clock};
 
     Session(double hour, double minute, std::int16_t second, std::int16_t mode)
     {
-        state.settings.shutdownHour = hour;
-        state.settings.shutdownMinute = minute;
-        state.settings.shutdownSecond = second;
-        state.settings.shutdownMode = mode;
+        QObject::connect(&settings, &SettingsStore::saveTried, [this] { ++saves; });
+        auto s = settings.change(SettingsKey::Shutdown);
+        s->shutdownHour = hour;
+        s->shutdownMinute = minute;
+        s->shutdownSecond = second;
+        s->shutdownMode = ShutdownMode(mode);
     }
     void at(const char *time) { recording.setClock(QDateTime::fromString(time, Qt::ISODate)); }
 };
@@ -120,7 +125,8 @@ TEST(ShutdownStartUp, ArmsAStoredScheduleAndDropsAShortCountdown)
     for (const Row &r : rows) {
         Session s(r.hour, r.minute, r.second, r.mode);
         s.schedule.startUp();
-        EXPECT_EQ(s.state.settings.shutdownMode, r.modeAfter) << r.hour << ' ' << r.minute << " mode " << r.mode;
+        EXPECT_EQ(std::int16_t(s.settings.values().shutdownMode), r.modeAfter)
+            << r.hour << ' ' << r.minute << " mode " << r.mode;
         EXPECT_EQ(s.clock.timer, r.timer) << r.hour << ' ' << r.minute << " mode " << r.mode;
         EXPECT_EQ(s.clock.red, r.red) << r.hour << ' ' << r.minute << " mode " << r.mode;
         EXPECT_EQ(s.clock.toolTip, u(r.toolTip));
@@ -159,7 +165,7 @@ TEST(ShutdownTick, AClockTimeFiresOnlyOnItsHourAndMinuteOnceItsSecondIsReached)
         EXPECT_EQ(s.clock.timer, !r.fires) << r.now;
         EXPECT_EQ(s.clock.red, !r.fires) << r.now;
         EXPECT_EQ(s.clock.display, r.fires ? u"正在关机" : u"") << r.now;
-        EXPECT_EQ(s.state.settings.shutdownMode, 1) << r.now;
+        EXPECT_EQ(std::int16_t(s.settings.values().shutdownMode), 1) << r.now;
         EXPECT_EQ(s.saves, 0) << r.now;
     }
 }
@@ -176,7 +182,7 @@ TEST(ShutdownTick, AClockTimeNoClockShowsIsCancelledAtTheFirstTick)
         s.schedule.startUp();
         s.at("2024-05-01T10:15:00");
         s.schedule.tick();
-        EXPECT_EQ(s.state.settings.shutdownMode, 0) << r.hour << ':' << r.minute << ':' << r.second;
+        EXPECT_EQ(std::int16_t(s.settings.values().shutdownMode), 0) << r.hour << ':' << r.minute << ':' << r.second;
         EXPECT_FALSE(s.clock.timer);
         EXPECT_EQ(s.clock.red, false);
         EXPECT_EQ(s.clock.toolTip, u"因非法时间自动关机取消");
@@ -197,7 +203,7 @@ TEST(ShutdownTick, AFailedPowerOffClearsAndSavesTheSchedule)
     EXPECT_EQ(s.clock.toolTip, u"自动关机已取消");
     EXPECT_FALSE(s.clock.timer);
     EXPECT_EQ(s.clock.red, false);
-    EXPECT_EQ(s.state.settings, Settings{});
+    EXPECT_EQ(s.settings.values(), Settings{});
     EXPECT_EQ(s.state.shutdownElapsed, 0);
     EXPECT_EQ(s.saves, 1);
     // Nothing is left to fire.
@@ -228,9 +234,9 @@ TEST(ShutdownConfirm, ShowsTheNewScheduleAndSavesIt)
         s.state.shutdownElapsed = 42;
         s.clock.display = QStringLiteral("before");
         EXPECT_FALSE(s.schedule.confirm({r.h, r.m, r.sec}, r.option));
-        EXPECT_EQ(s.state.settings.shutdownMode, r.mode);
-        EXPECT_EQ(s.state.settings.shutdownHour, r.h);
-        EXPECT_EQ(s.state.settings.shutdownSecond, r.sec);
+        EXPECT_EQ(std::int16_t(s.settings.values().shutdownMode), r.mode);
+        EXPECT_EQ(s.settings.values().shutdownHour, r.h);
+        EXPECT_EQ(s.settings.values().shutdownSecond, r.sec);
         EXPECT_EQ(s.state.shutdownElapsed, 0);
         EXPECT_EQ(s.clock.display, u(r.display));
         EXPECT_EQ(s.clock.toolTip, u(r.toolTip));
@@ -257,8 +263,8 @@ TEST(ShutdownConfirm, RefusesAClockTimeOutOfRangeKeepingItUnsaved)
         EXPECT_EQ(s.schedule.confirm({r.h, r.m, r.sec}, 1), r.focus) << r.h << ':' << r.m << ':' << r.sec;
         EXPECT_EQ(s.recording.takeMessages(), QStringList{u(u"|时间设置错误!")});
         // Taken into memory as typed, with the mode, but not saved.
-        EXPECT_EQ(s.state.settings.shutdownHour, r.h);
-        EXPECT_EQ(s.state.settings.shutdownMode, 1);
+        EXPECT_EQ(s.settings.values().shutdownHour, r.h);
+        EXPECT_EQ(std::int16_t(s.settings.values().shutdownMode), 1);
         EXPECT_EQ(s.state.shutdownElapsed, 0);
         EXPECT_EQ(s.saves, 0);
         EXPECT_FALSE(s.clock.timer);
@@ -278,8 +284,8 @@ TEST(ShutdownConfirm, RefusesWhatNoSettingsFileCanHoldTakingNothing)
         Session s(0, 10, 0, 2);
         EXPECT_EQ(s.schedule.confirm({r.h, r.m, r.sec}, 2), r.focus);
         EXPECT_EQ(s.recording.takeMessages(), QStringList{u(u"|时间设置错误!")});
-        EXPECT_EQ(s.state.settings.shutdownMinute, 10);
-        EXPECT_EQ(s.state.settings.shutdownSecond, 0);
+        EXPECT_EQ(s.settings.values().shutdownMinute, 10);
+        EXPECT_EQ(s.settings.values().shutdownSecond, 0);
         EXPECT_EQ(s.saves, 0);
     }
 }
@@ -314,8 +320,8 @@ TEST(ShutdownEnterCheck, ObjectsOnlyForTheModeInForce)
         EXPECT_EQ(messages.isEmpty() ? QString() : messages.first(),
                   u(r.message).isEmpty() ? QString() : u'|' + u(r.message));
         // The schedule itself is never touched by a check.
-        EXPECT_EQ(s.state.settings.shutdownMinute, 10);
-        EXPECT_EQ(s.state.settings.shutdownMode, r.mode);
+        EXPECT_EQ(s.settings.values().shutdownMinute, 10);
+        EXPECT_EQ(std::int16_t(s.settings.values().shutdownMode), r.mode);
         EXPECT_EQ(s.saves, 0);
     }
 }
@@ -343,7 +349,7 @@ TEST(ShutdownReset, CancelsSavesAndKeepsANumberOnTheDisplay)
         EXPECT_EQ(s.clock.toolTip, u(r.toolTipAfter));
         EXPECT_FALSE(s.clock.timer);
         EXPECT_EQ(s.clock.red, false);
-        EXPECT_EQ(s.state.settings, Settings{});
+        EXPECT_EQ(s.settings.values(), Settings{});
         EXPECT_EQ(s.state.shutdownElapsed, 0);
         EXPECT_EQ(s.saves, 1);
     }
@@ -360,7 +366,8 @@ TEST(ShutdownUnload, DropsAndSavesOnlyAShortCountdown)
          {Row{0, 3, 2, 0, 1}, Row{0, 5, 2, 2, 0}, Row{1, 3, 2, 2, 0}, Row{0, 3, 1, 1, 0}, Row{0, 3, 0, 0, 0}}) {
         Session s(r.hour, r.minute, 0, r.mode);
         s.schedule.unload();
-        EXPECT_EQ(s.state.settings.shutdownMode, r.modeAfter) << r.hour << ' ' << r.minute << " mode " << r.mode;
+        EXPECT_EQ(std::int16_t(s.settings.values().shutdownMode), r.modeAfter)
+            << r.hour << ' ' << r.minute << " mode " << r.mode;
         EXPECT_EQ(s.saves, r.saves) << r.hour << ' ' << r.minute << " mode " << r.mode;
     }
 }

@@ -10,15 +10,16 @@ using namespace numbelle;
 TEST(Speaker, PicksTheVoiceColumnOnEveryCallAndIsSilentWhenOff)
 {
     ProgramState state;
+    SettingsStore settings;
     platform::RecordingPlatform recording;
-    Speaker speaker(state, recording.platform().sound);
-    state.voiceOn = kTrue;
+    Speaker speaker(state, settings, recording.platform().sound);
+    state.voiceOn = true;
     speaker.speak(1);
-    state.settings.voiceChoice = 1;
+    settings.setVoice(Voice::Male);
     speaker.speak(1);
-    state.settings.voiceChoice = 2;
+    settings.setVoice(Voice(2));
     speaker.speak(23);
-    state.voiceOn = kFalse;
+    state.voiceOn = false;
     speaker.speak(5);
     EXPECT_EQ(recording.takeSpoken(), (QStringList{QStringLiteral("f1"), QStringLiteral("m1"), QStringLiteral("f23")}));
 }
@@ -26,9 +27,10 @@ TEST(Speaker, PicksTheVoiceColumnOnEveryCallAndIsSilentWhenOff)
 TEST(Speaker, AFailedPlayIsReportedAndTheNextCallTriesAgain)
 {
     ProgramState state;
-    state.voiceOn = kTrue;
+    SettingsStore settings;
+    state.voiceOn = true;
     platform::RecordingPlatform recording;
-    Speaker speaker(state, recording.platform().sound);
+    Speaker speaker(state, settings, recording.platform().sound);
     int failures = 0;
     speaker.setFailureHandler([&] { ++failures; });
     recording.setFailing(QStringLiteral("sound"), true);
@@ -56,11 +58,12 @@ TEST(Speaker, CodesWithoutAClipHaveNoRangeAndCode12IsTheSameInBothVoices)
 TEST(Speaker, WordsFromCode100UpComeFromTheSecondFile)
 {
     ProgramState state;
-    state.voiceOn = kTrue;
+    SettingsStore settings;
+    state.voiceOn = true;
     platform::RecordingPlatform recording;
-    Speaker speaker(state, recording.platform().sound);
+    Speaker speaker(state, settings, recording.platform().sound);
     speaker.speak(SpeakOrdinal);
-    state.settings.voiceChoice = 1;
+    settings.setVoice(Voice::Male);
     speaker.speak(SpeakWarning);
     speaker.speak(SpeakEquals);
     EXPECT_EQ(recording.takeSpoken(),

@@ -13,6 +13,9 @@ using namespace numbelle::tax;
 
 namespace {
 
+// The categories by the numbers the settings file gives them.
+constexpr std::int16_t Salary = 1, Business = 2, Labour = 3, Authors = 4, Other = 5, YearEndBonus = 6;
+
 struct Row {
     const char *name;
     std::int16_t category;
@@ -30,7 +33,7 @@ class Brackets : public testing::TestWithParam<Row> {};
 TEST_P(Brackets, TaxOfIncome)
 {
     const Row &r = GetParam();
-    const auto a = assess(r.category, r.income, {r.salaryDeduction, r.labourDeduction});
+    const auto a = assess(TaxCategory(r.category), r.income, {r.salaryDeduction, r.labourDeduction});
     ASSERT_TRUE(a.has_value());
     // A bracket one step off changes the tax by a tenth of a cent or more at
     // these amounts; a millionth tells them apart and forgives the last bit
@@ -139,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(YearEndBonus, Brackets, testing::ValuesIn(kBonusRows));
 TEST(IncomeTax, RateBeforeDivisionAsWritten)
 {
     // 1500.01 * 10 / 100 - 105, in that order: the value the display rounds.
-    const auto a = assess(Salary, 5000.01, {3500, 0});
+    const auto a = assess(TaxCategory(Salary), 5000.01, {3500, 0});
     ASSERT_TRUE(a.has_value());
     EXPECT_EQ(a->taxAmount, (5000.01 - 3500) * 10 / 100 - 105);
 }
@@ -147,26 +150,26 @@ TEST(IncomeTax, RateBeforeDivisionAsWritten)
 TEST(IncomeTax, NoCategoryNoTax)
 {
     for (std::int16_t category : {std::int16_t(0), std::int16_t(7), std::int16_t(-1), std::int16_t(32767)}) {
-        EXPECT_FALSE(assess(category, 10000, {3500, 800}).has_value()) << category;
-        EXPECT_FALSE(categoryName(category).has_value()) << category;
+        EXPECT_FALSE(assess(TaxCategory(category), 10000, {3500, 800}).has_value()) << category;
+        EXPECT_FALSE(categoryName(TaxCategory(category)).has_value()) << category;
     }
 }
 
 TEST(IncomeTax, CategoryNames)
 {
-    EXPECT_EQ(categoryName(1), QStringLiteral("工薪税"));
-    EXPECT_EQ(categoryName(2), QStringLiteral("个体经营税"));
-    EXPECT_EQ(categoryName(3), QStringLiteral("劳务税"));
-    EXPECT_EQ(categoryName(4), QStringLiteral("稿酬税"));
-    EXPECT_EQ(categoryName(5), QStringLiteral("其它所得税"));
-    EXPECT_EQ(categoryName(6), QStringLiteral("年终奖税"));
+    EXPECT_EQ(categoryName(TaxCategory(1)), QStringLiteral("工薪税"));
+    EXPECT_EQ(categoryName(TaxCategory(2)), QStringLiteral("个体经营税"));
+    EXPECT_EQ(categoryName(TaxCategory(3)), QStringLiteral("劳务税"));
+    EXPECT_EQ(categoryName(TaxCategory(4)), QStringLiteral("稿酬税"));
+    EXPECT_EQ(categoryName(TaxCategory(5)), QStringLiteral("其它所得税"));
+    EXPECT_EQ(categoryName(TaxCategory(6)), QStringLiteral("年终奖税"));
 }
 
 TEST(IncomeTax, OverflowIsInfinite)
 {
     // 1e308 * 45 is beyond a double before the division by 100.
     for (std::int16_t category = 1; category <= 6; ++category) {
-        const auto a = assess(category, 1e308, {3500, 800});
+        const auto a = assess(TaxCategory(category), 1e308, {3500, 800});
         ASSERT_TRUE(a.has_value());
         EXPECT_TRUE(std::isinf(a->taxAmount)) << category;
     }
