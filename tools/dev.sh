@@ -15,12 +15,15 @@ packages=(
   fonts-noto-cjk unzip
   # Qt's own dialogs and buttons in Chinese (qtbase_zh_CN.qm)
   qt6-translations-l10n
-  # the desktop entry's and AppStream data's validators, and what CPack needs
-  # to build the Debian package (dpkg-shlibdeps, file)
-  desktop-file-utils appstream dpkg-dev file
+  # the desktop entry's and AppStream data's validators, what CPack needs
+  # to build the Debian package (dpkg-shlibdeps, file), and Debian's package
+  # checker
+  desktop-file-utils appstream dpkg-dev file lintian
   # an X display, a session bus and the accessibility bus with its Python
   # binding, to hear the display's changes as a screen reader does
   xvfb dbus-daemon at-spi2-core python3-pyatspi
+  # the tray button clicked on a real X display (xwininfo)
+  x11-utils
   # the desktop sound against a real (private) sound server, and the smoke run
   # of the desktop benchmarks (the X server's keys and drawing)
   pulseaudio pulseaudio-utils libxtst-dev libxdamage-dev
