@@ -70,14 +70,8 @@ int main(int argc, char **argv)
     numbelle::platform::DesktopShutdown powerOff({QStringLiteral("systemctl"), QStringLiteral("poweroff")});
 #endif
 
-    numbelle::ui::Program *programPtr = nullptr;
-    numbelle::platform::DesktopPlatform desktop(
-        [&programPtr](const QString &name) -> QWidget * {
-            return programPtr ? programPtr->windows().window(name) : nullptr;
-        },
-        powerOff);
+    numbelle::platform::DesktopPlatform desktop(powerOff);
     numbelle::ui::Program program(desktop.platform(), folder);
-    programPtr = &program;
     desktop.setTrayHandler([&program](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
             program.trayEvent(numbelle::ui::Program::TrayLeftRelease);
@@ -97,7 +91,7 @@ int main(int argc, char **argv)
     // the sound thread, so the first key speaks at once) and the window icon.
     // The start-up waits for neither.
     numbelle::platform::DesktopPlatform::afterFirstPaint(
-        program.windows().window(QStringLiteral("countform")), [&desktop] {
+        program.windows().window(numbelle::ui::WindowId::Main), [&desktop] {
             desktop.prepareSound(QString::fromLatin1(numbelle::kSoundFileName));
             QIcon icon;
             for (const char *size : {"-48", "-128", ""})

@@ -282,7 +282,8 @@ ScriptRunner::ScriptRunner(ui::Program &program, platform::RecordingPlatform &pl
 
 QWidget *ScriptRunner::windowNamed(const QString &name) const
 {
-    QWidget *w = m_program.windows().window(name);
+    const std::optional<ui::WindowId> id = ui::windowIdNamed(name);
+    QWidget *w = id ? m_program.windows().window(*id) : nullptr;
     if (!w)
         throw ScriptError("no window " + name.toStdString());
     return w;

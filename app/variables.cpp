@@ -94,7 +94,8 @@ std::optional<QString> variableText(const ui::Program &program, const QString &n
         if (window == u"countform")
             value = programVariable(program, local);
         if (!value) {
-            if (const QWidget *w = program.windows().window(window))
+            const std::optional<ui::WindowId> id = ui::windowIdNamed(window);
+            if (const QWidget *w = id ? program.windows().window(*id) : nullptr)
                 value = windowVariable(w, local);
         }
     } else {

@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     ui::Program program(recording.platform(), dir.path());
     program.start();
     program.perform(CalculatorHost::Action::OpenLoan);
-    QWidget *window = program.windows().window(QStringLiteral("Form5"));
+    QWidget *window = program.windows().window(ui::WindowId::Loan);
     if (!window)
         return 1;
     QCoreApplication::processEvents();

@@ -187,16 +187,10 @@ int main(int argc, char **argv)
     const double started = nowMs();
     ui::applyChineseFont(app);
     NoShutdown noShutdown;
-    ui::Program *programPtr = nullptr;
-    platform::DesktopPlatform desktop(
-        [&programPtr](const QString &name) -> QWidget * {
-            return programPtr ? programPtr->windows().window(name) : nullptr;
-        },
-        noShutdown);
+    platform::DesktopPlatform desktop(noShutdown);
     ui::Program program(desktop.platform(), QFileInfo(dir.path()).absoluteFilePath());
-    programPtr = &program;
     program.start();
-    QWidget *main = program.windows().window(QStringLiteral("countform"));
+    QWidget *main = program.windows().window(ui::WindowId::Main);
 
     // The first key, as soon as the window has painted.
     struct PaintSeen : QObject {

@@ -11,6 +11,7 @@
 #include "common/workbook.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -106,12 +107,12 @@ public:
 class WindowEffects {
 public:
     virtual ~WindowEffects() = default;
-    // Records or performs window-level requests on the named window.
-    virtual void minimized(const QString &window) = 0;
-    virtual void restored(const QString &window) = 0;
+    // Records or performs window-level requests on a window of the program.
+    virtual void minimized(QObject *window) = 0;
+    virtual void restored(QObject *window) = 0;
     // Sets the window's alpha (0 invisible .. 255 opaque); false where the system
     // cannot make windows translucent.
-    virtual bool setOpacity(const QString &window, int alpha) = 0;
+    virtual bool setOpacity(QObject *window, int alpha) = 0;
 };
 
 class Clock {

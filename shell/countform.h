@@ -5,8 +5,8 @@
 // key before the focused button, as the keyboard handling needs.
 
 #include "engine/calculator.h"
+#include "uikit/mainwindowlink.h"
 #include "uikit/widgets.h"
-#include "uikit/windowcontext.h"
 
 #include <QLabel>
 #include <QPixmap>

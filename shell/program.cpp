@@ -73,8 +73,7 @@ void Program::start()
         face = decodePicture(localPath(settings.skinPath));
 
     m_main = new countform(*m_calculator, m_settings);
-    m_windows.add(m_main);
-    m_context.emplace(WindowContext{m_platform, m_state, m_records, m_speaker, m_settings, *m_main, m_windows, *this});
+    m_windows.add(WindowId::Main, m_main);
     m_clock = std::make_unique<MainWindowClock>(*m_main);
     m_schedule = std::make_unique<ShutdownSchedule>(m_state, m_settings, m_platform, *m_clock);
     connect(&m_main->clockTimer(), &WindowTimer::timeout, this, [this] { m_schedule->tick(); });
@@ -134,7 +133,7 @@ void Program::start()
     // system without translucent windows simply keeps the window opaque.
     const double alpha = roundHalfEven(settings.opacity, 0);
     if (alpha >= 0 && alpha <= 255)
-        m_platform.windows.setOpacity(QStringLiteral("countform"), int(alpha));
+        m_platform.windows.setOpacity(m_main, int(alpha));
     else
         pictureFailed = true;
     if (pictureFailed) {
@@ -180,7 +179,7 @@ void Program::endIfNoWindowLeft()
 
 void Program::trayButton()
 {
-    m_platform.windows.minimized(QStringLiteral("countform"));
+    m_platform.windows.minimized(m_main);
     // Hidden only where an icon in the notification area brings it back;
     // without one (many desktops have none, or it went away since the icon
     // was added) the window stays minimised, where the desktop shows it.
@@ -204,7 +203,7 @@ void Program::trayEvent(TrayReport report)
 void Program::showFromTray()
 {
     m_hiddenInTray = false;
-    m_platform.windows.restored(QStringLiteral("countform"));
+    m_platform.windows.restored(m_main);
     m_main->show();
     activateMainWindow();
 }
@@ -214,7 +213,7 @@ void Program::bringToFront()
     if (!m_main)
         return;
     m_hiddenInTray = false;
-    m_platform.windows.restored(QStringLiteral("countform"));
+    m_platform.windows.restored(m_main);
     m_main->show();
     m_main->raise();
     activateMainWindow();
@@ -234,7 +233,7 @@ void Program::perform(Action action)
 {
     switch (action) {
     case Action::MinimizeWindow:
-        m_platform.windows.minimized(QStringLiteral("countform"));
+        m_platform.windows.minimized(m_main);
         break;
     case Action::SizeMode:
         m_state.sizeMode = m_main->stepSizeMode(m_state.sizeMode);
@@ -247,33 +246,33 @@ void Program::perform(Action action)
         endProgram();
         break;
     case Action::OpenManual:
-        m_windows.open(QStringLiteral("Form3"), [] { return new Form3(); });
+        m_windows.open(WindowId::Manual, [] { return new Form3(); });
         break;
     case Action::ViewRecords:
-        showRecordViewer(*m_context);
+        showRecordViewer(m_platform, m_records, m_speaker, m_windows);
         break;
     case Action::ClearRecords:
-        showClearRecords(*m_context);
+        showClearRecords(m_platform.messages, m_records, m_state, m_windows);
         break;
     case Action::OpenShutdown:
         openShutdownWindow();
         break;
     case Action::OpenSettings:
-        showSettingsWindow(*m_context);
+        showSettingsWindow(m_platform, m_settings, *m_main, m_records, *this, m_windows);
         break;
     case Action::IncomeTax:
         // The tax key is the calculator's own (Calculator::incomeTax).
         break;
     case Action::OpenLoan:
-        showLoanWindow(*m_context);
+        showLoanWindow(m_platform, m_settings, m_speaker, *m_main, m_windows);
         break;
     case Action::Securities:
-        showSecurities(*m_context);
+        showSecurities(m_platform.messages, m_speaker, m_windows);
         break;
     }
 }
 
-void Program::openShutdownWindow() { showShutdownWindow(*m_context); }
+void Program::openShutdownWindow() { showShutdownWindow(m_state, m_settings, m_platform, *m_main, m_windows); }
 
 void Program::focusEquals()
 {
@@ -283,31 +282,26 @@ void Program::focusEquals()
     }
 }
 
-namespace {
-
-// The windows whose opacity follows the main window's once the settings
-// window has set it.
-bool followsMainOpacity(const QString &name)
+bool Program::followsMainOpacity(const QWidget *window) const
 {
-    return name == u"Form1" || name == u"Form3" || name == u"Form5" || name == u"Form6";
+    const std::optional<WindowId> id = m_windows.idOf(window);
+    return id && windowKind(*id).followsMainOpacity;
 }
-
-} // namespace
 
 void Program::setWindowsOpacity(int alpha)
 {
     m_followedAlpha = alpha;
-    m_platform.windows.setOpacity(QStringLiteral("countform"), alpha);
+    m_platform.windows.setOpacity(m_main, alpha);
     for (QWidget *w : m_windows.windows()) {
-        if (followsMainOpacity(w->objectName()))
-            m_platform.windows.setOpacity(w->objectName(), alpha);
+        if (followsMainOpacity(w))
+            m_platform.windows.setOpacity(w, alpha);
     }
 }
 
 void Program::followOpacity(QWidget *window)
 {
-    if (m_followedAlpha && followsMainOpacity(window->objectName()))
-        m_platform.windows.setOpacity(window->objectName(), *m_followedAlpha);
+    if (m_followedAlpha && followsMainOpacity(window))
+        m_platform.windows.setOpacity(window, *m_followedAlpha);
 }
 
 void Program::messageBox(const QString &title, const QString &text) { m_platform.messages.show(title, text); }

@@ -14,7 +14,7 @@
 #include "records/recordstore.h"
 #include "shutdown/schedule.h"
 #include "speech/speaker.h"
-#include "uikit/windowcontext.h"
+#include "uikit/mainwindowlink.h"
 #include "uikit/windowregistry.h"
 
 #include <QObject>
@@ -80,6 +80,7 @@ private:
     void activateMainWindow();
     void setWindowsOpacity(int alpha);
     void followOpacity(QWidget *window);
+    bool followsMainOpacity(const QWidget *window) const;
 
     platform::Platform m_platform;
     QString m_folder;
@@ -90,7 +91,6 @@ private:
     std::unique_ptr<Calculator> m_calculator;
     WindowRegistry m_windows;
     countform *m_main = nullptr;
-    std::optional<WindowContext> m_context;
     std::unique_ptr<MainWindowClock> m_clock;
     std::unique_ptr<ShutdownSchedule> m_schedule;
     bool m_ended = false;

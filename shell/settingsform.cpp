@@ -2,10 +2,12 @@
 
 #include "common/numtext.h"
 #include "common/settingsfile.h"
+#include "common/settingsstore.h"
+#include "platform/platform.h"
 #include "records/recordstore.h"
+#include "uikit/mainwindowlink.h"
 #include "uikit/typedkey.h"
 #include "uikit/widgets.h"
-#include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
 
 #include <QCheckBox>
@@ -119,16 +121,20 @@ std::int16_t deductionOf(const QLineEdit *box)
 
 } // namespace
 
-void showSettingsWindow(WindowContext &context)
+void showSettingsWindow(platform::Platform &platform, SettingsStore &settings, MainWindowLink &mainWindow,
+                        RecordStore &records, WindowOpener &opener, WindowRegistry &windows)
 {
-    context.windows.open(QStringLiteral("Form4"), [&context] {
-        auto *window = new Form4(context);
+    windows.open(WindowId::Settings, [&] {
+        auto *window = new Form4(platform, settings, mainWindow, records, opener, windows);
         window->Form_Load();
         return window;
     });
 }
 
-Form4::Form4(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(context)
+Form4::Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLink &mainWindow, RecordStore &records,
+             WindowOpener &opener, WindowRegistry &windows)
+    : QWidget(nullptr, Qt::Window), m_platform(platform), m_settings(settings), m_mainWindow(mainWindow),
+      m_records(records), m_opener(opener), m_windows(windows)
 {
     setObjectName(QStringLiteral("Form4"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -234,7 +240,7 @@ Form4::Form4(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
 
 void Form4::Form_Load()
 {
-    const Settings &s = m_context.settings.values();
+    const Settings &s = m_settings.values();
 
     // 1. The tax category; selecting Option5 shows its note, as a click does.
     const int category = int(s.taxCategory);
@@ -271,7 +277,7 @@ void Form4::Form_Load()
         m_displayColour->setCurrentIndex(s.displayColorIndex);
 }
 
-void Form4::Option5_Click() { m_context.platform.messages.show(QString(), text(kLotteryNote)); }
+void Form4::Option5_Click() { m_platform.messages.show(QString(), text(kLotteryNote)); }
 
 bool Form4::eventFilter(QObject *watched, QEvent *event)
 {
@@ -312,7 +318,7 @@ void Form4::HScroll1_Change()
 {
     // The main window and the windows that follow it take the new opacity
     // from the settings at once.
-    m_context.settings.setOpacity(m_opacity->value() / 100.0 * 255);
+    m_settings.setOpacity(m_opacity->value() / 100.0 * 255);
 }
 
 void Form4::Command3_Click()
@@ -320,12 +326,12 @@ void Form4::Command3_Click()
     // Whatever the user does in the dialog, the program folder is the
     // current directory again afterwards: every file is addressed from it.
     const QString folder = QDir::currentPath();
-    const auto chosen = m_context.platform.dialogs.openFile(text(kDialogTitle), text(kPictureFilter));
+    const auto chosen = m_platform.dialogs.openFile(text(kDialogTitle), text(kPictureFilter));
     QDir::setCurrent(folder);
     // A path the settings file could not hold would be read back at the next
     // start as another one: refused now, and the face keeps what it shows.
     if (chosen && !canHoldSkinPath(*chosen)) {
-        m_context.platform.messages.show(QString(), text(kPathNotHeld).arg(*chosen));
+        m_platform.messages.show(QString(), text(kPathNotHeld).arg(*chosen));
         return;
     }
     if (chosen)
@@ -335,28 +341,28 @@ void Form4::Command3_Click()
 
 void Form4::Command4_Click()
 {
-    m_context.settings.setSkinPath(m_fileName);
-    if (!m_context.mainWindow.setSkinPicture(m_fileName))
+    m_settings.setSkinPath(m_fileName);
+    if (!m_mainWindow.setSkinPicture(m_fileName))
         pictureError();
 }
 
-void Form4::Command5_Click() { m_context.opener.openShutdownWindow(); }
+void Form4::Command5_Click() { m_opener.openShutdownWindow(); }
 
 void Form4::pictureError()
 {
-    m_context.platform.messages.show(QString(), text(kPictureNotFound));
+    m_platform.messages.show(QString(), text(kPictureNotFound));
     // When the installed picture is missing as well, the face keeps what it
     // shows.
-    m_context.mainWindow.setSkinPicture(text(kDefaultPicture));
-    m_context.settings.setSkinPath(text(kDefaultPicture));
-    m_context.settings.save();
+    m_mainWindow.setSkinPicture(text(kDefaultPicture));
+    m_settings.setSkinPath(text(kDefaultPicture));
+    m_settings.save();
 }
 
 void Form4::Command1_Click()
 {
-    SettingsStore &settings = m_context.settings;
+    SettingsStore &settings = m_settings;
     const Settings &s = settings.values();
-    MainWindowLink &main = m_context.mainWindow;
+    MainWindowLink &main = m_mainWindow;
 
     // 1-2. Colours, when a list has a colour selected; the main window shows
     // them as the settings change.
@@ -370,7 +376,7 @@ void Form4::Command1_Click()
             settings.setTaxCategory(TaxCategory(i + 1));
     }
     if (m_taxOptions[5]->isChecked())
-        m_context.platform.messages.show(text(kBonusNoticeTitle), text(kBonusNotice));
+        m_platform.messages.show(text(kBonusNoticeTitle), text(kBonusNotice));
 
     // 4. Voice.
     if (m_female->isChecked()) {
@@ -403,7 +409,7 @@ void Form4::Command1_Click()
     }
 
     // 9. The record file is brought to disk; the next record reopens it.
-    m_context.records.close();
+    m_records.close();
 
     // 10-11.
     settings.save();
@@ -418,7 +424,7 @@ void Form4::Command2_Click()
 
 void Form4::closeEvent(QCloseEvent *event)
 {
-    m_context.windows.remove(this);
+    m_windows.remove(this);
     event->accept();
 }
 

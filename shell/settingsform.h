@@ -5,7 +5,9 @@
 // auto-shutdown window. It edits the program-wide settings; most choices act
 // on OK, the opacity slider and the picture's Apply button act at once.
 
+#include "uikit/windowparts.h"
 #include <QString>
+
 #include <QWidget>
 
 class QCheckBox;
@@ -17,15 +19,15 @@ class QSlider;
 
 namespace numbelle::ui {
 
-struct WindowContext;
-
 // Command34: loads the settings window, or brings the loaded one forward
 // unchanged.
-void showSettingsWindow(WindowContext &context);
+void showSettingsWindow(platform::Platform &platform, SettingsStore &settings, MainWindowLink &mainWindow,
+                        RecordStore &records, WindowOpener &opener, WindowRegistry &windows);
 
 class Form4 final : public QWidget {
 public:
-    explicit Form4(WindowContext &context);
+    Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLink &mainWindow, RecordStore &records,
+          WindowOpener &opener, WindowRegistry &windows);
 
     // The load steps: every control from the settings variables.
     void Form_Load();
@@ -49,7 +51,12 @@ private:
     // and save.
     void pictureError();
 
-    WindowContext &m_context;
+    platform::Platform &m_platform;
+    SettingsStore &m_settings;
+    MainWindowLink &m_mainWindow;
+    RecordStore &m_records;
+    WindowOpener &m_opener;
+    WindowRegistry &m_windows;
     QRadioButton *m_taxOptions[6] = {};     // Option1-Option5, Option8
     QRadioButton *m_decimalOptions[5] = {}; // Option9, Option13, Option10, Option11, Option12
     QRadioButton *m_female = nullptr;       // Option6

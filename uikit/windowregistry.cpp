@@ -4,23 +4,61 @@
 
 namespace numbelle::ui {
 
+namespace {
+
+constexpr WindowKind kKinds[] = {
+    {WindowId::Main, "countform", false},     {WindowId::Records, "Form1", true},
+    {WindowId::ClearRecords, "Form2", false}, {WindowId::Manual, "Form3", true},
+    {WindowId::Settings, "Form4", false},     {WindowId::Loan, "Form5", true},
+    {WindowId::Securities, "Form6", true},    {WindowId::Shutdown, "Form8", false},
+};
+
+} // namespace
+
+const WindowKind &windowKind(WindowId id)
+{
+    for (const WindowKind &kind : kKinds) {
+        if (kind.id == id)
+            return kind;
+    }
+    return kKinds[0];
+}
+
+std::optional<WindowId> windowIdNamed(QStringView name)
+{
+    for (const WindowKind &kind : kKinds) {
+        if (name == QLatin1StringView(kind.name))
+            return kind.id;
+    }
+    return std::nullopt;
+}
+
 QList<QWidget *> WindowRegistry::windows() const
 {
     QList<QWidget *> list;
-    for (const auto &w : m_windows) {
-        if (w)
-            list.append(w);
+    for (const Loaded &l : m_windows) {
+        if (l.window)
+            list.append(l.window);
     }
     return list;
 }
 
-QWidget *WindowRegistry::window(const QString &name) const
+QWidget *WindowRegistry::window(WindowId id) const
 {
-    for (QWidget *w : windows()) {
-        if (w->objectName() == name)
-            return w;
+    for (const Loaded &l : m_windows) {
+        if (l.window && l.id == id)
+            return l.window;
     }
     return nullptr;
+}
+
+std::optional<WindowId> WindowRegistry::idOf(const QWidget *window) const
+{
+    for (const Loaded &l : m_windows) {
+        if (l.window == window)
+            return l.id;
+    }
+    return std::nullopt;
 }
 
 void WindowRegistry::activate(QWidget *window)
@@ -30,15 +68,19 @@ void WindowRegistry::activate(QWidget *window)
         QApplication::setActiveWindow(window);
 }
 
-void WindowRegistry::add(QWidget *window)
+void WindowRegistry::add(WindowId id, QWidget *window)
 {
-    if (m_windows.contains(window))
+    if (idOf(window))
         return;
-    m_windows.append(window);
+    window->setObjectName(QLatin1StringView(windowKind(id).name));
+    m_windows.append(Loaded{id, window});
     connect(window, &QObject::destroyed, this, [this] { emit windowLeft(); });
     emit windowAdded(window);
 }
 
-void WindowRegistry::remove(QWidget *window) { m_windows.removeAll(window); }
+void WindowRegistry::remove(QWidget *window)
+{
+    m_windows.removeIf([window](const Loaded &l) { return l.window == window; });
+}
 
 } // namespace numbelle::ui

@@ -1,15 +1,33 @@
 #pragma once
-// The loaded windows of the program, in load order. A window joins when it is
-// loaded and leaves when it is unloaded (removed, or destroyed); the wiring
-// listens to windowLeft to end the program once no window is left.
+// The loaded windows of the program, in load order, each known by its typed
+// handle (WindowId). A window joins when it is loaded and leaves when it is
+// unloaded (removed, or destroyed); the wiring listens to windowLeft to end
+// the program once no window is left.
 
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <optional>
 
 namespace numbelle::ui {
+
+// The program's windows.
+enum class WindowId { Main, Records, ClearRecords, Manual, Settings, Loan, Securities, Shutdown };
+
+// What a window is, by its handle: its element name (the window's object
+// name, as scripts name it) and whether it takes the main window's opacity
+// once the settings window has set it.
+struct WindowKind {
+    WindowId id;
+    const char *name;
+    bool followsMainOpacity;
+};
+const WindowKind &windowKind(WindowId id);
+// The window of that element name ("Form5"), for the lookup of scripted
+// sessions, which name windows as the program does.
+std::optional<WindowId> windowIdNamed(QStringView name);
 
 class WindowRegistry : public QObject {
     Q_OBJECT
@@ -18,21 +36,25 @@ public:
 
     // Loaded windows in load order.
     QList<QWidget *> windows() const;
-    // The loaded window of that object name, or null.
-    QWidget *window(const QString &name) const;
+    // The loaded window of that kind, or null.
+    QWidget *window(WindowId id) const;
+    // Its kind: each loaded window has one.
+    std::optional<WindowId> idOf(const QWidget *window) const;
 
-    void add(QWidget *window);
+    // The window becomes the loaded one of its kind (its object name is set to
+    // the kind's name).
+    void add(WindowId id, QWidget *window);
     void remove(QWidget *window);
 
-    // Brings the loaded window of that name forward, or loads it with make()
+    // Brings the loaded window of that kind forward, or loads it with make()
     // (which returns the new window) and shows it. Returns the window.
     template <typename Make>
-    QWidget *open(const QString &name, Make make)
+    QWidget *open(WindowId id, Make make)
     {
-        QWidget *w = window(name);
+        QWidget *w = window(id);
         if (!w) {
             w = make();
-            add(w);
+            add(id, w);
         }
         w->show();
         w->raise();
@@ -52,7 +74,11 @@ signals:
     void windowLeft();
 
 private:
-    QList<QPointer<QWidget>> m_windows;
+    struct Loaded {
+        WindowId id;
+        QPointer<QWidget> window;
+    };
+    QList<Loaded> m_windows;
 };
 
 } // namespace numbelle::ui

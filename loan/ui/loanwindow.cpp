@@ -2,14 +2,16 @@
 
 #include "common/numtext.h"
 #include "common/settingsfile.h"
+#include "common/settingsstore.h"
 #include "loan/printout.h"
 #include "loan/scheduleexport.h"
+#include "platform/platform.h"
 #include "speech/speaker.h"
 #include "uikit/exportworkbook.h"
 #include "uikit/flexgrid.h"
+#include "uikit/mainwindowlink.h"
 #include "uikit/typedkey.h"
 #include "uikit/widgets.h"
-#include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
 
 #include <QCheckBox>
@@ -77,16 +79,20 @@ bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 
 } // namespace
 
-void showLoanWindow(WindowContext &context)
+void showLoanWindow(platform::Platform &platform, SettingsStore &settings, Speaker &speaker, MainWindowLink &mainWindow,
+                    WindowRegistry &windows)
 {
-    context.windows.open(QStringLiteral("Form5"), [&context] {
-        auto *window = new Form5(context);
+    windows.open(WindowId::Loan, [&] {
+        auto *window = new Form5(platform, settings, speaker, mainWindow, windows);
         window->Form_Load();
         return window;
     });
 }
 
-Form5::Form5(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(context)
+Form5::Form5(platform::Platform &platform, SettingsStore &settings, Speaker &speaker, MainWindowLink &mainWindow,
+             WindowRegistry &windows)
+    : QWidget(nullptr, Qt::Window), m_platform(platform), m_settings(settings), m_speaker(speaker),
+      m_mainWindow(mainWindow), m_windows(windows)
 {
     setObjectName(QStringLiteral("Form5"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -183,8 +189,8 @@ void Form5::Form_Load()
 {
     // The window takes the saved rate; while the settings file holds no
     // complete record the rate box stays as it is.
-    if (m_context.settings.fileComplete())
-        m_text3->setText(savedRateText(m_context.settings.values().savedLoanRate));
+    if (m_settings.fileComplete())
+        m_text3->setText(savedRateText(m_settings.values().savedLoanRate));
 }
 
 std::optional<VariableValue> Form5::variable(QStringView name) const
@@ -203,9 +209,9 @@ void Form5::closeEvent(QCloseEvent *event)
     // leaves the saved one as it was.
     const double typed = leadingNumber(m_text3->text());
     if (std::fabs(typed) <= double(FLT_MAX))
-        m_context.settings.setSavedLoanRate(float(typed));
-    m_context.settings.save();
-    m_context.windows.remove(this);
+        m_settings.setSavedLoanRate(float(typed));
+    m_settings.save();
+    m_windows.remove(this);
     event->accept();
 }
 
@@ -240,11 +246,11 @@ void Form5::Form_KeyPress(QKeyEvent *event)
 {
     const QString t = typedText(event);
     if (t == u"z" || t == QChar(typed::Escape))
-        m_context.speaker.speak(SpeakDigit0);
+        m_speaker.speak(SpeakDigit0);
     if (t.size() == 1 && isDigit(t[0]))
-        m_context.speaker.speak(SpeakDigit0 + (t[0].unicode() - u'0'));
+        m_speaker.speak(SpeakDigit0 + (t[0].unicode() - u'0'));
     else if (t == u".")
-        m_context.speaker.speak(SpeakPoint);
+        m_speaker.speak(SpeakPoint);
 }
 
 void Form5::focusSelected(QLineEdit *box)
@@ -285,9 +291,9 @@ bool Form5::Text3_KeyPress(QKeyEvent *event)
     // Enter checks the term and the rate before going on to the floating
     // percentage; the focus stays here while either is missing.
     if (m_text2->text().isEmpty())
-        m_context.platform.messages.show(QString(), text(kNoTerm));
+        m_platform.messages.show(QString(), text(kNoTerm));
     else if (leadingNumber(m_text3->text()) == 0)
-        m_context.platform.messages.show(QString(), text(kNoRate));
+        m_platform.messages.show(QString(), text(kNoRate));
     else
         m_text4->setFocus(Qt::OtherFocusReason);
     return false;
@@ -327,14 +333,14 @@ void Form5::compute(loan::Method method)
     if (outcome.title)
         m_scheduleTitle = *outcome.title;
     if (outcome.interestName)
-        m_context.mainWindow.setMessage(*outcome.interestName);
+        m_mainWindow.setMessage(*outcome.interestName);
     if (!outcome.schedule) {
         // Refused: the grid keeps what it shows.
-        m_context.platform.messages.show(QString(), outcome.message);
+        m_platform.messages.show(QString(), outcome.message);
         return;
     }
     m_periodCount = outcome.schedule->periodCount;
-    m_context.mainWindow.showExternalResult(outcome.schedule->interestTotal);
+    m_mainWindow.showExternalResult(outcome.schedule->interestTotal);
     m_texts.show(std::move(*outcome.schedule));
     m_model->gridReset();
 }
@@ -343,16 +349,15 @@ void Form5::Command2_Click()
 {
     const loan::PrintTexts texts{m_scheduleTitle,  m_label3->text(), m_text3->text(), m_text4->text(),
                                  m_label2->text(), m_text2->text(),  m_periodCount};
-    platform::Printer &printer = m_context.platform.printer;
-    const PrintJob job = loan::schedulePrintJob(texts, m_texts, m_context.platform.clock.now(), printer);
+    platform::Printer &printer = m_platform.printer;
+    const PrintJob job = loan::schedulePrintJob(texts, m_texts, m_platform.clock.now(), printer);
     if (printer.print(job) == platform::Printer::Result::Failed)
-        m_context.platform.messages.show(QString(), text(kPrintFailed));
+        m_platform.messages.show(QString(), text(kPrintFailed));
 }
 
 void Form5::Command4_Click()
 {
-    showWorkbook(m_context.platform, loan::scheduleWorkbook(m_texts, m_periodCount), text(kWorkbookName),
-                 text(kNoSpreadsheet));
+    showWorkbook(m_platform, loan::scheduleWorkbook(m_texts, m_periodCount), text(kWorkbookName), text(kNoSpreadsheet));
 }
 
 } // namespace numbelle::ui

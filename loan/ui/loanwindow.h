@@ -10,6 +10,8 @@
 #include "loan/schedulegrid.h"
 #include "uikit/windowvariables.h"
 
+#include "uikit/windowparts.h"
+
 #include <QWidget>
 #include <cstdint>
 
@@ -20,16 +22,17 @@ class QLineEdit;
 
 namespace numbelle::ui {
 
-struct WindowContext;
 class FlexGrid;
 class FlexGridModel;
 
 // Command37 and the key d: loads the window, or brings the loaded one forward.
-void showLoanWindow(WindowContext &context);
+void showLoanWindow(platform::Platform &platform, SettingsStore &settings, Speaker &speaker, MainWindowLink &mainWindow,
+                    WindowRegistry &windows);
 
 class Form5 final : public QWidget, public WindowVariables {
 public:
-    explicit Form5(WindowContext &context);
+    Form5(platform::Platform &platform, SettingsStore &settings, Speaker &speaker, MainWindowLink &mainWindow,
+          WindowRegistry &windows);
 
     // The load steps: the saved rate read from the settings file.
     void Form_Load();
@@ -57,7 +60,11 @@ private:
     void compute(loan::Method method);
     void focusSelected(QLineEdit *box);
 
-    WindowContext &m_context;
+    platform::Platform &m_platform;
+    SettingsStore &m_settings;
+    Speaker &m_speaker;
+    MainWindowLink &m_mainWindow;
+    WindowRegistry &m_windows;
     QLabel *m_label2 = nullptr;
     QLabel *m_label3 = nullptr;
     QLineEdit *m_text1 = nullptr;

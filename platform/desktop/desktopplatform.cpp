@@ -83,8 +83,7 @@ bool DesktopSpreadsheet::save(const Workbook &workbook, const QString &path)
 
 // ---------------------------------------------------------------------------
 
-DesktopPlatform::DesktopPlatform(std::function<QWidget *(const QString &)> windowByName, Shutdown &shutdown)
-    : m_windowByName(std::move(windowByName)), m_shutdown(shutdown)
+DesktopPlatform::DesktopPlatform(Shutdown &shutdown) : m_shutdown(shutdown)
 {
     // Exports of earlier runs nobody touched since are cleared away.
     const QString exports = exportsFolder(false);
@@ -234,24 +233,24 @@ void DesktopPlatform::remove()
         m_tray->hide();
 }
 
-void DesktopPlatform::minimized(const QString &window)
+void DesktopPlatform::minimized(QObject *window)
 {
-    if (QWidget *w = m_windowByName(window))
+    if (auto *w = qobject_cast<QWidget *>(window))
         w->showMinimized();
 }
 
-void DesktopPlatform::restored(const QString &window)
+void DesktopPlatform::restored(QObject *window)
 {
-    if (QWidget *w = m_windowByName(window)) {
+    if (auto *w = qobject_cast<QWidget *>(window)) {
         w->showNormal();
         w->raise();
         w->activateWindow();
     }
 }
 
-bool DesktopPlatform::setOpacity(const QString &window, int alpha)
+bool DesktopPlatform::setOpacity(QObject *window, int alpha)
 {
-    QWidget *w = m_windowByName(window);
+    auto *w = qobject_cast<QWidget *>(window);
     if (!w)
         return false;
     w->setWindowOpacity(qBound(0, alpha, 255) / 255.0);

@@ -31,9 +31,8 @@ public:
 
 class DesktopPlatform final : MessageBoxes, FileDialogs, Clipboard, Desktop, Tray, WindowEffects, Clock {
 public:
-    // windowByName finds a loaded window of the program by its name; shutdown
-    // is the power-off the platform hands on.
-    DesktopPlatform(std::function<QWidget *(const QString &)> windowByName, Shutdown &shutdown);
+    // shutdown is the power-off the platform hands on.
+    explicit DesktopPlatform(Shutdown &shutdown);
     ~DesktopPlatform();
 
     Platform platform();
@@ -60,14 +59,13 @@ private:
     bool available() override;
     bool add() override;
     void remove() override;
-    void minimized(const QString &window) override;
-    void restored(const QString &window) override;
-    bool setOpacity(const QString &window, int alpha) override;
+    void minimized(QObject *window) override;
+    void restored(QObject *window) override;
+    bool setOpacity(QObject *window, int alpha) override;
     QDateTime now() override;
 
     QSystemTrayIcon *trayIcon();
 
-    std::function<QWidget *(const QString &)> m_windowByName;
     std::function<void(QSystemTrayIcon::ActivationReason)> m_trayHandler;
     Shutdown &m_shutdown;
     DesktopSound m_sound;

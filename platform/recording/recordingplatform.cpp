@@ -109,13 +109,19 @@ void RecordingPlatform::remove()
     m_events.append(QStringLiteral("tray delete"));
 }
 
-void RecordingPlatform::minimized(const QString &window) { m_events.append(QStringLiteral("minimize ") + window); }
-
-void RecordingPlatform::restored(const QString &window) { m_events.append(QStringLiteral("restore ") + window); }
-
-bool RecordingPlatform::setOpacity(const QString &window, int alpha)
+void RecordingPlatform::minimized(QObject *window)
 {
-    m_events.append(QStringLiteral("opacity %1 %2").arg(window).arg(alpha));
+    m_events.append(QStringLiteral("minimize ") + window->objectName());
+}
+
+void RecordingPlatform::restored(QObject *window)
+{
+    m_events.append(QStringLiteral("restore ") + window->objectName());
+}
+
+bool RecordingPlatform::setOpacity(QObject *window, int alpha)
+{
+    m_events.append(QStringLiteral("opacity %1 %2").arg(window->objectName()).arg(alpha));
     return true;
 }
 

@@ -82,9 +82,9 @@ private:
     bool available() override;
     bool add() override;
     void remove() override;
-    void minimized(const QString &window) override;
-    void restored(const QString &window) override;
-    bool setOpacity(const QString &window, int alpha) override;
+    void minimized(QObject *window) override;
+    void restored(QObject *window) override;
+    bool setOpacity(QObject *window, int alpha) override;
     QDateTime now() override;
     bool powerOff() override;
     ShowResult show(const Workbook &workbook) override;

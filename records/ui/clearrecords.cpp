@@ -1,8 +1,10 @@
 #include "clearrecords.h"
 
+#include "common/programstate.h"
+#include "platform/platform.h"
 #include "records/recordstore.h"
+#include "uikit/mainwindowlink.h"
 #include "uikit/widgets.h"
-#include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
 
 #include <QCloseEvent>
@@ -79,14 +81,18 @@ QPixmap recycleBin(int size, double ratio)
 
 } // namespace
 
-void showClearRecords(WindowContext &context)
+void showClearRecords(platform::MessageBoxes &messages, RecordStore &records, ProgramState &state,
+                      WindowRegistry &windows)
 {
-    QWidget *form = context.windows.open(QStringLiteral("Form2"), [&context] { return new ClearRecordsForm(context); });
+    QWidget *form =
+        windows.open(WindowId::ClearRecords, [&] { return new ClearRecordsForm(messages, records, state, windows); });
     if (auto *clear = dynamic_cast<ClearRecordsForm *>(form))
         clear->cancelButton()->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-ClearRecordsForm::ClearRecordsForm(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(context)
+ClearRecordsForm::ClearRecordsForm(platform::MessageBoxes &messages, RecordStore &records, ProgramState &state,
+                                   WindowRegistry &windows)
+    : QWidget(nullptr, Qt::Window), m_messages(messages), m_records(records), m_state(state), m_windows(windows)
 {
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -123,8 +129,8 @@ ClearRecordsForm::ClearRecordsForm(WindowContext &context) : QWidget(nullptr, Qt
 
 void ClearRecordsForm::confirm()
 {
-    ProgramState &state = m_context.state;
-    RecordStore &store = m_context.records;
+    ProgramState &state = m_state;
+    RecordStore &store = m_records;
     const bool wasOpen = store.isOpen();
     store.close();
     if (!store.truncate()) {
@@ -132,12 +138,12 @@ void ClearRecordsForm::confirm()
         // the user is told so instead of being told the data is gone.
         if (wasOpen)
             store.openAppend();
-        m_context.platform.messages.show(QString(), QString::fromUtf16(kFailed));
+        m_messages.show(QString(), QString::fromUtf16(kFailed));
         close();
         return;
     }
     state.recordCount = 0;
-    m_context.platform.messages.show(QString(), QString::fromUtf16(kDone));
+    m_messages.show(QString(), QString::fromUtf16(kDone));
     state.recordsSinceSave = 0;
     // Ready for the next record, whatever mode the calculator is in.
     store.openAppend();
@@ -146,7 +152,7 @@ void ClearRecordsForm::confirm()
 
 void ClearRecordsForm::closeEvent(QCloseEvent *event)
 {
-    m_context.windows.remove(this);
+    m_windows.remove(this);
     event->accept();
 }
 

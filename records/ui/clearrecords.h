@@ -3,21 +3,23 @@
 // emptied. "确定" empties it and starts numbering again from 1; "取消" only
 // closes the window.
 
+#include "uikit/windowparts.h"
+
 #include <QWidget>
 
 class QPushButton;
 
 namespace numbelle::ui {
 
-struct WindowContext;
-
 // Command31: loads the clearing window (or brings the loaded one forward) and
 // gives it the focus.
-void showClearRecords(WindowContext &context);
+void showClearRecords(platform::MessageBoxes &messages, RecordStore &records, ProgramState &state,
+                      WindowRegistry &windows);
 
 class ClearRecordsForm final : public QWidget {
 public:
-    explicit ClearRecordsForm(WindowContext &context);
+    ClearRecordsForm(platform::MessageBoxes &messages, RecordStore &records, ProgramState &state,
+                     WindowRegistry &windows);
 
     QPushButton *cancelButton() const { return m_cancel; }
 
@@ -27,7 +29,10 @@ protected:
 private:
     void confirm();
 
-    WindowContext &m_context;
+    platform::MessageBoxes &m_messages;
+    RecordStore &m_records;
+    ProgramState &m_state;
+    WindowRegistry &m_windows;
     QPushButton *m_cancel = nullptr;
 };
 

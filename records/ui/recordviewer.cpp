@@ -3,12 +3,13 @@
 #include "common/fileio.h"
 #include "common/textfile.h"
 #include "common/workbook.h"
+#include "platform/platform.h"
 #include "records/recordstore.h"
 #include "speech/speaker.h"
 #include "uikit/exportworkbook.h"
 #include "uikit/linebox.h"
+#include "uikit/mainwindowlink.h"
 #include "uikit/widgets.h"
-#include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
 
 #include <QAbstractListModel>
@@ -98,16 +99,18 @@ private:
 namespace {
 } // namespace
 
-void showRecordViewer(WindowContext &context)
+void showRecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker, WindowRegistry &windows)
 {
-    context.windows.open(QStringLiteral("Form1"), [&context] {
-        auto *viewer = new RecordViewer(context);
+    windows.open(WindowId::Records, [&] {
+        auto *viewer = new RecordViewer(platform, records, speaker, windows);
         viewer->load();
         return viewer;
     });
 }
 
-RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(context)
+RecordViewer::RecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker,
+                           WindowRegistry &windows)
+    : QWidget(nullptr, Qt::Window), m_platform(platform), m_records(records), m_speaker(speaker), m_windows(windows)
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -192,8 +195,8 @@ RecordViewer::RecordViewer(WindowContext &context) : QWidget(nullptr, Qt::Window
 
 void RecordViewer::load()
 {
-    m_context.records.close();
-    m_index = m_context.records.index();
+    m_records.close();
+    m_index = m_records.index();
     m_model->setIndex(m_index);
     const BatchSummary &summary = m_index->summary();
     m_status->setText(batchStatusText(summary));
@@ -205,8 +208,8 @@ void RecordViewer::load()
 void RecordViewer::closeEvent(QCloseEvent *event)
 {
     // Unload: the record file stays closed until the next record is stored.
-    m_context.records.close();
-    m_context.windows.remove(this);
+    m_records.close();
+    m_windows.remove(this);
     event->accept();
 }
 
@@ -273,9 +276,9 @@ void RecordViewer::readNextWord()
     }
     if (step->record >= 0 && step->record != m_highlighted)
         highlightRecord(step->record);
-    m_context.speaker.speak(step->code);
+    m_speaker.speak(step->code);
     // The next word once this one's clip and the pause after it are over.
-    m_timer->setInterval(std::max(1, m_context.speaker.clipLength(step->code) + step->pauseMs));
+    m_timer->setInterval(std::max(1, m_speaker.clipLength(step->code) + step->pauseMs));
     m_timer->setEnabled(true);
 }
 
@@ -303,17 +306,17 @@ void RecordViewer::copySelection()
 {
     if (!m_box->hasSelection())
         return;
-    m_context.platform.clipboard.setText(m_box->selectedText());
+    m_platform.clipboard.setText(m_box->selectedText());
 }
 
 void RecordViewer::exportSpreadsheet()
 {
     // The records as the file holds them at the moment of the click.
-    const QList<Record> records = m_context.records.readAll();
+    const QList<Record> records = m_records.readAll();
     if (records.size() > kSheetRecordLimit)
-        m_context.platform.messages.show(QString(), sheetRecordLimitText(records.size()));
+        m_platform.messages.show(QString(), sheetRecordLimitText(records.size()));
     const Workbook book = recordsWorkbook(records);
-    showWorkbook(m_context.platform, book, QString::fromUtf16(kWorkbookName), QString::fromUtf16(kNoSpreadsheet));
+    showWorkbook(m_platform, book, QString::fromUtf16(kWorkbookName), QString::fromUtf16(kNoSpreadsheet));
 }
 
 } // namespace numbelle::ui

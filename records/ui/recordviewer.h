@@ -18,7 +18,9 @@
 #include "records/recordindex.h"
 #include "records/recordstore.h"
 
+#include "uikit/windowparts.h"
 #include <QList>
+
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -29,17 +31,16 @@ class QPushButton;
 
 namespace numbelle::ui {
 
-struct WindowContext;
 class WindowTimer;
 class LineBox;
 class RecordLinesModel;
 
 // Command29: loads the viewer, or brings the loaded one forward unchanged.
-void showRecordViewer(WindowContext &context);
+void showRecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker, WindowRegistry &windows);
 
 class RecordViewer final : public QWidget {
 public:
-    explicit RecordViewer(WindowContext &context);
+    RecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker, WindowRegistry &windows);
 
     // The load steps: the record file closed, then its text shown with the
     // batch's status line.
@@ -68,7 +69,10 @@ private:
     // nothing after the last record.
     std::optional<qsizetype> recordAtCursor() const;
 
-    WindowContext &m_context;
+    platform::Platform &m_platform;
+    RecordStore &m_records;
+    Speaker &m_speaker;
+    WindowRegistry &m_windows;
     LineBox *m_box = nullptr;
     RecordLinesModel *m_model = nullptr;
     QPushButton *m_selectAll = nullptr;

@@ -1,9 +1,10 @@
 #include "form6.h"
 
+#include "platform/platform.h"
 #include "speech/speaker.h"
+#include "uikit/mainwindowlink.h"
 #include "uikit/typedkey.h"
 #include "uikit/widgets.h"
-#include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
 
 #include <QCloseEvent>
@@ -90,12 +91,13 @@ constexpr BoxPlace kPlaces[] = {
 
 } // namespace
 
-void showSecurities(WindowContext &context)
+void showSecurities(platform::MessageBoxes &messages, Speaker &speaker, WindowRegistry &windows)
 {
-    context.windows.open(QStringLiteral("Form6"), [&context] { return new Form6(context); });
+    windows.open(WindowId::Securities, [&] { return new Form6(messages, speaker, windows); });
 }
 
-Form6::Form6(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(context)
+Form6::Form6(platform::MessageBoxes &messages, Speaker &speaker, WindowRegistry &windows)
+    : QWidget(nullptr, Qt::Window), m_messages(messages), m_speaker(speaker), m_windows(windows)
 {
     setObjectName(QStringLiteral("Form6"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -110,9 +112,8 @@ Form6::Form6(WindowContext &context) : QWidget(nullptr, Qt::Window), m_context(c
     bool cut = false;
     m_stocks = StockList::load(QString::fromLatin1(kStockListFileName), &cut);
     if (cut)
-        m_context.platform.messages.show(QString(),
-                                         QStringLiteral("证券代码表stockname.prn超过%1 MB，只读入了前%1 MB中的证券。")
-                                             .arg(kStockListReadLimit / (1024 * 1024)));
+        m_messages.show(QString(), QStringLiteral("证券代码表stockname.prn超过%1 MB，只读入了前%1 MB中的证券。")
+                                       .arg(kStockListReadLimit / (1024 * 1024)));
 
     for (const BoxLabel &label : kLabels) {
         auto *l = new QLabel(QString::fromUtf16(label.text), this);
@@ -197,7 +198,7 @@ QLineEdit *Form6::addBox(int number, int left, int top, bool input)
 
 void Form6::closeEvent(QCloseEvent *event)
 {
-    m_context.windows.remove(this);
+    m_windows.remove(this);
     event->accept();
 }
 
@@ -220,7 +221,7 @@ bool Form6::keyPress(QObject *watched, char16_t character)
 {
     // Form_KeyPress: the window hears every key first.
     if (const std::optional<int> code = tradeKeySpeechCode(character))
-        m_context.speaker.speak(*code);
+        m_speaker.speak(*code);
 
     if (auto *button = qobject_cast<QPushButton *>(watched)) {
         // Enter on a button presses it.
@@ -236,7 +237,7 @@ bool Form6::keyPress(QObject *watched, char16_t character)
     auto *edit = static_cast<QLineEdit *>(watched);
     const BoxKeyOutcome outcome = inputBoxKey(found->second, edit->text(), character);
     if (!outcome.message.isEmpty())
-        m_context.platform.messages.show(QString(), outcome.message);
+        m_messages.show(QString(), outcome.message);
     if (outcome.focus != TradeBox::None)
         moveFocus(outcome.focus);
     if (outcome.compute)
@@ -256,7 +257,7 @@ void Form6::Command1_Click() { apply(computeTrade(TradeComputation::ByButton, in
 void Form6::apply(const TradeResult &result)
 {
     if (result.refused()) {
-        m_context.platform.messages.show(QString(), result.refusal);
+        m_messages.show(QString(), result.refusal);
         moveFocus(result.focus);
         return;
     }

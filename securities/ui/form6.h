@@ -8,6 +8,8 @@
 #include "securities/stocklist.h"
 #include "securities/trade.h"
 
+#include "uikit/windowparts.h"
+
 #include <QWidget>
 #include <map>
 
@@ -16,15 +18,13 @@ class QPushButton;
 
 namespace numbelle::ui {
 
-struct WindowContext;
-
 // Command38 and the key k of the main window: loads the window, or brings the
 // loaded one forward unchanged.
-void showSecurities(WindowContext &context);
+void showSecurities(platform::MessageBoxes &messages, Speaker &speaker, WindowRegistry &windows);
 
 class Form6 final : public QWidget {
 public:
-    explicit Form6(WindowContext &context);
+    Form6(platform::MessageBoxes &messages, Speaker &speaker, WindowRegistry &windows);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -46,7 +46,9 @@ private:
     void moveFocus(TradeBox to);
     void colourProfit(ProfitColour colour);
 
-    WindowContext &m_context;
+    platform::MessageBoxes &m_messages;
+    Speaker &m_speaker;
+    WindowRegistry &m_windows;
     StockList m_stocks;
     std::map<int, QLineEdit *> m_boxes; // TextN by N
     std::map<QObject *, TradeBox> m_inputBoxes;

@@ -1,7 +1,7 @@
 #include "mainwindowclock.h"
 
+#include "uikit/mainwindowlink.h"
 #include "uikit/widgets.h"
-#include "uikit/windowcontext.h"
 
 namespace numbelle::ui {
 

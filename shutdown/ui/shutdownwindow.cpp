@@ -1,9 +1,12 @@
 #include "shutdownwindow.h"
 
 #include "common/numtext.h"
+#include "common/programstate.h"
+#include "common/settingsstore.h"
+#include "platform/platform.h"
+#include "uikit/mainwindowlink.h"
 #include "uikit/typedkey.h"
 #include "uikit/widgets.h"
-#include "uikit/windowcontext.h"
 #include "uikit/windowregistry.h"
 
 #include <QCloseEvent>
@@ -47,18 +50,20 @@ bool fitsSeconds(const QString &t)
 
 } // namespace
 
-void showShutdownWindow(WindowContext &context)
+void showShutdownWindow(ProgramState &state, SettingsStore &settings, platform::Platform &platform,
+                        MainWindowLink &mainWindow, WindowRegistry &windows)
 {
-    context.windows.open(QStringLiteral("Form8"), [&context] {
-        auto *window = new Form8(context);
+    windows.open(WindowId::Shutdown, [&] {
+        auto *window = new Form8(state, settings, platform, mainWindow, windows);
         window->Form_Load();
         return window;
     });
 }
 
-Form8::Form8(WindowContext &context)
-    : QWidget(nullptr, Qt::Window), m_context(context), m_clock(context.mainWindow),
-      m_schedule(context.state, context.settings, context.platform, m_clock)
+Form8::Form8(ProgramState &state, SettingsStore &settings, platform::Platform &platform, MainWindowLink &mainWindow,
+             WindowRegistry &windows)
+    : QWidget(nullptr, Qt::Window), m_state(state), m_settings(settings), m_platform(platform),
+      m_mainWindow(mainWindow), m_windows(windows), m_clock(mainWindow), m_schedule(state, settings, platform, m_clock)
 {
     setObjectName(QStringLiteral("Form8"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -155,7 +160,7 @@ void Form8::Option_Click()
 {
     // Choosing how to shut down starts a new schedule from empty boxes; with
     // one in force only the choice changes.
-    if (m_context.settings.values().shutdownMode != ShutdownMode::None)
+    if (m_settings.values().shutdownMode != ShutdownMode::None)
         return;
     emptyBoxes();
     m_text1->setFocus(Qt::OtherFocusReason);
@@ -244,7 +249,7 @@ void Form8::Command2_Click()
 void Form8::closeEvent(QCloseEvent *event)
 {
     m_schedule.unload();
-    m_context.windows.remove(this);
+    m_windows.remove(this);
     event->accept();
 }
 

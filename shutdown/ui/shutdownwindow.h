@@ -9,7 +9,9 @@
 #include "shutdown/schedule.h"
 #include "shutdown/ui/mainwindowclock.h"
 
+#include "uikit/windowparts.h"
 #include <QString>
+
 #include <QWidget>
 
 class QKeyEvent;
@@ -19,16 +21,16 @@ class QRadioButton;
 
 namespace numbelle::ui {
 
-struct WindowContext;
-
 // Opens Form8 without blocking the caller (F3, a click on the clock picture,
 // the settings window's "自动关机"): loads it, or shows the loaded one as it
 // stands.
-void showShutdownWindow(WindowContext &context);
+void showShutdownWindow(ProgramState &state, SettingsStore &settings, platform::Platform &platform,
+                        MainWindowLink &mainWindow, WindowRegistry &windows);
 
 class Form8 final : public QWidget {
 public:
-    explicit Form8(WindowContext &context);
+    Form8(ProgramState &state, SettingsStore &settings, platform::Platform &platform, MainWindowLink &mainWindow,
+          WindowRegistry &windows);
 
     // The load steps: the boxes show the schedule, the clock is armed for the
     // mode in force.
@@ -49,7 +51,11 @@ private:
     QLineEdit *box(ShutdownBox which) const;
     void emptyBoxes();
 
-    WindowContext &m_context;
+    ProgramState &m_state;
+    SettingsStore &m_settings;
+    platform::Platform &m_platform;
+    MainWindowLink &m_mainWindow;
+    WindowRegistry &m_windows;
     MainWindowClock m_clock;
     ShutdownSchedule m_schedule;
     QRadioButton *m_option1 = nullptr;

@@ -238,7 +238,7 @@ TEST_F(Windows, TheRecordViewerNamesTheFolderOfTheRecordFile)
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(folder.absolutePath()));
     m_program->perform(CalculatorHost::Action::ViewRecords);
-    QWidget *viewer = m_program->windows().window(QStringLiteral("Form1"));
+    QWidget *viewer = m_program->windows().window(ui::WindowId::Records);
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->windowTitle(),
               QStringLiteral("查看录入的数据(文件保存为~/%1下的datafile.txt)").arg(folder.fileName()));
@@ -254,7 +254,7 @@ TEST_F(Windows, SelectAllPaintsTheRecordsYellowOnBlue)
     records.write(" 1 8810.35\r\n 2 44030419860921637X\r\n 3 -72.6\r\n");
     records.close();
     m_program->perform(CalculatorHost::Action::ViewRecords);
-    QWidget *viewer = m_program->windows().window(QStringLiteral("Form1"));
+    QWidget *viewer = m_program->windows().window(ui::WindowId::Records);
     ASSERT_NE(viewer, nullptr);
     auto *box = viewer->findChild<QAbstractScrollArea *>(QStringLiteral("RichTextBox1"));
     auto *selectAll = viewer->findChild<QAbstractButton *>(QStringLiteral("Command1"));
@@ -340,7 +340,7 @@ TEST_F(Windows, TabFollowsTheVisualOrder)
 
 TEST_F(Windows, TheDisplaySaysWhatItShows)
 {
-    QWidget *main = m_program->windows().window(QStringLiteral("countform"));
+    QWidget *main = m_program->windows().window(ui::WindowId::Main);
     ASSERT_NE(main, nullptr);
     auto *display = main->findChild<QLabel *>(QStringLiteral("Label1"));
     ASSERT_NE(display, nullptr);
@@ -492,7 +492,7 @@ TEST_F(Windows, NoTextIsCutOff)
 TEST_F(Windows, TextsThePathsWriteFitTheMainWindow)
 {
     using A = CalculatorHost::Action;
-    QWidget *main = m_program->windows().window(QStringLiteral("countform"));
+    QWidget *main = m_program->windows().window(ui::WindowId::Main);
     ASSERT_NE(main, nullptr);
     QStringList faults;
     auto checkSizes = [&](const QString &after) {
@@ -528,7 +528,7 @@ TEST_F(Windows, TextsThePathsWriteFitTheMainWindow)
     // caption beside it.
     for (const char *mode : {"expression", "entry"}) {
         m_program->perform(A::OpenLoan);
-        QWidget *loan = m_program->windows().window(QStringLiteral("Form5"));
+        QWidget *loan = m_program->windows().window(ui::WindowId::Loan);
         set(loan, "Text1", "1500000");
         set(loan, "Text2", "360");
         click(loan, "Command3");
@@ -553,7 +553,7 @@ TEST_F(Windows, TextsThePathsWriteFitTheMainWindow)
     // countdown too short, and one that fires (the recording platform only
     // notes the power-off).
     m_program->perform(A::OpenShutdown);
-    QWidget *shutdown = m_program->windows().window(QStringLiteral("Form8"));
+    QWidget *shutdown = m_program->windows().window(ui::WindowId::Shutdown);
     click(shutdown, "Option2");
     set(shutdown, "Text1", "8760");
     set(shutdown, "Text2", "59");
@@ -595,7 +595,7 @@ TEST_F(Windows, TextsThePathsWriteFitTheMainWindow)
 
 TEST_F(Windows, SimpleSizeModeEndsBelowTheDisplay)
 {
-    QWidget *main = m_program->windows().window(QStringLiteral("countform"));
+    QWidget *main = m_program->windows().window(ui::WindowId::Main);
     ASSERT_NE(main, nullptr);
     m_program->perform(CalculatorHost::Action::SizeMode);
     EXPECT_EQ(twipsProperty(main, "height"), 2645);

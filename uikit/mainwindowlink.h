@@ -1,26 +1,15 @@
 #pragma once
-// What a window of the program receives instead of the program itself: the
-// platform facilities, the program-wide state, the record store, the speech
-// routine, saving the settings record, a narrow link to the main window, the
-// opening of windows offered from another window, and the registry of loaded
-// windows. A window takes what it needs from here and never reaches past it;
-// only the program's wiring (shell/) knows every window.
-
-#include "common/programstate.h"
-#include "common/settingsstore.h"
-#include "platform/platform.h"
+// What a window may ask of the main window and of the wiring, as narrow
+// interfaces: the main window's display, message line, clock and face
+// (MainWindowLink), and the opening of one window from another
+// (WindowOpener). Each window's constructor takes exactly the parts of the
+// program it uses; only the program's wiring (shell/) knows every window.
 
 #include <QColor>
 #include <QString>
 
-namespace numbelle {
-class RecordStore;
-class Speaker;
-} // namespace numbelle
-
 namespace numbelle::ui {
 
-class WindowRegistry;
 class WindowTimer;
 
 // The parts of the main window that other windows write to: the display
@@ -63,17 +52,6 @@ public:
     // Shows the auto-shutdown window Form8 without blocking the caller: loads
     // it, or brings the loaded one forward as it stands.
     virtual void openShutdownWindow() = 0;
-};
-
-struct WindowContext {
-    platform::Platform &platform;
-    ProgramState &state;
-    RecordStore &records;
-    Speaker &speaker;
-    SettingsStore &settings;
-    MainWindowLink &mainWindow;
-    WindowRegistry &windows;
-    WindowOpener &opener;
 };
 
 } // namespace numbelle::ui
