@@ -2,6 +2,8 @@
 
 #include "common/textfile.h"
 #include "common/version.h"
+#include "shell/countformlayout.h"
+#include "shell/keypadstyle.h"
 #include "shutdown/schedule.h"
 #include "uikit/accessibility.h"
 #include "uikit/palette.h"
@@ -11,91 +13,15 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
-#include <QLinearGradient>
 #include <QPainter>
-#include <QProxyStyle>
-#include <QStyleOptionButton>
 #include <QWindow>
 #include <algorithm>
 
 namespace numbelle::ui {
 
+using namespace layout;
+
 namespace {
-
-// Window sizes of the three size modes, in twips.
-constexpr int kFullWidth = 6630, kFullHeight = 7185;
-constexpr int kSimpleHeight = 2645;
-constexpr int kMiniWidth = 5880, kMiniHeight = 990;
-constexpr int kLine5Shift = 4528;
-constexpr int kMiniShiftUp = 1275, kMiniShiftLeft = 375;
-
-struct Place {
-    int number;
-    int left, top, width, height;
-};
-
-struct KeyPlace {
-    Key key;
-    int left, top, width, height;
-};
-
-// Keypad: six columns of 950 twips from x 480, six rows of 710 from y 2760. It
-// starts below the simple size mode's bottom edge (2645), so that mode ends on
-// the face under the display and never on a cut-off row of keys; the face
-// picture's keypad plate lies under these places.
-constexpr int kColumn = 950, kRow = 710, kPadLeft = 480, kPadTop = 2760, kKeyWidth = 870, kKeyHeight = 630;
-constexpr KeyPlace pad(Key key, int col, int row, int cols = 1, int rows = 1)
-{
-    return {key, kPadLeft + col * kColumn, kPadTop + row * kRow, kKeyWidth + (cols - 1) * kColumn,
-            kKeyHeight + (rows - 1) * kRow};
-}
-
-constexpr KeyPlace kKeypad[] = {
-    pad(Key::MemoryClear, 0, 0),   pad(Key::MemoryRecall, 1, 0), pad(Key::MemoryStore, 2, 0),
-    pad(Key::MemoryAdd, 3, 0),     pad(Key::ClearEntry, 4, 0),   pad(Key::ClearAll, 5, 0),
-    pad(Key::Digit7, 0, 1),        pad(Key::Digit8, 1, 1),       pad(Key::Digit9, 2, 1),
-    pad(Key::Divide, 3, 1),        pad(Key::SquareRoot, 4, 1),   pad(Key::Backspace, 5, 1),
-    pad(Key::Digit4, 0, 2),        pad(Key::Digit5, 1, 2),       pad(Key::Digit6, 2, 2),
-    pad(Key::Multiply, 3, 2),      pad(Key::Reciprocal, 4, 2),   pad(Key::TimesHundred, 5, 2),
-    pad(Key::Digit1, 0, 3),        pad(Key::Digit2, 1, 3),       pad(Key::Digit3, 2, 3),
-    pad(Key::Subtract, 3, 3),      pad(Key::SignChange, 4, 3),   pad(Key::Equals, 5, 3, 1, 2),
-    pad(Key::Digit0, 0, 4, 2),     pad(Key::Point, 2, 4),        pad(Key::Add, 3, 4),
-    pad(Key::Capitals, 4, 4),      pad(Key::IncomeTax, 0, 5, 2), pad(Key::Loan, 2, 5, 2),
-    pad(Key::Securities, 4, 5, 2),
-};
-
-// The small buttons above the display.
-constexpr KeyPlace kSmallButtons[] = {
-    {Key::SpeechSwitch, 2400, 180, 450, 420}, {Key::ViewRecords, 2880, 180, 450, 420},
-    {Key::SaveRecords, 3360, 180, 450, 420},  {Key::ClearRecords, 3840, 180, 450, 420},
-    {Key::Settings, 4320, 180, 450, 420},     {Key::Manual, 4800, 180, 450, 420},
-    {Key::Exit, 5880, 180, 450, 420},
-};
-
-// Labels in stacking order, bottom first: in mini mode the display panel moves
-// up over the title labels and hides them.
-constexpr Place kLabels[] = {
-    {2, 720, 150, 1560, 300},    // product name
-    {8, 720, 450, 1560, 240},    // version
-    {10, 480, 1290, 5700, 960},  // display panel
-    {3, 360, 1290, 120, 960},    // panel edge
-    {4, 540, 1305, 900, 270},    // mode button
-    {11, 1500, 1305, 1050, 270}, // decimal places button
-    {7, 2610, 1305, 300, 270},   // memory indicator
-    {9, 2970, 1305, 300, 270},   // operator indicator
-    {5, 3330, 1305, 1350, 270},  // record count caption
-    // The message line, right-aligned, takes the room its caption leaves:
-    // the whole width beside the indicators when the caption is empty.
-    {6, 3330, 1305, 2790, 270}, // message line
-    {1, 540, 1590, 5580, 630},  // main display
-};
-constexpr int kMovingLabels[] = {1, 3, 4, 5, 6, 7, 9, 11, 10};
-
-// The shutdown clock Image1 and its second hand Line6, which turns about the
-// picture's centre.
-constexpr int kClockLeft = 5340, kClockTop = 180, kClockSize = 420;
-constexpr int kClockCentreX = kClockLeft + kClockSize / 2, kClockCentreY = kClockTop + kClockSize / 2;
-constexpr int kHandLength = 150;
 
 constexpr char kBuiltInSkin[] = "<built-in>";
 
@@ -125,109 +51,6 @@ void fitText(QLabel *label, double size, double smallest, int room)
         label->setFont(font);
     label->setWordWrap(QFontMetrics(font).size(0, text).width() > room);
 }
-
-// The keys' look, drawn here rather than by a style sheet (which cost the
-// start-up several milliseconds for the 38 keys): rounded keys with a
-// gradient by their class, an orange border on the focused key; digit and
-// small keys lighten under the mouse and turn flat grey-blue when pressed,
-// operator and function keys keep their colours.
-class KeypadStyle final : public QProxyStyle {
-public:
-    void polish(QWidget *widget) override
-    {
-        QProxyStyle::polish(widget);
-        if (qobject_cast<QPushButton *>(widget))
-            widget->setAttribute(Qt::WA_Hover);
-    }
-    using QProxyStyle::polish;
-
-    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
-                       const QWidget *widget) const override
-    {
-        // The focus shows as the key's border.
-        if (element == PE_FrameFocusRect && qobject_cast<const QPushButton *>(widget))
-            return;
-        QProxyStyle::drawPrimitive(element, option, painter, widget);
-    }
-
-    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
-                     const QWidget *widget) const override
-    {
-        const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
-        if (!button || !widget) {
-            QProxyStyle::drawControl(element, option, painter, widget);
-            return;
-        }
-        const QByteArray keyClass = widget->property("keyClass").toByteArray();
-        if (element == CE_PushButtonBevel) {
-            drawKey(keyClass, *button, painter);
-            return;
-        }
-        if (element == CE_PushButtonLabel) {
-            QStyleOptionButton label(*button);
-            label.palette.setColor(QPalette::ButtonText, keyClass == "operator"   ? QColor(Qt::white)
-                                                         : keyClass == "function" ? QColor(0x15324f)
-                                                                                  : QColor(0x1d2630));
-            QProxyStyle::drawControl(element, &label, painter, widget);
-            return;
-        }
-        QProxyStyle::drawControl(element, option, painter, widget);
-    }
-
-private:
-    static void drawKey(const QByteArray &keyClass, const QStyleOptionButton &option, QPainter *painter)
-    {
-        const bool focused = option.state & State_HasFocus;
-        const bool pressed = option.state & (State_Sunken | State_On);
-        const bool hover = option.state & State_MouseOver;
-        const QRectF outer(option.rect);
-        const double border = focused ? 2 : 1;
-        const QRectF rect = outer.adjusted(border / 2, border / 2, -border / 2, -border / 2);
-        QLinearGradient gradient(outer.topLeft(), outer.bottomLeft());
-        if (keyClass == "operator") {
-            gradient.setColorAt(0, QColor(0xf6a04d));
-            gradient.setColorAt(1, QColor(0xd9711c));
-        } else if (keyClass == "function") {
-            gradient.setColorAt(0, QColor(0xe3eefa));
-            gradient.setColorAt(1, QColor(0xb8cde2));
-        } else if (pressed) {
-            gradient.setColorAt(0, QColor(0xb9c6d3));
-            gradient.setColorAt(1, QColor(0xb9c6d3));
-        } else if (hover) {
-            gradient.setColorAt(0, QColor(0xffffff));
-            gradient.setColorAt(1, QColor(0xe4ebf2));
-        } else {
-            gradient.setColorAt(0, QColor(0xfbfdff));
-            gradient.setColorAt(1, QColor(0xd5dde6));
-        }
-        const double radius = keyClass == "small" ? 4 : 6;
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        painter->setPen(QPen(focused ? QColor(0xf08a24) : QColor(0x3b4a5a), border));
-        painter->setBrush(gradient);
-        painter->drawRoundedRect(rect, radius, radius);
-        painter->restore();
-    }
-};
-
-// The shutdown clock's face: a light rounded box with a dark border, under
-// the clock hand.
-class ClockFace final : public ClickLabel {
-public:
-    using ClickLabel::ClickLabel;
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(QColor(0x555555), 2));
-        painter.setBrush(QColor(0xf4f4f4));
-        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 14, 14);
-        painter.end();
-        ClickLabel::paintEvent(event);
-    }
-};
 
 void setTextColour(QWidget *widget, const QColor &colour)
 {
@@ -395,8 +218,7 @@ void countform::buildFace()
     connect(static_cast<ClickLabel *>(m_labels[11]), &ClickLabel::clicked, this,
             [this] { m_calculator.clickLabel11(); });
 
-    auto *keypadStyle = new KeypadStyle;
-    keypadStyle->setParent(this);
+    QProxyStyle *keypadStyle = makeKeypadStyle(this);
     QFont keyFont = font();
     keyFont.setPointSizeF(13);
     auto makeKey = [&](const KeyPlace &p, const QFont &f) {
@@ -613,45 +435,6 @@ void countform::paintTrayButton(bool active)
     QPalette p = tray->palette();
     p.setColor(QPalette::Window, active ? kTrayActive : kTrayInactive);
     tray->setPalette(p);
-}
-
-SizeMode countform::stepSizeMode(SizeMode from)
-{
-    const int w = twipsProperty(this, "width");
-    switch (from) {
-    case SizeMode::Full:
-        setTwipsGeometry(this, 0, 0, w, kSimpleHeight);
-        m_lines[5]->movePoints(0, -kLine5Shift);
-        return SizeMode::Simple;
-    case SizeMode::Simple:
-        m_lines[1]->hide();
-        for (int n : kMovingLabels)
-            moveTwips(m_labels[n], 0, -kMiniShiftUp);
-        for (int n : kMovingLabels)
-            moveTwips(m_labels[n], -kMiniShiftLeft, 0);
-        m_trayButton->hide();
-        for (const KeyPlace &p : kSmallButtons)
-            m_buttons[p.key]->hide();
-        m_clock->hide();
-        setTwipsGeometry(this, 0, 0, kMiniWidth, kMiniHeight);
-        for (int n : {2, 3, 4, 5, 6})
-            m_lines[n]->hide();
-        return SizeMode::Mini;
-    default:
-        m_lines[1]->show();
-        for (int n : kMovingLabels)
-            moveTwips(m_labels[n], kMiniShiftLeft, kMiniShiftUp);
-        m_trayButton->show();
-        for (const KeyPlace &p : kSmallButtons)
-            m_buttons[p.key]->show();
-        m_clock->show();
-        setTwipsGeometry(this, 0, 0, kFullWidth, kFullHeight);
-        for (int n : {2, 3, 4, 5})
-            m_lines[n]->show();
-        m_lines[5]->movePoints(0, kLine5Shift);
-        m_lines[6]->show();
-        return SizeMode::Full;
-    }
 }
 
 bool countform::previewKey(QKeyEvent *event)
