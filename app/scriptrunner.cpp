@@ -326,6 +326,37 @@ void ScriptRunner::printLine(const QString &name, const QString &value)
     std::fwrite(line.constData(), 1, size_t(line.size()), m_out);
 }
 
+namespace {
+
+void needArgs(const QString &command, const QList<Word> &args, qsizetype count)
+{
+    if (args.size() != count)
+        throw ScriptError(command.toStdString() + ": wrong number of arguments");
+}
+
+} // namespace
+
+// The commands, one row each: the name and the handler of its arguments.
+const ScriptRunner::Command ScriptRunner::kCommands[] = {
+    {"print", &ScriptRunner::print},
+    {"type", &ScriptRunner::typeCommand},
+    {"key", &ScriptRunner::keyCommand},
+    {"click", &ScriptRunner::clickCommand},
+    {"tick", &ScriptRunner::tick},
+    {"set", &ScriptRunner::setCommand},
+    {"focus", &ScriptRunner::focusCommand},
+    {"select", &ScriptRunner::selectCommand},
+    {"slide", &ScriptRunner::slideCommand},
+    {"clock", &ScriptRunner::clockCommand},
+    {"close", &ScriptRunner::closeCommand},
+    {"tray", &ScriptRunner::trayCommand},
+    {"wait", &ScriptRunner::waitCommand},
+    {"shot", &ScriptRunner::shot},
+    {"discard", &ScriptRunner::discardCommand},
+    {"fail", &ScriptRunner::failCommand},
+    {"answer", &ScriptRunner::answerCommand},
+};
+
 void ScriptRunner::run(const QString &rawLine)
 {
     QString line = rawLine;
@@ -335,147 +366,183 @@ void ScriptRunner::run(const QString &rawLine)
         return;
     const QList<Word> words = splitCommand(line);
     const QString command = words.first().text;
-    const QList<Word> args = words.mid(1);
-    auto needArgs = [&](qsizetype count) {
-        if (args.size() != count)
-            throw ScriptError(command.toStdString() + ": wrong number of arguments");
-    };
-
-    if (command == u"print") {
-        print(args);
-    } else if (command == u"type") {
-        needArgs(1);
-        if (!args[0].quoted)
-            throw ScriptError("type needs a quoted text");
-        type(args[0].text);
-    } else if (command == u"key") {
-        needArgs(1);
-        key(args[0].text);
-    } else if (command == u"click") {
-        if (args.size() == 2) {
-            int lineNumber = 0;
-            if (!parseCount(args[1].text, lineNumber) || lineNumber < 1)
-                throw ScriptError("click: line numbers count from 1");
-            clickLine(args[0].text, lineNumber);
-        } else {
-            needArgs(1);
-            click(args[0].text);
-        }
-    } else if (command == u"tick") {
-        tick(args);
-    } else if (command == u"set") {
-        needArgs(2);
-        QObject *o = element(args[0].text);
-        if (auto *edit = qobject_cast<QLineEdit *>(o))
-            edit->setText(args[1].text);
-        else if (auto *text = qobject_cast<QTextEdit *>(o))
-            text->setPlainText(args[1].text);
-        else if (auto *plain = qobject_cast<QPlainTextEdit *>(o))
-            plain->setPlainText(args[1].text);
-        else
-            throw ScriptError("set: not a text box: " + args[0].text.toStdString());
-    } else if (command == u"focus") {
-        needArgs(1);
-        QWidget *window = nullptr;
-        auto *w = qobject_cast<QWidget *>(element(args[0].text, &window));
-        if (!w)
-            throw ScriptError("focus: not a control");
-        ui::WindowRegistry::activate(window);
-        w->setFocus(Qt::OtherFocusReason);
-    } else if (command == u"select" || command == u"slide") {
-        needArgs(2);
-        int n = 0;
-        if (!parseCount(args[1].text, n))
-            throw ScriptError(command.toStdString() + ": bad number");
-        QObject *o = element(args[0].text);
-        if (auto *combo = qobject_cast<QComboBox *>(o); combo && command == u"select")
-            combo->setCurrentIndex(n);
-        else if (auto *slider = qobject_cast<QAbstractSlider *>(o); slider && command == u"slide")
-            slider->setValue(n);
-        else
-            throw ScriptError(command.toStdString() + ": wrong kind of element");
-    } else if (command == u"clock") {
-        needArgs(1);
-        const QDateTime t = QDateTime::fromString(args[0].text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!t.isValid())
-            throw ScriptError("clock: expected \"YYYY-MM-DD HH:MM:SS\"");
-        m_platform.setClock(t);
-    } else if (command == u"close") {
-        needArgs(1);
-        windowNamed(args[0].text)->close();
-    } else if (command == u"tray") {
-        needArgs(1);
-        const QString kind = args[0].text;
-        if (kind != u"left" && kind != u"right" && kind != u"double")
-            throw ScriptError("tray: left, right or double");
-        m_program.trayEvent(kind == u"left"    ? ui::Program::TrayLeftRelease
-                            : kind == u"right" ? ui::Program::TrayRightRelease
-                                               : ui::Program::TrayDoubleClick);
-    } else if (command == u"wait") {
-        // Lets the windows paint for N milliseconds (for a look at them with
-        // --show); timers of the program still fire only by tick.
-        needArgs(1);
-        int ms = 0;
-        if (!parseCount(args[0].text, ms))
-            throw ScriptError("wait: milliseconds");
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    } else if (command == u"shot") {
-        shot(args);
-    } else if (command == u"discard") {
-        needArgs(1);
-        if (args[0].text == u"spoken")
-            m_platform.discardSpoken();
-        else if (args[0].text == u"messages")
-            m_platform.discardMessages();
-        else if (args[0].text == u"events")
-            m_platform.discardEvents();
-        else
-            throw ScriptError("discard: spoken, messages or events");
-    } else if (command == u"fail") {
-        needArgs(2);
-        if (args[1].text != u"on" && args[1].text != u"off")
-            throw ScriptError("fail: on or off");
-        const bool on = args[1].text == u"on";
-        // Besides the platform's facilities, the file layer under the
-        // program's own files: a full disk, a read-only folder, unreadable files.
-        static const QList<QPair<QString, fileio::Fault>> fileFaults = {
-            {QStringLiteral("disk"), fileio::Fault::DiskFull},
-            {QStringLiteral("readonly"), fileio::Fault::ReadOnly},
-            {QStringLiteral("unreadable"), fileio::Fault::Unreadable},
-            {QStringLiteral("rename"), fileio::Fault::RenameFails},
-        };
-        bool done = false;
-        for (const auto &[name, fault] : fileFaults) {
-            if (args[0].text == name) {
-                fileio::setFault(fault, on);
-                done = true;
-            }
-        }
-        if (!done) {
-            if (!platform::RecordingPlatform::isFailureName(args[0].text))
-                throw ScriptError("fail: unknown facility " + args[0].text.toStdString());
-            m_platform.setFailing(args[0].text, on);
-        }
-    } else if (command == u"answer") {
-        const char *usage = "answer open|save \"PATH\" or answer open|save cancel";
-        if (args.size() != 2 || (args[0].text != u"open" && args[0].text != u"save"))
-            throw ScriptError(usage);
-        std::optional<QString> answer;
-        if (args[1].quoted)
-            answer = args[1].text; // as given: relative paths are from the program folder
-        else if (args[1].text != u"cancel")
-            throw ScriptError(usage);
-        if (args[0].text == u"open")
-            m_platform.setOpenAnswer(answer);
-        else
-            m_platform.setSaveAnswer(answer);
-    } else {
+    const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const Command &c) { return command == QLatin1StringView(c.name); });
+    if (found == std::end(kCommands))
         throw ScriptError("unknown command " + command.toStdString());
-    }
+    (this->*found->handler)(words.mid(1));
     QCoreApplication::processEvents();
+}
+
+void ScriptRunner::typeCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("type"), args, 1);
+    if (!args[0].quoted)
+        throw ScriptError("type needs a quoted text");
+    type(args[0].text);
+}
+
+void ScriptRunner::keyCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("key"), args, 1);
+    key(args[0].text);
+}
+
+void ScriptRunner::clickCommand(const QList<Word> &args)
+{
+    if (args.size() == 2) {
+        int lineNumber = 0;
+        if (!parseCount(args[1].text, lineNumber) || lineNumber < 1)
+            throw ScriptError("click: line numbers count from 1");
+        clickLine(args[0].text, lineNumber);
+        return;
+    }
+    needArgs(QStringLiteral("click"), args, 1);
+    click(args[0].text);
+}
+
+void ScriptRunner::setCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("set"), args, 2);
+    QObject *o = element(args[0].text);
+    if (auto *edit = qobject_cast<QLineEdit *>(o))
+        edit->setText(args[1].text);
+    else if (auto *text = qobject_cast<QTextEdit *>(o))
+        text->setPlainText(args[1].text);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(o))
+        plain->setPlainText(args[1].text);
+    else
+        throw ScriptError("set: not a text box: " + args[0].text.toStdString());
+}
+
+void ScriptRunner::focusCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("focus"), args, 1);
+    QWidget *window = nullptr;
+    auto *w = qobject_cast<QWidget *>(element(args[0].text, &window));
+    if (!w)
+        throw ScriptError("focus: not a control");
+    ui::WindowRegistry::activate(window);
+    w->setFocus(Qt::OtherFocusReason);
+}
+
+void ScriptRunner::selectCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("select"), args, 2);
+    int n = 0;
+    if (!parseCount(args[1].text, n))
+        throw ScriptError("select: bad number");
+    auto *combo = qobject_cast<QComboBox *>(element(args[0].text));
+    if (!combo)
+        throw ScriptError("select: wrong kind of element");
+    combo->setCurrentIndex(n);
+}
+
+void ScriptRunner::slideCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("slide"), args, 2);
+    int n = 0;
+    if (!parseCount(args[1].text, n))
+        throw ScriptError("slide: bad number");
+    auto *slider = qobject_cast<QAbstractSlider *>(element(args[0].text));
+    if (!slider)
+        throw ScriptError("slide: wrong kind of element");
+    slider->setValue(n);
+}
+
+void ScriptRunner::clockCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("clock"), args, 1);
+    const QDateTime t = QDateTime::fromString(args[0].text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!t.isValid())
+        throw ScriptError("clock: expected \"YYYY-MM-DD HH:MM:SS\"");
+    m_platform.setClock(t);
+}
+
+void ScriptRunner::closeCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("close"), args, 1);
+    windowNamed(args[0].text)->close();
+}
+
+void ScriptRunner::trayCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("tray"), args, 1);
+    const QString kind = args[0].text;
+    if (kind != u"left" && kind != u"right" && kind != u"double")
+        throw ScriptError("tray: left, right or double");
+    m_program.trayEvent(kind == u"left"    ? ui::Program::TrayLeftRelease
+                        : kind == u"right" ? ui::Program::TrayRightRelease
+                                           : ui::Program::TrayDoubleClick);
+}
+
+void ScriptRunner::waitCommand(const QList<Word> &args)
+{
+    // Lets the windows paint for N milliseconds (for a look at them with
+    // --show); timers of the program still fire only by tick.
+    needArgs(QStringLiteral("wait"), args, 1);
+    int ms = 0;
+    if (!parseCount(args[0].text, ms))
+        throw ScriptError("wait: milliseconds");
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void ScriptRunner::discardCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("discard"), args, 1);
+    if (args[0].text == u"spoken")
+        m_platform.discardSpoken();
+    else if (args[0].text == u"messages")
+        m_platform.discardMessages();
+    else if (args[0].text == u"events")
+        m_platform.discardEvents();
+    else
+        throw ScriptError("discard: spoken, messages or events");
+}
+
+void ScriptRunner::failCommand(const QList<Word> &args)
+{
+    needArgs(QStringLiteral("fail"), args, 2);
+    if (args[1].text != u"on" && args[1].text != u"off")
+        throw ScriptError("fail: on or off");
+    const bool on = args[1].text == u"on";
+    // Besides the platform's facilities, the file layer under the program's
+    // own files: a full disk, a read-only folder, unreadable files, a rename
+    // refused.
+    static const QList<QPair<QString, fileio::Fault>> fileFaults = {
+        {QStringLiteral("disk"), fileio::Fault::DiskFull},
+        {QStringLiteral("readonly"), fileio::Fault::ReadOnly},
+        {QStringLiteral("unreadable"), fileio::Fault::Unreadable},
+        {QStringLiteral("rename"), fileio::Fault::RenameFails},
+    };
+    for (const auto &[name, fault] : fileFaults) {
+        if (args[0].text == name) {
+            fileio::setFault(fault, on);
+            return;
+        }
+    }
+    if (!platform::RecordingPlatform::isFailureName(args[0].text))
+        throw ScriptError("fail: unknown facility " + args[0].text.toStdString());
+    m_platform.setFailing(args[0].text, on);
+}
+
+void ScriptRunner::answerCommand(const QList<Word> &args)
+{
+    const char *usage = "answer open|save \"PATH\" or answer open|save cancel";
+    if (args.size() != 2 || (args[0].text != u"open" && args[0].text != u"save"))
+        throw ScriptError(usage);
+    std::optional<QString> answer;
+    if (args[1].quoted)
+        answer = args[1].text; // as given: relative paths are from the program folder
+    else if (args[1].text != u"cancel")
+        throw ScriptError(usage);
+    if (args[0].text == u"open")
+        m_platform.setOpenAnswer(answer);
+    else
+        m_platform.setSaveAnswer(answer);
 }
 
 void ScriptRunner::shot(const QList<Word> &args)

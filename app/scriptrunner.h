@@ -43,7 +43,28 @@ public:
     void run(const QString &line);
 
 private:
+    // A command of the language: its name and what carries it out.
+    struct Command {
+        const char *name;
+        void (ScriptRunner::*handler)(const QList<Word> &args);
+    };
+    static const Command kCommands[];
+
     void print(const QList<Word> &args);
+    void typeCommand(const QList<Word> &args);
+    void keyCommand(const QList<Word> &args);
+    void clickCommand(const QList<Word> &args);
+    void setCommand(const QList<Word> &args);
+    void focusCommand(const QList<Word> &args);
+    void selectCommand(const QList<Word> &args);
+    void slideCommand(const QList<Word> &args);
+    void clockCommand(const QList<Word> &args);
+    void closeCommand(const QList<Word> &args);
+    void trayCommand(const QList<Word> &args);
+    void waitCommand(const QList<Word> &args);
+    void discardCommand(const QList<Word> &args);
+    void failCommand(const QList<Word> &args);
+    void answerCommand(const QList<Word> &args);
     void printLine(const QString &name, const QString &value);
     void type(const QString &text);
     void key(const QString &name);
