@@ -23,6 +23,7 @@
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace numbelle::ui {
 
@@ -86,26 +87,83 @@ protected:
 
 QString text(const char16_t *t) { return QString::fromUtf16(t); }
 
+// Where each element stands, in twips: the window, its frames, and each
+// frame's elements within the frame.
+struct Place {
+    const char *name;
+    int left, top, width, height;
+};
+constexpr Place kPlaces[] = {
+    {"Form4", 0, 0, 9000, 7500},
+    // Income tax category.
+    {"Frame1", 120, 120, 4080, 2760},
+    {"Option1", 180, 300, 3780, 330},
+    {"Option2", 180, 660, 3780, 330},
+    {"Option3", 180, 1020, 3780, 330},
+    {"Option4", 180, 1380, 3780, 330},
+    {"Option5", 180, 1740, 3780, 330},
+    {"Option8", 180, 2340, 3780, 330},
+    {"Label8", 480, 2040, 3480, 300},
+    // Deductions.
+    {"Frame2", 4320, 120, 4560, 1680},
+    {"Label1", 180, 420, 2520, 300},
+    {"Text1", 2760, 375, 1320, 390},
+    {"Label2", 4140, 420, 300, 300},
+    {"Label6", 180, 1020, 2520, 300},
+    {"Text2", 2760, 975, 1320, 390},
+    {"Label7", 4140, 1020, 300, 300},
+    // Decimal places of results.
+    {"Frame4", 4320, 1920, 4560, 960},
+    {"Option9", 180, 420, 1140, 330},
+    {"Option13", 1380, 420, 780, 330},
+    {"Option10", 2220, 420, 780, 330},
+    {"Option11", 3060, 420, 720, 330},
+    {"Option12", 3840, 420, 660, 330},
+    // The main window.
+    {"Frame3", 120, 3000, 8760, 3600},
+    {"Label10", 180, 360, 1500, 300},
+    {"Option6", 1740, 345, 1020, 330},
+    {"Option7", 2820, 345, 1020, 330},
+    {"Label11", 180, 870, 1500, 300},
+    {"Combo1", 1740, 810, 1920, 420},
+    {"Label12", 3960, 870, 1500, 300},
+    {"Combo2", 5520, 810, 1920, 420},
+    {"Label9", 180, 1410, 2160, 300},
+    {"Command3", 2400, 1350, 1200, 420},
+    {"Command4", 3720, 1350, 1200, 420},
+    {"Check1", 5100, 1380, 3540, 360},
+    {"Label3", 180, 1950, 8400, 300},
+    {"Label4", 180, 2430, 480, 300},
+    {"HScroll1", 720, 2400, 6600, 360},
+    {"Label5", 7440, 2430, 720, 300},
+    {"Command5", 180, 2970, 1500, 420},
+    // The window's own buttons.
+    {"Command1", 5880, 6780, 1350, 450},
+    {"Command2", 7440, 6780, 1350, 450},
+};
+
+// Names the element and puts it where kPlaces has it.
 template <typename W>
-W *place(W *widget, const char *name, int left, int top, int width, int height)
+W *place(W *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
-    setTwipsGeometry(widget, left, top, width, height);
+    for (const Place &p : kPlaces) {
+        if (std::strcmp(p.name, name) == 0)
+            setTwipsGeometry(widget, p.left, p.top, p.width, p.height);
+    }
     return widget;
 }
 
-QLabel *label(QWidget *parent, const char *name, const char16_t *caption, int left, int top, int width,
-              int height = 300)
+QLabel *label(QWidget *parent, const char *name, const char16_t *caption)
 {
-    auto *l = place(new QLabel(text(caption), parent), name, left, top, width, height);
+    auto *l = place(new QLabel(text(caption), parent), name);
     l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return l;
 }
 
-QPushButton *button(QWidget *parent, const char *name, const char16_t *caption, int left, int top, int width,
-                    int height)
+QPushButton *button(QWidget *parent, const char *name, const char16_t *caption)
 {
-    auto *b = place(new QPushButton(text(caption), parent), name, left, top, width, height);
+    auto *b = place(new QPushButton(text(caption), parent), name);
     b->setAutoDefault(false);
     return b;
 }
@@ -136,28 +194,24 @@ Form4::Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLi
     : QWidget(nullptr, Qt::Window), m_platform(platform), m_settings(settings), m_mainWindow(mainWindow),
       m_records(records), m_opener(opener), m_windows(windows)
 {
-    setObjectName(QStringLiteral("Form4"));
+    place(this, "Form4");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(text(kCaption));
-    setTwipsGeometry(this, 0, 0, 9000, 7500);
 
     // Income tax category.
-    auto *frame1 = place(new QGroupBox(QStringLiteral("个人所得税类别"), this), "Frame1", 120, 120, 4080, 2760);
-    const int taxTops[6] = {300, 660, 1020, 1380, 1740, 2340};
-    for (int i = 0; i < 6; ++i) {
-        m_taxOptions[i] = place(new OptionButton(text(kTaxOptions[i].caption), frame1), kTaxOptions[i].name, 180,
-                                taxTops[i], 3780, 330);
-    }
-    label(frame1, "Label8", u"彩票中奖等其它所得", 480, 2040, 3480);
+    auto *frame1 = place(new QGroupBox(QStringLiteral("个人所得税类别"), this), "Frame1");
+    for (int i = 0; i < 6; ++i)
+        m_taxOptions[i] = place(new OptionButton(text(kTaxOptions[i].caption), frame1), kTaxOptions[i].name);
+    label(frame1, "Label8", u"彩票中奖等其它所得");
 
     // Deductions.
-    auto *frame2 = place(new QGroupBox(QStringLiteral("设置个税费用扣除额"), this), "Frame2", 4320, 120, 4560, 1680);
-    label(frame2, "Label1", u"工薪所得个税扣除标准", 180, 420, 2520);
-    m_salaryDeduction = place(new QLineEdit(frame2), "Text1", 2760, 375, 1320, 390);
-    label(frame2, "Label2", u"元", 4140, 420, 300);
-    label(frame2, "Label6", u"劳务所得税前扣除费用", 180, 1020, 2520);
-    m_labourDeduction = place(new QLineEdit(frame2), "Text2", 2760, 975, 1320, 390);
-    label(frame2, "Label7", u"元", 4140, 1020, 300);
+    auto *frame2 = place(new QGroupBox(QStringLiteral("设置个税费用扣除额"), this), "Frame2");
+    label(frame2, "Label1", u"工薪所得个税扣除标准");
+    m_salaryDeduction = place(new QLineEdit(frame2), "Text1");
+    label(frame2, "Label2", u"元");
+    label(frame2, "Label6", u"劳务所得税前扣除费用");
+    m_labourDeduction = place(new QLineEdit(frame2), "Text2");
+    label(frame2, "Label7", u"元");
     m_salaryDeduction->setText(QStringLiteral("1600"));
     m_labourDeduction->setText(QStringLiteral("800"));
     for (QLineEdit *box : {m_salaryDeduction, m_labourDeduction}) {
@@ -171,25 +225,21 @@ Form4::Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLi
     }
 
     // Decimal places of results.
-    auto *frame4 =
-        place(new QGroupBox(QStringLiteral("计算结果保留小数点位数"), this), "Frame4", 4320, 1920, 4560, 960);
-    const int decimalLefts[5] = {180, 1380, 2220, 3060, 3840};
-    const int decimalWidths[5] = {1140, 780, 780, 720, 660};
-    for (int i = 0; i < 5; ++i) {
-        m_decimalOptions[i] = place(new OptionButton(text(kDecimalOptions[i].caption), frame4), kDecimalOptions[i].name,
-                                    decimalLefts[i], 420, decimalWidths[i], 330);
-    }
+    auto *frame4 = place(new QGroupBox(QStringLiteral("计算结果保留小数点位数"), this), "Frame4");
+    for (int i = 0; i < 5; ++i)
+        m_decimalOptions[i] =
+            place(new OptionButton(text(kDecimalOptions[i].caption), frame4), kDecimalOptions[i].name);
 
     // The main window.
-    auto *frame3 = place(new QGroupBox(QStringLiteral("计算器窗体设置"), this), "Frame3", 120, 3000, 8760, 3600);
-    label(frame3, "Label10", u"声音设置：", 180, 360, 1500);
-    m_female = place(new OptionButton(QStringLiteral("女声"), frame3), "Option6", 1740, 345, 1020, 330);
-    m_male = place(new OptionButton(QStringLiteral("男声"), frame3), "Option7", 2820, 345, 1020, 330);
+    auto *frame3 = place(new QGroupBox(QStringLiteral("计算器窗体设置"), this), "Frame3");
+    label(frame3, "Label10", u"声音设置：");
+    m_female = place(new OptionButton(QStringLiteral("女声"), frame3), "Option6");
+    m_male = place(new OptionButton(QStringLiteral("男声"), frame3), "Option7");
 
-    label(frame3, "Label11", u"窗口字体颜色", 180, 870, 1500);
-    m_fontColour = place(new QComboBox(frame3), "Combo1", 1740, 810, 1920, 420);
-    label(frame3, "Label12", u"显示屏背景色", 3960, 870, 1500);
-    m_displayColour = place(new QComboBox(frame3), "Combo2", 5520, 810, 1920, 420);
+    label(frame3, "Label11", u"窗口字体颜色");
+    m_fontColour = place(new QComboBox(frame3), "Combo1");
+    label(frame3, "Label12", u"显示屏背景色");
+    m_displayColour = place(new QComboBox(frame3), "Combo2");
     m_fontColour->setPlaceholderText(QStringLiteral("字体颜色"));
     m_displayColour->setPlaceholderText(QStringLiteral("窗口背景色"));
     for (QComboBox *combo : {m_fontColour, m_displayColour}) {
@@ -198,20 +248,19 @@ Form4::Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLi
         combo->setCurrentIndex(-1);
     }
 
-    label(frame3, "Label9", u"计算器窗体换肤：", 180, 1410, 2160);
-    auto *findPicture = button(frame3, "Command3", u"查找图片", 2400, 1350, 1200, 420);
-    m_applyPicture = button(frame3, "Command4", u"图片应用", 3720, 1350, 1200, 420);
+    label(frame3, "Label9", u"计算器窗体换肤：");
+    auto *findPicture = button(frame3, "Command3", u"查找图片");
+    m_applyPicture = button(frame3, "Command4", u"图片应用");
     m_applyPicture->setEnabled(false);
-    m_defaultPicture =
-        place(new CheckBox(QStringLiteral("恢复安装时默认的窗体图片"), frame3), "Check1", 5100, 1380, 3540, 360);
+    m_defaultPicture = place(new CheckBox(QStringLiteral("恢复安装时默认的窗体图片"), frame3), "Check1");
 
-    label(frame3, "Label3", u"拖动滑块以调节计算器窗体的不透明度（win98下无效）：", 180, 1950, 8400);
-    label(frame3, "Label4", u"0%", 180, 2430, 480);
-    m_opacity = place(new QSlider(Qt::Horizontal, frame3), "HScroll1", 720, 2400, 6600, 360);
+    label(frame3, "Label3", u"拖动滑块以调节计算器窗体的不透明度（win98下无效）：");
+    label(frame3, "Label4", u"0%");
+    m_opacity = place(new QSlider(Qt::Horizontal, frame3), "HScroll1");
     m_opacity->setRange(kSliderMinimum, kSliderMaximum);
     m_opacity->setValue(kSliderMaximum);
-    label(frame3, "Label5", u"100%", 7440, 2430, 720);
-    auto *shutdown = button(frame3, "Command5", u"自动关机", 180, 2970, 1500, 420);
+    label(frame3, "Label5", u"100%");
+    auto *shutdown = button(frame3, "Command5", u"自动关机");
 
     // Each box, list and the slider is named by its label (not by the frame
     // around it).
@@ -222,8 +271,8 @@ Form4::Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLi
     for (const auto &[name, widget] : buddies)
         findChild<QLabel *>(QLatin1String(name))->setBuddy(widget);
 
-    auto *ok = button(this, "Command1", u"确定", 5880, 6780, 1350, 450);
-    auto *cancel = button(this, "Command2", u"取消", 7440, 6780, 1350, 450);
+    auto *ok = button(this, "Command1", u"确定");
+    auto *cancel = button(this, "Command2", u"取消");
 
     connect(m_taxOptions[4], &QRadioButton::toggled, this, [this](bool on) {
         if (on)

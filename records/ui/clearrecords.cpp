@@ -79,6 +79,18 @@ QPixmap recycleBin(int size, double ratio)
     return picture;
 }
 
+// Where each element stands, in twips.
+struct Place {
+    int left, top, width, height;
+};
+constexpr Place kWindowPlace{0, 0, 6480, 2760};
+constexpr Place kPicturePlace{300, 300, 960, 960};
+constexpr Place kQuestionPlace{1500, 240, 4680, 1260};
+constexpr Place kOkPlace{1980, 1800, 1215, 495};
+constexpr Place kCancelPlace{3660, 1800, 1215, 495};
+
+void place(QWidget *widget, const Place &p) { setTwipsGeometry(widget, p.left, p.top, p.width, p.height); }
+
 } // namespace
 
 void showClearRecords(platform::MessageBoxes &messages, RecordStore &records, ProgramState &state,
@@ -97,18 +109,18 @@ ClearRecordsForm::ClearRecordsForm(platform::MessageBoxes &messages, RecordStore
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("清空数据"));
-    setTwipsGeometry(this, 0, 0, 6480, 2760);
+    place(this, kWindowPlace);
 
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Picture1"));
     picture->setAccessibleName(QString::fromUtf16(kPictureWords));
-    setTwipsGeometry(picture, 300, 300, 960, 960);
+    place(picture, kPicturePlace);
     picture->setPixmap(recycleBin(picture->width(), picture->devicePixelRatioF()));
     picture->setAlignment(Qt::AlignCenter);
 
     auto *question = new QLabel(this);
     question->setObjectName(QStringLiteral("Label1"));
-    setTwipsGeometry(question, 1500, 240, 4680, 1260);
+    place(question, kQuestionPlace);
     question->setTextFormat(Qt::PlainText);
     question->setWordWrap(true);
     question->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -116,10 +128,10 @@ ClearRecordsForm::ClearRecordsForm(platform::MessageBoxes &messages, RecordStore
 
     auto *ok = new QPushButton(QStringLiteral("确定&Y"), this);
     ok->setObjectName(QStringLiteral("Command2"));
-    setTwipsGeometry(ok, 1980, 1800, 1215, 495);
+    place(ok, kOkPlace);
     m_cancel = new QPushButton(QStringLiteral("取消&Q"), this);
     m_cancel->setObjectName(QStringLiteral("Command1"));
-    setTwipsGeometry(m_cancel, 3660, 1800, 1215, 495);
+    place(m_cancel, kCancelPlace);
     for (QPushButton *b : {ok, m_cancel})
         b->setAutoDefault(false);
 
