@@ -27,9 +27,25 @@ constexpr ClipRow kClips[] = {
 // The words of checking a batch of records, in the second sound file. Each
 // range holds its whole word at espeak-ng's speaking rate, with room to spare.
 constexpr ClipRow kWordClips[] = {
-    {SpeakOrdinal, {40, 280}, {4000, 4240}},       {SpeakItems, {320, 700}, {4280, 4660}},
-    {SpeakTotal, {740, 1320}, {4700, 5280}},       {SpeakLetterX, {1360, 2020}, {5320, 5980}},
-    {SpeakCheckError, {2060, 3320}, {6020, 7280}}, {SpeakWarning, {3360, 3720}, {7320, 7680}},
+    {SpeakOrdinal, {40, 280}, {4000, 4240}},
+    {SpeakItems, {320, 700}, {4280, 4660}},
+    {SpeakTotal, {740, 1320}, {4700, 5280}},
+    {SpeakLetterX, {1360, 2020}, {5320, 5980}},
+    {SpeakCheckError, {2060, 3320}, {6020, 7280}},
+    {SpeakWarning, {3360, 3720}, {7320, 7680}},
+    {SpeakTen, {7720, 8100}, {14000, 14380}},
+    {SpeakHundred, {8140, 8520}, {14420, 14800}},
+    {SpeakThousand, {8560, 8940}, {14840, 15220}},
+    {SpeakTenThousand, {8980, 9360}, {15260, 15640}},
+    {SpeakHundredMillion, {9400, 9780}, {15680, 16060}},
+    {SpeakYuan, {9820, 10200}, {16100, 16480}},
+    {SpeakJiao, {10240, 10620}, {16520, 16900}},
+    {SpeakFen, {10660, 11040}, {16940, 17320}},
+    {SpeakWhole, {11080, 11460}, {17360, 17740}},
+    {SpeakDeleted, {11500, 12080}, {17780, 18360}},
+    {SpeakUndone, {12120, 12700}, {18400, 18980}},
+    {SpeakMatches, {12740, 13320}, {19020, 19600}},
+    {SpeakDiffers, {13360, 13940}, {19640, 20220}},
 };
 
 std::optional<ClipRange> rangeIn(const auto &table, int code, char voice)
@@ -58,6 +74,10 @@ QList<QByteArray> shippedWordsFileHashes()
     return {
         // The first one: 第, 条, 合计, X, 校验码错误 and the warning tone.
         QByteArrayLiteral("0ccd3b48c6ae4e385cf4ff75813370718063714e36e47e18a2b8d6f984dc6a12"),
+        // With the words of reading a number or an amount (十 百 千 万 亿 元
+        // 角 分 整), and of correcting and reconciling records (删除 撤销
+        // 相符 相差).
+        QByteArrayLiteral("7ee7ffdeae5ba3716cae97f5e068d0a320bbaa1cf706ea674b091ebbc3d4455b"),
     };
 }
 

@@ -56,9 +56,24 @@ enum SpeechCode : int {
     SpeakLetterX = 103,    // the letter X of an identity number
     SpeakCheckError = 104, // 校验码错误
     SpeakWarning = 105,    // a short warning tone
+    // Reading a result as a number or an amount of money.
+    SpeakTen = 106,            // 十
+    SpeakHundred = 107,        // 百
+    SpeakThousand = 108,       // 千
+    SpeakTenThousand = 109,    // 万
+    SpeakHundredMillion = 110, // 亿
+    SpeakYuan = 111,           // 元
+    SpeakJiao = 112,           // 角
+    SpeakFen = 113,            // 分
+    SpeakWhole = 114,          // 整
+    // Correcting and reconciling records.
+    SpeakDeleted = 115, // 删除
+    SpeakUndone = 116,  // 撤销
+    SpeakMatches = 117, // 相符
+    SpeakDiffers = 118, // 相差
 };
 inline constexpr int kFirstWordCode = SpeakOrdinal;
-inline constexpr int kLastWordCode = SpeakWarning;
+inline constexpr int kLastWordCode = SpeakDiffers;
 
 struct ClipRange {
     int fromMs;
@@ -69,7 +84,7 @@ struct ClipRange {
 // nothing for the codes without a clip (10, 11 and anything outside 0..29).
 std::optional<ClipRange> clipRange(int code, char voice);
 
-// The millisecond range of a word of the second sound file (codes 100 to 105)
+// The millisecond range of a word of the second sound file (codes 100 to 118)
 // in the female or male column; nothing for any other code.
 std::optional<ClipRange> wordClipRange(int code, char voice);
 

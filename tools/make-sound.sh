@@ -105,8 +105,10 @@ readonly CLIPS='
 '
 
 # The second file (speech/speaker.cpp, kWordClips): the words of checking a
-# batch of records.  X is the letter as it is read out in an identity number;
-# <tone> is the warning tone.
+# batch of records, of reading a result as a number or an amount of money,
+# and of correcting and reconciling records.  X is the letter as it is read
+# out in an identity number; <tone> is the warning tone.  Words added later
+# take the next codes and lie after every range of both voices.
 readonly WORD_CLIPS='
 100        40   280    4000  4240   第        di4
 101       320   700    4280  4660   条        tiao2
@@ -114,6 +116,19 @@ readonly WORD_CLIPS='
 103      1360  2020    5320  5980   X         ai4ke4si1
 104      2060  3320    6020  7280   校验码错误 jiao4yan4ma3 cuo4wu4
 105      3360  3720    7320  7680   警告音    <tone>
+106      7720  8100   14000 14380   十        shi2
+107      8140  8520   14420 14800   百        bai3
+108      8560  8940   14840 15220   千        qian1
+109      8980  9360   15260 15640   万        wan4
+110      9400  9780   15680 16060   亿        yi4
+111      9820 10200   16100 16480   元        yuan2
+112     10240 10620   16520 16900   角        jiao3
+113     10660 11040   16940 17320   分        fen1
+114     11080 11460   17360 17740   整        zheng3
+115     11500 12080   17780 18360   删除      shan1chu2
+116     12120 12700   18400 18980   撤销      che4xiao1
+117     12740 13320   19020 19600   相符      xiang1fu2
+118     13360 13940   19640 20220   相差      xiang1 cha4
 '
 
 die() { echo "make-sound: $*" >&2; exit 1; }
