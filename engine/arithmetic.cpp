@@ -8,7 +8,9 @@
 #include "engine/calculatortext.h"
 #include "engine/expression.h"
 #include "records/batch.h"
+#include "records/proofreading.h"
 #include "records/recordstore.h"
+#include "speech/readout.h"
 #include "speech/speaker.h"
 
 #include <algorithm>
@@ -290,12 +292,14 @@ void Calculator::equalsEntry()
     speak(SpeakEquals);
     m_operand = 0;
     // An identity number typed in full is stored as typed; a wrong check
-    // character is shown and, once the equals word is over, sounded.
-    if (recordKind(m_view.display) == RecordKind::WrongCheckCharacter) {
+    // character is shown and, once the equals word is over, sounded (after
+    // the record read back, when it is).
+    const bool wrongCheck = recordKind(m_view.display) == RecordKind::WrongCheckCharacter;
+    if (wrongCheck)
         showMessage(m_view.message + QString::fromUtf16(kWrongCheckCaption));
-        if (m_state.voiceOn)
-            warnAfter(m_speaker.clipLength(SpeakEquals), SpeakWarning);
-    }
+    readBack(m_view.display);
+    if (wrongCheck && m_state.voiceOn && m_readBack.isEmpty())
+        warnAfter(m_speaker.clipLength(SpeakEquals), SpeakWarning);
 }
 
 void Calculator::warnAfter(int intervalMs, int word)
@@ -386,12 +390,44 @@ void Calculator::expressionOperator(Pending op, bool fromButton)
 // ---------------------------------------------------------------------------
 // Result read-out
 
+bool Calculator::speakNextWord(QList<int> &words)
+{
+    if (words.isEmpty())
+        return false;
+    const int word = words.takeFirst();
+    speak(word);
+    // The next word once this one's clip is over: every word is heard whole.
+    m_view.timer1Interval = std::max(1, m_speaker.clipLength(word));
+    return true;
+}
+
+void Calculator::readBack(const QString &record)
+{
+    const ExtraSettings &extras = m_settings.extras();
+    if (!extras.readBack || !m_state.voiceOn)
+        return;
+    // As proofreading reads a record: a number in the chosen style, anything
+    // else character by character, a wrong check character with its warning.
+    m_readBack = recordWords(record, extras.readOutStyle);
+    if (recordKind(record) == RecordKind::WrongCheckCharacter)
+        m_readBack += QList<int>{SpeakWarning, SpeakCheckError};
+    // After the equals word.
+    m_view.timer1Interval = std::max(1, m_speaker.clipLength(SpeakEquals));
+    m_view.timer1Enabled = !m_readBack.isEmpty();
+}
+
 void Calculator::timer1Tick()
 {
     const ChangeScope change(*this);
+    if (!m_readBack.isEmpty()) {
+        speakNextWord(m_readBack);
+        m_view.timer1Enabled = !m_readBack.isEmpty();
+        return;
+    }
     if (m_state.calcMode == ModeEntry)
         return;
-    if (m_state.lastResult == 0) {
+    const ReadOutStyle style = m_settings.extras().readOutStyle;
+    if (m_state.lastResult == 0 && style == ReadOutStyle::Digits) {
         m_view.display = QStringLiteral("0");
         speak(0);
         stopTimer1();
@@ -414,6 +450,23 @@ void Calculator::timer1Tick()
     }
     if (t.startsWith(u'.'))
         t.prepend(u'0');
+    // As a number or as money: the words of the whole result, one a tick.
+    if (m_readOutPosition == 0 && !m_readOutWords)
+        m_readOutWords = styledNumberWords(m_state.lastResult == 0 ? u"0" : QStringView(t), style);
+    if (m_readOutWords) {
+        ++m_readOutPosition;
+        if (m_state.lastResult == 0)
+            m_view.display = QStringLiteral("0");
+        else if (m_state.calcMode == ModeCalculate)
+            m_view.display = t;
+        if (!speakNextWord(*m_readOutWords) || m_readOutWords->isEmpty()) {
+            m_readOutPosition = 0;
+            // The last word still sounds: the read-out ends with its tick.
+            m_view.timer1Enabled = false;
+            m_readOutWords.reset();
+        }
+        return;
+    }
     if (m_readOutPosition >= t.size()) {
         // Nothing (more) to read: end the read-out instead of ticking on for ever.
         m_readOutPosition = 0;

@@ -10,6 +10,7 @@
 #include "common/settingsstore.h"
 #include "engine/keys.h"
 
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -38,6 +39,7 @@ struct CountformView {
     QString operatorSymbol; // Label9, the operator waiting for its operand
     double displayFontSize = 16;
     bool timer1Enabled = false; // result read-out running
+    int timer1Interval = 430;   // until its next tick: the word just spoken
     // Timer3: the warning after a stored identity number whose check
     // character is wrong, timed so that no clip cuts off another. A new
     // timerGeneration asks for the interval to be counted afresh from now.
@@ -94,6 +96,9 @@ inline constexpr char16_t kExpressionErrorText[] = u"表达式错误！";
 
 class Calculator {
 public:
+    // The pace of the digit-by-digit read-out of a result.
+    static constexpr int kDigitReadOutMs = 430;
+
     Calculator(ProgramState &state, SettingsStore &settings, Speaker &speaker, RecordStore &records,
                CalculatorHost &host);
 
@@ -205,7 +210,18 @@ private:
     private:
         Calculator &m_c;
     };
-    void stopTimer1() { m_view.timer1Enabled = false; }
+    // Stops the result read-out, and the read-back of a stored record.
+    void stopTimer1()
+    {
+        m_view.timer1Enabled = false;
+        m_readOutWords.reset();
+        m_readBack.clear();
+    }
+    // Speaks the next word of a read-out of words, and times the next tick by
+    // its clip; false when none is left.
+    bool speakNextWord(QList<int> &words);
+    // After a stored record, reads it back when the settings ask for it.
+    void readBack(const QString &record);
     // Speaks `word` on Timer3 after intervalMs.
     void warnAfter(int intervalMs, int word);
     // A key silences what is left of the check-character warning, so that
@@ -214,7 +230,12 @@ private:
     // Where "+" and "-" typed in a formula are the sign of what follows: at
     // its start and right after "(".
     bool atSignPosition() const;
-    void startReadOut() { m_view.timer1Enabled = true; }
+    void startReadOut()
+    {
+        m_view.timer1Interval = kDigitReadOutMs;
+        m_view.timer1Enabled = true;
+    }
+
     double displayValue() const;
     // The number on the display as an operand; nothing (and the overflow
     // text) when it reads as infinity.
@@ -247,6 +268,11 @@ private:
     bool m_operandRecalled = false;
     // The word the check-character warning speaks at the next Timer3 tick.
     int m_warningWord = 0;
+    // The result read out as a number or as money: the words left (nothing
+    // while it is read digit by digit, or before its first tick).
+    std::optional<QList<int>> m_readOutWords;
+    // The words left of reading back the record just stored.
+    QList<int> m_readBack;
     // The display shows another window's text that is no number: that text.
     QString m_externalMessage;
     bool displayIsMessage() const { return !m_externalMessage.isNull() && m_view.display == m_externalMessage; }

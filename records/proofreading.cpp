@@ -1,6 +1,7 @@
 #include "proofreading.h"
 
 #include "records/batch.h"
+#include "speech/readout.h"
 #include "speech/speaker.h"
 
 #include <algorithm>
@@ -23,14 +24,30 @@ QList<int> characterWords(QStringView text)
     return words;
 }
 
-Proofreading::Proofreading(QStringList texts, QString total)
+QList<int> resultWords(QStringView text, ReadOutStyle style)
+{
+    if (const auto words = styledNumberWords(text, style))
+        return *words;
+    return characterWords(text);
+}
+
+QList<int> recordWords(QStringView text, ReadOutStyle style)
+{
+    if (recordKind(text) == RecordKind::Number) {
+        if (const auto words = styledNumberWords(text.trimmed(), style))
+            return *words;
+    }
+    return characterWords(text);
+}
+
+Proofreading::Proofreading(QStringList texts, QString total, ReadOutStyle style)
     : m_count(texts.size()), m_texts([texts = std::move(texts)](qsizetype r) { return texts.value(r); }),
-      m_total(std::move(total))
+      m_total(std::move(total)), m_style(style)
 {
 }
 
-Proofreading::Proofreading(qsizetype count, RecordTexts texts, QString total)
-    : m_count(count), m_texts(std::move(texts)), m_total(std::move(total))
+Proofreading::Proofreading(qsizetype count, RecordTexts texts, QString total, ReadOutStyle style)
+    : m_count(count), m_texts(std::move(texts)), m_total(std::move(total)), m_style(style)
 {
 }
 
@@ -75,7 +92,7 @@ void Proofreading::queueRecord(qsizetype index)
         add(word);
     add(SpeakItems, kShortPauseMs);
     const QString text = m_texts(index);
-    for (int word : characterWords(text))
+    for (int word : recordWords(text, m_style))
         add(word);
     if (recordKind(text) == RecordKind::WrongCheckCharacter) {
         add(SpeakWarning);
@@ -88,7 +105,7 @@ void Proofreading::queueTotal()
 {
     m_totalQueued = true;
     m_queue.push_back(Step{SpeakTotal, -1, kShortPauseMs});
-    for (int word : characterWords(m_total))
+    for (int word : resultWords(m_total, m_style))
         m_queue.push_back(Step{word, -1, 0});
 }
 

@@ -10,6 +10,8 @@
 // The reading is a plain sequence of steps; the window plays each step's word
 // and waits for its clip and the pause after it before asking for the next.
 
+#include "common/settings.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,15 @@ namespace numbelle {
 // as the result read-out speaks them and "X" (or "x") as the letter. Other
 // characters (blanks, Chinese text) have no word and are passed over.
 QList<int> characterWords(QStringView text);
+
+// The words of a result (a total, a difference) read in the style: as a
+// number or as money where it is one, otherwise character by character.
+QList<int> resultWords(QStringView text, ReadOutStyle style);
+
+// The words of a record as proofreading reads it: a record that is a number
+// (by the batch total's rule) in the style, anything else character by
+// character.
+QList<int> recordWords(QStringView text, ReadOutStyle style);
 
 class Proofreading {
 public:
@@ -42,10 +53,11 @@ public:
     // of any size is read without holding its texts.
     using RecordTexts = std::function<QString(qsizetype)>;
 
-    // texts: the records in order; total: the batch total as shown.
-    Proofreading(QStringList texts, QString total);
+    // texts: the records in order; total: the batch total as shown; the
+    // numbers among them and the total are read in the style.
+    Proofreading(QStringList texts, QString total, ReadOutStyle style = ReadOutStyle::Digits);
     // count records whose texts come from texts.
-    Proofreading(qsizetype count, RecordTexts texts, QString total);
+    Proofreading(qsizetype count, RecordTexts texts, QString total, ReadOutStyle style = ReadOutStyle::Digits);
 
     // Starts reading at the record (from 0); a place at or beyond the end reads
     // only the total.
@@ -63,6 +75,7 @@ private:
     qsizetype m_count = 0;
     RecordTexts m_texts;
     QString m_total;
+    ReadOutStyle m_style = ReadOutStyle::Digits;
     std::deque<Step> m_queue;
     qsizetype m_nextRecord = 0;
     bool m_totalQueued = false;

@@ -112,7 +112,9 @@ countform::countform(Calculator &calculator, const SettingsStore &settings, QWid
     // without it ever being decoded.
     setSkin(QPixmap(), QString::fromLatin1(kBuiltInSkin));
     buildFace();
-    m_timer1 = new WindowTimer(QStringLiteral("Timer1"), 430, this);
+    m_timer1 = new WindowTimer(QStringLiteral("Timer1"), Calculator::kDigitReadOutMs, this);
+    // A word read out as a number or as money is heard whole.
+    m_timer1->setPrecise(true);
     connect(m_timer1, &WindowTimer::timeout, this, [this] { m_calculator.timer1Tick(); });
     m_timer3 = new WindowTimer(QStringLiteral("Timer3"), 1, this);
     m_timer3->setPrecise(true);
@@ -354,6 +356,8 @@ void countform::render()
     const int caption =
         recordCaption.isEmpty() ? 0 : QFontMetrics(m_labels[5]->font()).size(0, recordCaption).width() + kCaptionGap;
     fitText(m_labels[6], kMessageFontSize, kSmallestMessageFontSize, m_labels[6]->width() - caption);
+    if (m_timer1->interval() != v.timer1Interval)
+        m_timer1->setInterval(v.timer1Interval);
     m_timer1->setEnabled(v.timer1Enabled);
     if (v.timer3Generation != m_timer3Generation) {
         // Timed afresh from now.

@@ -64,6 +64,18 @@ constexpr OptionSpec kDecimalOptions[5] = {
     {"Option9", u"不限制"}, {"Option13", u"1位"}, {"Option10", u"2位"}, {"Option11", u"3位"}, {"Option12", u"0位"},
 };
 
+// The read-out styles, in the order of ReadOutStyle.
+struct ReadOutSpec {
+    const char *name;
+    const char16_t *caption;
+    const char16_t *tip;
+};
+constexpr ReadOutSpec kReadOutOptions[3] = {
+    {"Option14", u"逐位", u"一位一位地读：一二三四五点六七"},
+    {"Option15", u"数值", u"读作数：一万二千三百四十五点六七"},
+    {"Option16", u"金额", u"读作钱数：一万二千三百四十五元六角七分"},
+};
+
 constexpr int kSliderMinimum = 1, kSliderMaximum = 100;
 constexpr double kDeductionCap = 32767;
 
@@ -94,7 +106,7 @@ struct Place {
     int left, top, width, height;
 };
 constexpr Place kPlaces[] = {
-    {"Form4", 0, 0, 9000, 7500},
+    {"Form4", 0, 0, 9000, 8460},
     // Income tax category.
     {"Frame1", 120, 120, 4080, 2760},
     {"Option1", 180, 300, 3780, 330},
@@ -137,9 +149,17 @@ constexpr Place kPlaces[] = {
     {"HScroll1", 720, 2400, 6600, 360},
     {"Label5", 7440, 2430, 720, 300},
     {"Command5", 180, 2970, 1500, 420},
-    // The window's own buttons.
-    {"Command1", 5880, 6780, 1350, 450},
-    {"Command2", 7440, 6780, 1350, 450},
+    // How results are heard (beyond the settings file's items), below the
+    // frames above, which keep their places.
+    {"Frame5", 120, 6720, 8760, 900},
+    {"Label13", 180, 390, 1500, 300},
+    {"Option14", 1740, 375, 1020, 330},
+    {"Option15", 2820, 375, 1020, 330},
+    {"Option16", 3900, 375, 1020, 330},
+    {"Check2", 5100, 360, 3540, 360},
+    // The window's own buttons, below the last frame.
+    {"Command1", 5880, 7740, 1350, 450},
+    {"Command2", 7440, 7740, 1350, 450},
 };
 
 // Names the element and puts it where kPlaces has it.
@@ -271,6 +291,17 @@ Form4::Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLi
     for (const auto &[name, widget] : buddies)
         findChild<QLabel *>(QLatin1String(name))->setBuddy(widget);
 
+    // How results are heard.
+    auto *frame5 = place(new QGroupBox(QStringLiteral("朗读方式"), this), "Frame5");
+    label(frame5, "Label13", u"结果读作：");
+    for (int i = 0; i < 3; ++i) {
+        m_readOutOptions[i] =
+            place(new OptionButton(text(kReadOutOptions[i].caption), frame5), kReadOutOptions[i].name);
+        m_readOutOptions[i]->setToolTip(text(kReadOutOptions[i].tip));
+    }
+    m_readBack = place(new CheckBox(QStringLiteral("录入后复读"), frame5), "Check2");
+    m_readBack->setToolTip(QStringLiteral("录入模式中每存入一条记录，就把存入的内容读一遍"));
+
     auto *ok = button(this, "Command1", u"确定");
     auto *cancel = button(this, "Command2", u"取消");
 
@@ -324,6 +355,11 @@ void Form4::Form_Load()
         m_fontColour->setCurrentIndex(s.fontColorIndex);
     if (s.displayColorIndex >= 0 && s.displayColorIndex < 16)
         m_displayColour->setCurrentIndex(s.displayColorIndex);
+
+    // 7. How results are heard (the program's own settings file).
+    const ExtraSettings &extras = m_settings.extras();
+    m_readOutOptions[int(extras.readOutStyle)]->setChecked(true);
+    m_readBack->setChecked(extras.readBack);
 }
 
 void Form4::Option5_Click() { m_platform.messages.show(QString(), text(kLotteryNote)); }
@@ -462,6 +498,12 @@ void Form4::Command1_Click()
 
     // 10-11.
     settings.save();
+    // How results are heard, in the program's own settings file.
+    for (int i = 0; i < 3; ++i) {
+        if (m_readOutOptions[i]->isChecked())
+            settings.setReadOut(ReadOutStyle(i), m_readBack->isChecked());
+    }
+    settings.saveExtras();
     close();
 }
 

@@ -59,6 +59,8 @@ private:
     WindowRegistry &m_windows;
     QRadioButton *m_taxOptions[6] = {};     // Option1-Option5, Option8
     QRadioButton *m_decimalOptions[5] = {}; // Option9, Option13, Option10, Option11, Option12
+    QRadioButton *m_readOutOptions[3] = {}; // Option14 逐位, Option15 数值, Option16 金额
+    QCheckBox *m_readBack = nullptr;        // Check2 录入后复读
     QRadioButton *m_female = nullptr;       // Option6
     QRadioButton *m_male = nullptr;         // Option7
     QLineEdit *m_salaryDeduction = nullptr; // Text1

@@ -1,6 +1,7 @@
 #include "recordviewer.h"
 
 #include "common/fileio.h"
+#include "common/settingsstore.h"
 #include "common/textfile.h"
 #include "common/workbook.h"
 #include "platform/platform.h"
@@ -99,18 +100,20 @@ private:
 namespace {
 } // namespace
 
-void showRecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker, WindowRegistry &windows)
+void showRecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker,
+                      const SettingsStore &settings, WindowRegistry &windows)
 {
     windows.open(WindowId::Records, [&] {
-        auto *viewer = new RecordViewer(platform, records, speaker, windows);
+        auto *viewer = new RecordViewer(platform, records, speaker, settings, windows);
         viewer->load();
         return viewer;
     });
 }
 
 RecordViewer::RecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker,
-                           WindowRegistry &windows)
-    : QWidget(nullptr, Qt::Window), m_platform(platform), m_records(records), m_speaker(speaker), m_windows(windows)
+                           const SettingsStore &settings, WindowRegistry &windows)
+    : QWidget(nullptr, Qt::Window), m_platform(platform), m_records(records), m_speaker(speaker), m_settings(settings),
+      m_windows(windows)
 {
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -202,7 +205,7 @@ void RecordViewer::load()
     m_status->setText(batchStatusText(summary));
     m_reading.emplace(
         m_index->recordCount(), [index = m_index](qsizetype r) { return index->recordText(r); },
-        batchTotalText(summary));
+        batchTotalText(summary), m_settings.extras().readOutStyle);
 }
 
 void RecordViewer::closeEvent(QCloseEvent *event)

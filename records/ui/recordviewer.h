@@ -36,11 +36,13 @@ class LineBox;
 class RecordLinesModel;
 
 // Command29: loads the viewer, or brings the loaded one forward unchanged.
-void showRecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker, WindowRegistry &windows);
+void showRecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker,
+                      const SettingsStore &settings, WindowRegistry &windows);
 
 class RecordViewer final : public QWidget {
 public:
-    RecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker, WindowRegistry &windows);
+    RecordViewer(platform::Platform &platform, RecordStore &records, Speaker &speaker, const SettingsStore &settings,
+                 WindowRegistry &windows);
 
     // The load steps: the record file closed, then its text shown with the
     // batch's status line.
@@ -72,6 +74,7 @@ private:
     platform::Platform &m_platform;
     RecordStore &m_records;
     Speaker &m_speaker;
+    const SettingsStore &m_settings;
     WindowRegistry &m_windows;
     LineBox *m_box = nullptr;
     RecordLinesModel *m_model = nullptr;

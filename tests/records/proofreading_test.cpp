@@ -105,6 +105,20 @@ TEST(Proofreading, StartsAtARecordAndStopsOnRequest)
     EXPECT_TRUE(readAll(reading).startsWith(QStringLiteral("1:100 1:1 1:101+300")));
 }
 
+// As money: a record that is a number in that style (its place still digit
+// by digit), an identity number character by character, the total as money.
+TEST(Proofreading, NumbersAndTheTotalInTheChosenStyle)
+{
+    Proofreading reading({QStringLiteral(" 1005 "), QStringLiteral("440304198607214575"), QStringLiteral("0.7")},
+                         QStringLiteral("1005.7"), ReadOutStyle::Money);
+    reading.start(0);
+    EXPECT_EQ(readAll(reading), QStringLiteral("1:100 1:1 1:101+300 1:1 1:108 1:0 1:5 1:111 1:114+900 "
+                                               "2:100 2:2 2:101+300 2:4 2:4 2:0 2:3 2:0 2:4 2:1 2:9 2:8 2:6 2:0 "
+                                               "2:7 2:2 2:1 2:4 2:5 2:7 2:5+900 "
+                                               "3:100 3:3 3:101+300 3:7 3:112+900 "
+                                               "T:102+300 T:1 T:108 T:0 T:5 T:111 T:7 T:112"));
+}
+
 TEST(Proofreading, AnEmptyBatchReadsItsTotal)
 {
     Proofreading reading({}, QStringLiteral("0"));
