@@ -146,6 +146,17 @@ void Program::start()
     activateMainWindow();
     m_main->paintTrayButton(true);
     m_main->timer2()->setEnabled(true);
+    setHiddenInTray(false);
+    // The shutdown clock wakes the program once a second only while a
+    // schedule is stored; otherwise its ticks change nothing.
+    const auto clockIdle = [this] {
+        m_main->clockTimer().setIdle(m_settings.values().shutdownMode == ShutdownMode::None);
+    };
+    clockIdle();
+    connect(&m_settings, &SettingsStore::changed, this, [clockIdle](SettingsKey key) {
+        if (key == SettingsKey::Shutdown)
+            clockIdle();
+    });
 }
 
 void Program::unload()
@@ -190,7 +201,16 @@ void Program::trayButton()
     if (!m_trayIconAdded)
         return;
     m_main->hide();
-    m_hiddenInTray = true;
+    setHiddenInTray(true);
+}
+
+void Program::setHiddenInTray(bool hidden)
+{
+    m_hiddenInTray = hidden;
+    // The tray button follows the window's activation as it changes; Timer2
+    // runs on the clock only while the window hides in the tray, to notice a
+    // notification area that goes away.
+    m_main->timer2()->setIdle(!hidden);
 }
 
 void Program::trayEvent(TrayReport report)
@@ -202,7 +222,7 @@ void Program::trayEvent(TrayReport report)
 
 void Program::showFromTray()
 {
-    m_hiddenInTray = false;
+    setHiddenInTray(false);
     m_platform.windows.restored(m_main);
     m_main->show();
     activateMainWindow();
@@ -212,7 +232,7 @@ void Program::bringToFront()
 {
     if (!m_main)
         return;
-    m_hiddenInTray = false;
+    setHiddenInTray(false);
     m_platform.windows.restored(m_main);
     m_main->show();
     m_main->raise();

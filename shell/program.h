@@ -81,6 +81,7 @@ private:
     void setWindowsOpacity(int alpha);
     void followOpacity(QWidget *window);
     bool followsMainOpacity(const QWidget *window) const;
+    void setHiddenInTray(bool hidden);
 
     platform::Platform m_platform;
     QString m_folder;

@@ -190,11 +190,25 @@ void WindowTimer::setEnabled(bool enabled)
     if (m_enabled == enabled)
         return;
     m_enabled = enabled;
+    runClock();
+}
+
+void WindowTimer::setIdle(bool idle)
+{
+    if (m_idle == idle)
+        return;
+    m_idle = idle;
+    runClock();
+}
+
+void WindowTimer::runClock()
+{
     if (s_manualTimers)
         return;
-    if (enabled)
+    const bool run = m_enabled && !m_idle;
+    if (run && !m_timer.isActive())
         m_timer.start();
-    else
+    else if (!run)
         m_timer.stop();
 }
 

@@ -99,6 +99,10 @@ public:
 
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
+    // Whether its ticks can change anything now. An idle timer stays
+    // enabled, but the clock does not run it, so the program does not wake
+    // up for ticks that do nothing (a tick by hand still runs).
+    void setIdle(bool idle);
     int interval() const { return m_interval; }
     // A new interval; a running timer counts it from now.
     void setInterval(int intervalMs);
@@ -112,7 +116,10 @@ signals:
     void timeout();
 
 private:
+    void runClock();
+
     bool m_enabled = false;
+    bool m_idle = false;
     int m_interval;
     QTimer m_timer;
 };
