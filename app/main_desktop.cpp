@@ -15,8 +15,10 @@
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 int main(int argc, char **argv)
 {
@@ -39,7 +41,7 @@ int main(int argc, char **argv)
         qCWarning(numbelle::lcNumbelle, "Qt's Chinese translations (qtbase_zh_CN.qm) are not installed: "
                                         "Qt's dialogs and buttons show in English");
 
-    const auto [folder, refusal] = numbelle::ui::programFolder();
+    const auto [folder, refusal, seeding] = numbelle::ui::programFolder();
     if (!refusal.isEmpty()) {
         qCWarning(numbelle::lcNumbelle, "%s", qPrintable(refusal));
         QMessageBox::critical(nullptr, QStringLiteral("Numbelle"), refusal);
@@ -91,8 +93,18 @@ int main(int argc, char **argv)
     // the sound thread, so the first key speaks at once) and the window icon.
     // The start-up waits for neither.
     numbelle::platform::DesktopPlatform::afterFirstPaint(
-        program.windows().window(numbelle::ui::WindowId::Main), [&desktop] {
-            desktop.prepareSound(QString::fromLatin1(numbelle::kSoundFileName));
+        program.windows().window(numbelle::ui::WindowId::Main), [&desktop, seeding = seeding] {
+            // The sound file of a new program folder may still be on its way
+            // there: the sound is prepared once it is.
+            const auto prepare = [&desktop] { desktop.prepareSound(QString::fromLatin1(numbelle::kSoundFileName)); };
+            if (seeding.valid() && seeding.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+                std::thread([seeding, prepare] {
+                    seeding.wait();
+                    QMetaObject::invokeMethod(qApp, prepare, Qt::QueuedConnection);
+                }).detach();
+            } else {
+                prepare();
+            }
             QIcon icon;
             for (const char *size : {"-48", "-128", ""})
                 icon.addFile(QStringLiteral(":/numbelle/numbelle%1.png").arg(QLatin1String(size)));

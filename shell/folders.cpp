@@ -45,18 +45,35 @@ bool isWritableFolder(const QString &path)
     return info.isDir() && info.isWritable();
 }
 
-// Copies the installed defaults that the folder does not have yet.
-void seed(const QString &folder, const QString &from)
+// The default files the start-up reads before the window is first drawn: the
+// settings, the records it counts, the face and the speaker pictures. The
+// rest (the sound files, the code list) is first needed later.
+bool neededAtStart(const QString &name)
 {
-    // A sound file an earlier version put there gives way to the installed one.
-    const QString sound = u'/' + QLatin1StringView(kSoundFileName);
-    refreshShippedFile(folder + sound, from + sound, shippedSoundFileHashes());
-    const QString words = u'/' + QLatin1StringView(kWordsFileName);
-    refreshShippedFile(folder + words, from + words, shippedWordsFileHashes());
-    // So does a face picture an earlier version put there.
-    const QString face = QStringLiteral("/countface107.jpg");
-    refreshShippedFile(folder + face, from + face, shippedFacePictureHashes());
+    return name == u"savedata.txt" || name == u"datafile.txt" || name == u"countface107.jpg" ||
+           name.endsWith(QStringLiteral(".bmp"));
+}
+
+// Copies the installed defaults that the folder does not have yet, those the
+// start-up reads (atStart) or the others; each copy is complete on disk
+// before it takes its name.
+void seed(const QString &folder, const QString &from, bool atStart)
+{
+    if (atStart) {
+        // A face picture an earlier version put there gives way to the
+        // installed one.
+        const QString face = QStringLiteral("/countface107.jpg");
+        refreshShippedFile(folder + face, from + face, shippedFacePictureHashes());
+    } else {
+        // So does a sound file.
+        const QString sound = u'/' + QLatin1StringView(kSoundFileName);
+        refreshShippedFile(folder + sound, from + sound, shippedSoundFileHashes());
+        const QString words = u'/' + QLatin1StringView(kWordsFileName);
+        refreshShippedFile(folder + words, from + words, shippedWordsFileHashes());
+    }
     for (const QString &name : defaultFiles()) {
+        if (neededAtStart(name) != atStart)
+            continue;
         const QString target = folder + u'/' + name;
         const QString source = from + u'/' + name;
         if (!QFileInfo::exists(target) && QFileInfo::exists(source) && QFile::copy(source, target))
@@ -74,11 +91,11 @@ ProgramFolder programFolder()
     if (!override.isEmpty()) {
         QDir().mkpath(override);
         const QString folder = QFileInfo(override).absoluteFilePath();
-        return {folder, folderRefusal(folder)};
+        return {folder, folderRefusal(folder), {}};
     }
     const QString exeDir = QCoreApplication::applicationDirPath();
     if (QFileInfo::exists(exeDir + QStringLiteral("/dansheng109.wav")) && isWritableFolder(exeDir))
-        return {exeDir, folderRefusal(exeDir)};
+        return {exeDir, folderRefusal(exeDir), {}};
 
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
     if (dataHome.isEmpty())
@@ -89,11 +106,14 @@ ProgramFolder programFolder()
     // also where an earlier version or the user left it wider.
     platform::makeFolderPrivate(folder);
     if (const QString refusal = folderRefusal(folder); !refusal.isEmpty())
-        return {folder, refusal};
+        return {folder, refusal, {}};
     // Installed defaults live in <prefix>/share/numbelle beside <prefix>/bin.
+    // What the start-up reads is copied now; the rest on a thread of its own,
+    // out of the way of the first drawing (the sound waits for it).
     const QString installed = QDir::cleanPath(exeDir + QStringLiteral("/../share/numbelle"));
-    seed(folder, QFileInfo::exists(installed) ? installed : exeDir);
-    return {folder, QString()};
+    const QString from = QFileInfo::exists(installed) ? installed : exeDir;
+    seed(folder, from, true);
+    return {folder, QString(), std::async(std::launch::async, [folder, from] { seed(folder, from, false); }).share()};
 }
 
 void applyChineseFont(QApplication &app)

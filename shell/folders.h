@@ -2,6 +2,7 @@
 // Where the desktop program keeps its files, and the font it shows Chinese in.
 
 #include <QString>
+#include <future>
 
 class QApplication;
 
@@ -11,6 +12,10 @@ namespace numbelle::ui {
 struct ProgramFolder {
     QString path;
     QString refusal; // set when the folder cannot be used: the message for the user
+    // The copying of the installed defaults the start-up does not read (the
+    // sound files, the code list), under way on a thread of its own; wait for
+    // it before they are used. Invalid where nothing is copied.
+    std::shared_future<void> seeding;
 };
 
 // The program folder: NUMBELLE_DIR when set; otherwise the folder of the
