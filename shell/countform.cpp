@@ -40,6 +40,15 @@ void fitText(QLabel *label, double size, double smallest, int room)
 {
     QFont font = label->font();
     const QString text = label->text();
+    // Nothing to measure: the fonts are not loaded for it.
+    if (text.isEmpty()) {
+        if (font.pointSizeF() != size) {
+            font.setPointSizeF(size);
+            label->setFont(font);
+        }
+        label->setWordWrap(false);
+        return;
+    }
     double fitted = size;
     for (; fitted > smallest; fitted -= 0.25) {
         font.setPointSizeF(fitted);
@@ -340,6 +349,25 @@ void countform::render()
     m_labels[7]->setText(m_calculator.memoryCaption());
     m_labels[9]->setText(v.operatorSymbol);
     m_labels[11]->setText(m_calculator.decimalsCaption());
+    // Measured once the window shows (showEvent renders again): before, the
+    // fonts would be loaded only to measure, in the way of the start-up.
+    if (isVisible())
+        fitTexts(recordCaption);
+    if (m_timer1->interval() != v.timer1Interval)
+        m_timer1->setInterval(v.timer1Interval);
+    m_timer1->setEnabled(v.timer1Enabled);
+    if (v.timer3Generation != m_timer3Generation) {
+        // Timed afresh from now.
+        m_timer3Generation = v.timer3Generation;
+        m_timer3->setEnabled(false);
+        m_timer3->setInterval(v.timer3Interval);
+    }
+    m_timer3->setEnabled(v.timer3Enabled);
+}
+
+void countform::fitTexts(const QString &recordCaption)
+{
+    const CountformView &v = m_calculator.view();
     // A formula broken into lines keeps its size; any other text of the
     // display and the message line is made smaller where it would be cut
     // (a long shutdown countdown, the name of a loan's interest total).
@@ -356,16 +384,12 @@ void countform::render()
     const int caption =
         recordCaption.isEmpty() ? 0 : QFontMetrics(m_labels[5]->font()).size(0, recordCaption).width() + kCaptionGap;
     fitText(m_labels[6], kMessageFontSize, kSmallestMessageFontSize, m_labels[6]->width() - caption);
-    if (m_timer1->interval() != v.timer1Interval)
-        m_timer1->setInterval(v.timer1Interval);
-    m_timer1->setEnabled(v.timer1Enabled);
-    if (v.timer3Generation != m_timer3Generation) {
-        // Timed afresh from now.
-        m_timer3Generation = v.timer3Generation;
-        m_timer3->setEnabled(false);
-        m_timer3->setInterval(v.timer3Interval);
-    }
-    m_timer3->setEnabled(v.timer3Enabled);
+}
+
+void countform::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    render();
 }
 
 void countform::setColours(int fontColorIndex, int displayColorIndex)

@@ -79,10 +79,13 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     void buildFace();
+    // Fits the display's and the message line's texts in their labels.
+    void fitTexts(const QString &recordCaption);
     // The face; its larger rendition given, or where to find it when a screen
     // first needs it.
     void setSkin(const QPixmap &picture, const QString &source, const QPixmap &larger = QPixmap(),
