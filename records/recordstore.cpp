@@ -411,15 +411,24 @@ bool writeRecord(Output &out, QFile &file, const SourceLine &line, std::int64_t 
     const QByteArrayView body = line.body();
     const LineItems items = lineItems(body);
     const QByteArrayView item = body.sliced(items.numberStart, items.numberEnd - items.numberStart);
-    if ((!line.whole && items.textStart + 64 >= body.size()) || recordNumber(fromGbk(item.toByteArray())) == number)
+    const QByteArray digits = QByteArray::number(number);
+    if ((!line.whole && items.textStart + 64 >= body.size()) || item == digits ||
+        recordNumber(fromGbk(item.toByteArray())) == number)
         return copyLine(out, file, line);
-    const QByteArray printed = toGbk(printForm(number));
+    // The number in print form (a blank for its sign, a blank after it).
+    const QByteArray printed = ' ' + digits + ' ';
     const QByteArrayView rest = QByteArrayView(line.head).sliced(items.textStart);
-    // The text read back from the new line must be the old one.
-    const qsizetype compared = line.whole ? rest.size() : 64;
-    if (parseRecords(printed + rest.first(std::min(compared, rest.size())).toByteArray()).value(0).text !=
-        parseRecords(line.head.left(items.textStart + compared)).value(0).text)
+    // The text read back from the new line must be the old one: after a
+    // blank a comma would go as a separator. Bytes that are no ASCII before
+    // the text (no GBK a record number holds) are read both ways to be sure.
+    if (rest.startsWith(','))
         return copyLine(out, file, line);
+    if (std::any_of(body.begin(), body.begin() + items.textStart, [](char c) { return c & 0x80; })) {
+        const qsizetype compared = line.whole ? rest.size() : 64;
+        if (parseRecords(printed + rest.first(std::min(compared, rest.size())).toByteArray()).value(0).text !=
+            parseRecords(line.head.left(items.textStart + compared)).value(0).text)
+            return copyLine(out, file, line);
+    }
     return out.write(printed) && out.write(rest) &&
            (line.whole || out.copy(file, line.start + line.head.size(), line.end));
 }
