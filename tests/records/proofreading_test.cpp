@@ -130,6 +130,8 @@ struct ChangeWordsRow {
     const char *heard;
 };
 
+void PrintTo(const ChangeWordsRow &row, std::ostream *os) { *os << row.name; }
+
 class ChangeWords : public testing::TestWithParam<ChangeWordsRow> {};
 
 TEST_P(ChangeWords, PlaceThenTextOrDeleted)
