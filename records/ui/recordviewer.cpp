@@ -636,8 +636,8 @@ void RecordViewer::placeEditor()
     const int width = m_box->viewport()->width();
     const int left = std::clamp(rect.left() + margin + m_box->fontMetrics().horizontalAdvance(line.left(textStart)), 0,
                                 std::max(0, width - width / 3));
-    m_editor->setGeometry(left, rect.top(), width - left,
-                          std::max(rect.height(), m_editor->minimumSizeHint().height()));
+    // The line's own height: the lines around it stay in sight.
+    m_editor->setGeometry(left, rect.top(), width - left, rect.height());
 }
 
 bool RecordViewer::keepEdit()
