@@ -60,6 +60,7 @@ constexpr char16_t kFileChanged[] =
     u"数据文件datafile.txt已经改变（可能已被清空），这次修改没有进行。窗口中现在是数据文件中的记录。";
 constexpr char16_t kTextNotHeld[] =
     u"记录中有数据文件无法保存的字符（GBK以外的文字、控制字符，或两端的引号），请改正后再按回车键。";
+constexpr double kSmallestStatusFontSize = 6;
 // The control total: a minus sign, digits and one point.
 constexpr char16_t kControlPattern[] = u"-?[0-9]*\\.?[0-9]*";
 
@@ -214,6 +215,7 @@ RecordViewer::RecordViewer(platform::Platform &platform, RecordStore &records, S
     // The status line of the batch, and reading it back.
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("Label3"));
+    m_statusFontSize = m_status->font().pointSizeF();
     setTwipsGeometry(m_status, 240, 5550, 6600, 300);
     m_proofread = new QPushButton(QString::fromUtf16(kProofread), this);
     m_proofread->setObjectName(QStringLiteral("Command4"));
@@ -322,7 +324,13 @@ void RecordViewer::reload()
         batchTotalText(m_index->summary()));
 }
 
-void RecordViewer::updateStatus() { m_status->setText(batchStatusText(m_index->summary(), difference())); }
+void RecordViewer::updateStatus()
+{
+    // A long line (left-out records, check errors and a difference) is shown
+    // smaller rather than cut.
+    m_status->setText(batchStatusText(m_index->summary(), difference()));
+    fitText(m_status, m_statusFontSize, kSmallestStatusFontSize, m_status->width());
+}
 
 std::optional<QString> RecordViewer::difference() const
 {

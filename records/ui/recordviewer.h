@@ -136,6 +136,7 @@ private:
     QPushButton *m_selectAll = nullptr;
     QPushButton *m_proofread = nullptr;
     QLabel *m_status = nullptr;
+    double m_statusFontSize = 9; // the status line's size when it fits
     WindowTimer *m_timer = nullptr;
     QLineEdit *m_editor = nullptr;  // Text2, over the line being edited
     QLineEdit *m_control = nullptr; // Text1, the total written on the paper
