@@ -174,7 +174,7 @@ RecordViewer::RecordViewer(platform::Platform &platform, RecordStore &records, S
     setAttribute(Qt::WA_DeleteOnClose);
     // The program folder is the current directory.
     setWindowTitle(QString::fromUtf16(kCaption).arg(shownFolder(QDir::currentPath())));
-    // The row of correcting and reconciling under the design's controls.
+    // The row of correcting and reconciling goes under the other controls.
     setTwipsGeometry(this, 0, 0, 9600, 7530);
 
     auto *number = new QLabel(QStringLiteral("序号"), this);
