@@ -531,7 +531,12 @@ void ScriptRunner::failCommand(const QList<Word> &args)
 
 void ScriptRunner::answerCommand(const QList<Word> &args)
 {
-    const char *usage = "answer open|save \"PATH\" or answer open|save cancel";
+    const char *usage = "answer open|save \"PATH\", answer open|save cancel or answer ask yes|no";
+    if (args.size() == 2 && args[0].text == u"ask" && (args[1].text == u"yes" || args[1].text == u"no") &&
+        !args[1].quoted) {
+        m_platform.setAskAnswer(args[1].text == u"yes");
+        return;
+    }
     if (args.size() != 2 || (args[0].text != u"open" && args[0].text != u"save"))
         throw ScriptError(usage);
     std::optional<QString> answer;
@@ -602,12 +607,13 @@ void ScriptRunner::type(const QString &text)
 void ScriptRunner::key(const QString &name)
 {
     static const QList<QPair<QString, int>> keys = {
-        {QStringLiteral("F1"), Qt::Key_F1},      {QStringLiteral("F2"), Qt::Key_F2},
-        {QStringLiteral("F3"), Qt::Key_F3},      {QStringLiteral("Enter"), Qt::Key_Return},
-        {QStringLiteral("Esc"), Qt::Key_Escape}, {QStringLiteral("Backspace"), Qt::Key_Backspace},
-        {QStringLiteral("Tab"), Qt::Key_Tab},    {QStringLiteral("Print"), Qt::Key_Print},
-        {QStringLiteral("Left"), Qt::Key_Left},  {QStringLiteral("Right"), Qt::Key_Right},
-        {QStringLiteral("Up"), Qt::Key_Up},      {QStringLiteral("Down"), Qt::Key_Down},
+        {QStringLiteral("F1"), Qt::Key_F1},         {QStringLiteral("F2"), Qt::Key_F2},
+        {QStringLiteral("F3"), Qt::Key_F3},         {QStringLiteral("Enter"), Qt::Key_Return},
+        {QStringLiteral("Esc"), Qt::Key_Escape},    {QStringLiteral("Backspace"), Qt::Key_Backspace},
+        {QStringLiteral("Tab"), Qt::Key_Tab},       {QStringLiteral("Print"), Qt::Key_Print},
+        {QStringLiteral("Left"), Qt::Key_Left},     {QStringLiteral("Right"), Qt::Key_Right},
+        {QStringLiteral("Up"), Qt::Key_Up},         {QStringLiteral("Down"), Qt::Key_Down},
+        {QStringLiteral("Delete"), Qt::Key_Delete}, {QStringLiteral("Insert"), Qt::Key_Insert},
     };
     QWidget *target = keyTarget();
     if (!target)
@@ -626,6 +632,13 @@ void ScriptRunner::key(const QString &name)
                 return;
             }
         }
+        return;
+    }
+    if (name.startsWith(QStringLiteral("Ctrl+")) && name.size() == 6 && name[5].isLetter() && name[5].unicode() < 128) {
+        // A letter held with Ctrl (Ctrl+Z), with the control character it
+        // types.
+        const QChar letter = name[5].toUpper();
+        sendKey(target, letter.unicode(), Qt::ControlModifier, QString(QChar(letter.unicode() - u'A' + 1)));
         return;
     }
     for (const auto &[keyName, code] : keys) {

@@ -114,6 +114,20 @@ bool replaceFile(const QString &path, const QByteArray &bytes)
     return file && writeWhole(*file, bytes) && commit(*file);
 }
 
+bool replaceFileWith(const QString &path, const std::function<bool(QIODevice &)> &write)
+{
+    const auto file = openSaveFile(path);
+    if (!file)
+        return false;
+    // A full disk stops the writing part-way: the new file is thrown away.
+    if (!write(*file) || hasFault(Fault::DiskFull) || !file->flush() || file->error() != QFileDevice::NoError) {
+        file->cancelWriting();
+        file->commit();
+        return false;
+    }
+    return commit(*file);
+}
+
 bool replaceFileSettingAside(const QString &path, const QString &aside, const QByteArray &bytes)
 {
     if (!isWritableTarget(aside) || !isWritableTarget(path))

@@ -8,7 +8,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
+
+class QIODevice;
 
 namespace numbelle::fileio {
 
@@ -47,6 +50,11 @@ std::optional<QByteArray> readFile(const QString &path, qint64 maxBytes);
 // keeps its permissions. False, with the old file untouched, on any failure,
 // and when path is no writable target (isWritableTarget).
 bool replaceFile(const QString &path, const QByteArray &bytes);
+
+// Replaces the file at path with what write puts into the device it is
+// handed, as replaceFile does, for contents too large to be built in memory
+// first. write returns false to give up; the old file then stays as it was.
+bool replaceFileWith(const QString &path, const std::function<bool(QIODevice &)> &write);
 
 // Replaces the file at path with bytes as replaceFile does, and keeps the old
 // file as aside: it is moved there only once the new file is complete on

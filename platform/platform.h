@@ -54,6 +54,9 @@ public:
     virtual ~MessageBoxes() = default;
     // Shows a modal box with an OK button and returns when it is closed.
     virtual void show(const QString &title, const QString &text) = 0;
+    // Shows a modal question with the buttons 是 (the default) and 否 (Esc)
+    // and returns true for 是.
+    virtual bool ask(const QString &title, const QString &text) = 0;
 };
 
 class FileDialogs {

@@ -232,13 +232,28 @@ BatchSummary summarizeBatch(const QList<Record> &records)
 
 QString batchTotalText(const BatchSummary &summary) { return keypadResultText(summary.total); }
 
-QString batchStatusText(const BatchSummary &summary)
+std::optional<QString> batchDifference(const BatchSummary &summary, QStringView control)
+{
+    auto figure = parseDecimal(trimmedBlanks(control));
+    const auto total = parseDecimal(summary.exactTotal);
+    if (!figure || !total)
+        return std::nullopt;
+    figure->negative = !figure->negative;
+    ExactSum difference;
+    difference.add(*total);
+    difference.add(*figure);
+    return difference.text();
+}
+
+QString batchStatusText(const BatchSummary &summary, const std::optional<QString> &difference)
 {
     QString text = QStringLiteral("共%1条  合计%2").arg(summary.records).arg(batchTotalText(summary));
     if (summary.leftOut() > 0)
         text += QStringLiteral("  %1条未计入合计").arg(summary.leftOut());
     if (summary.wrongCheckCharacters > 0)
         text += QStringLiteral("  %1条校验码错误").arg(summary.wrongCheckCharacters);
+    if (difference)
+        text += *difference == u"0" ? QStringLiteral("  相符") : QStringLiteral("  相差 ") + *difference;
     return text;
 }
 

@@ -105,10 +105,17 @@ QString exactDecimalSum(const QStringList &numbers);
 // The total as the keypad shows a result ("1234.5", "0.3", "-7").
 QString batchTotalText(const BatchSummary &summary);
 
+// The batch total minus the figure typed from the paper (the control total),
+// exactly, as decimal text ("0" when they agree, "-0.01", "1234.5"); nothing
+// when the figure is no number (an optional minus sign and digits with at
+// most one point, blanks around them; any number of digits).
+std::optional<QString> batchDifference(const BatchSummary &summary, QStringView control);
+
 // The viewer's status line: "共N条  合计X", then how many records the total
 // leaves out and how many identity numbers have a wrong check character, when
-// there are any: "共5条  合计12.5  2条未计入合计  1条校验码错误".
-QString batchStatusText(const BatchSummary &summary);
+// there are any: "共5条  合计12.5  2条未计入合计  1条校验码错误"; then, with a
+// control total, "  相符" when the difference is 0, else "  相差 X".
+QString batchStatusText(const BatchSummary &summary, const std::optional<QString> &difference = std::nullopt);
 
 // What one worksheet holds: 1,048,576 rows, of which the heading and the
 // totals take two, and 32,767 characters in a cell.

@@ -84,20 +84,27 @@ std::optional<Proofreading::Step> Proofreading::next()
     return step;
 }
 
-void Proofreading::queueRecord(qsizetype index)
+QList<Proofreading::Step> recordSteps(qsizetype index, QStringView text, ReadOutStyle style)
 {
-    auto add = [&](int code, int pause = 0) { m_queue.push_back(Step{code, index, pause}); };
+    QList<Proofreading::Step> steps;
+    auto add = [&](int code, int pause = 0) { steps.append(Proofreading::Step{code, index, pause}); };
     add(SpeakOrdinal);
     for (int word : characterWords(QString::number(index + 1)))
         add(word);
-    add(SpeakItems, kShortPauseMs);
-    const QString text = m_texts(index);
-    for (int word : recordWords(text, m_style))
+    add(SpeakItems, Proofreading::kShortPauseMs);
+    for (int word : recordWords(text, style))
         add(word);
     if (recordKind(text) == RecordKind::WrongCheckCharacter) {
         add(SpeakWarning);
         add(SpeakCheckError);
     }
+    return steps;
+}
+
+void Proofreading::queueRecord(qsizetype index)
+{
+    for (const Step &step : recordSteps(index, m_texts(index), m_style))
+        m_queue.push_back(step);
     m_queue.back().pauseMs += kLongPauseMs;
 }
 

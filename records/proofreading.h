@@ -82,4 +82,10 @@ private:
     bool m_running = false;
 };
 
+// The words of one record as the reading speaks them: "第", its place (index
+// + 1) digit by digit, "条" and the short pause, its words (recordWords in
+// the style), and after an identity number with a wrong check character the
+// warning tone and "校验码错误" (the reading adds the long pause after them).
+QList<Proofreading::Step> recordSteps(qsizetype index, QStringView text, ReadOutStyle style = ReadOutStyle::Digits);
+
 } // namespace numbelle

@@ -1,11 +1,16 @@
 #pragma once
 // The entry-mode record file "datafile.txt": one GBK line per record, the record
-// number in print form followed by the display text, CR LF. Records are only ever
-// appended. Each record is handed to the operating system as soon as it is
-// stored, so a crash of the program never loses one; closing and reopening (the
-// flush) remains for the moments the program brings the file to disk. A store
-// that fails leaves the file as it was before it, and only a regular file is
-// ever opened.
+// number in print form followed by the display text, CR LF. Entry mode only
+// ever appends records. Each record is handed to the operating system as soon
+// as it is stored, so a crash of the program never loses one; closing and
+// reopening (the flush) remains for the moments the program brings the file to
+// disk. A store that fails leaves the file as it was before it, and only a
+// regular file is ever opened.
+//
+// Corrections (a record's text replaced, a record removed or inserted) write
+// the whole file anew as one complete replacement, numbered 1..N in file
+// order; the file as it was before the first correction of a run is kept as
+// "datafile.txt.bak".
 //
 // A record line is a line that holds anything but blanks, tabs and the CR of
 // its line end; counting and reading agree on that one definition.
@@ -48,6 +53,38 @@ QList<Record> parseRecordText(const QString &text);
 // All records of the file at path, in file order.
 QList<Record> readRecords(const QString &path);
 
+// Whether a record line holds text exactly and gives it back unchanged when
+// read: no line end, only characters GBK has, no blank or tab at its start,
+// not wrapped in double quotes.
+bool canHoldRecordText(const QString &text);
+
+// A change of the records by their place in the file (from 0, file order).
+struct RecordChange {
+    enum Kind { Replace, Remove, Insert };
+    Kind kind = Replace;
+    qsizetype record = 0;
+    // The new text (Replace, Insert; an Insert goes before the record, or
+    // after the last one when record is the number of records).
+    QString text;
+    // The text the record has now, as the caller saw it (Replace, Remove).
+    QString expected;
+};
+
+enum class ChangeOutcome {
+    Done,
+    // The file, or the copy kept of it, could not be written: the file is as
+    // it was.
+    NotSaved,
+    // The file no longer holds what the change was meant for (the record is
+    // gone, or its text differs): nothing was changed.
+    FileChanged,
+};
+
+struct ChangeResult {
+    ChangeOutcome outcome = ChangeOutcome::NotSaved;
+    std::int64_t records = 0; // records in the file after a change that was done
+};
+
 class RecordFileIndex;
 
 // The one owner of the record file: entry mode appends to it through this, and
@@ -85,7 +122,22 @@ public:
     // Closes the file; harmless when it is not open.
     void close();
     // Empties the file (creating it when missing); the file is left closed.
+    // The copy kept before the first correction goes too.
     bool truncate();
+
+    // Makes one change of the records, writing the whole file anew: records
+    // after a removed or inserted one are renumbered, so the file stays
+    // numbered 1..N as entry mode writes it (a record line already carrying
+    // its number stays byte for byte, and every line keeps its line end);
+    // other lines stay as they are. The file is replaced complete or not at
+    // all, never through a link, and with a file of any size in little
+    // memory. Before the first change of the run the file as it is is kept
+    // as the backup (0600). A file open for appending is closed and opened
+    // again, so records stored afterwards go into the new file.
+    ChangeResult change(const RecordChange &change);
+
+    // "datafile.txt.bak" beside the record file.
+    QString backupPath() const;
 
 private:
     bool openFile();
@@ -94,6 +146,7 @@ private:
     QFile m_file;
     bool m_open = false;
     bool m_lineEndChecked = false; // the file's last line is known to be ended
+    bool m_backupKept = false;     // the backup of this run has been made
 };
 
 } // namespace numbelle

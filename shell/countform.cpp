@@ -33,34 +33,6 @@ constexpr double kSmallestDisplayFontSize = 9;
 // Between the record count caption and the message line.
 constexpr int kCaptionGap = 4;
 
-// Shows a label's one-line text in the largest font size up to `size`, in
-// quarter points down to `smallest`, at which it takes at most `room`
-// pixels; a text too long even then wraps onto more lines.
-void fitText(QLabel *label, double size, double smallest, int room)
-{
-    QFont font = label->font();
-    const QString text = label->text();
-    // Nothing to measure: the fonts are not loaded for it.
-    if (text.isEmpty()) {
-        if (font.pointSizeF() != size) {
-            font.setPointSizeF(size);
-            label->setFont(font);
-        }
-        label->setWordWrap(false);
-        return;
-    }
-    double fitted = size;
-    for (; fitted > smallest; fitted -= 0.25) {
-        font.setPointSizeF(fitted);
-        if (QFontMetrics(font).size(0, text).width() <= room)
-            break;
-    }
-    font.setPointSizeF(std::max(fitted, smallest));
-    if (label->font().pointSizeF() != font.pointSizeF())
-        label->setFont(font);
-    label->setWordWrap(QFontMetrics(font).size(0, text).width() > room);
-}
-
 void setTextColour(QWidget *widget, const QColor &colour)
 {
     QPalette p = widget->palette();

@@ -269,7 +269,7 @@ void Program::perform(Action action)
         m_windows.open(WindowId::Manual, [] { return new Form3(); });
         break;
     case Action::ViewRecords:
-        showRecordViewer(m_platform, m_records, m_speaker, m_settings, m_windows);
+        showRecordViewer(m_platform, m_records, m_speaker, m_settings, m_state, *m_main, m_windows);
         break;
     case Action::ClearRecords:
         showClearRecords(m_platform.messages, m_records, m_state, m_windows);

@@ -4,10 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 namespace numbelle::ui {
@@ -82,6 +84,31 @@ double twipsPerPixel()
 }
 
 static int px(int twips) { return int(std::lround(twips / twipsPerPixel())); }
+
+void fitText(QLabel *label, double size, double smallest, int room)
+{
+    QFont font = label->font();
+    const QString text = label->text();
+    // Nothing to measure: the fonts are not loaded for it.
+    if (text.isEmpty()) {
+        if (font.pointSizeF() != size) {
+            font.setPointSizeF(size);
+            label->setFont(font);
+        }
+        label->setWordWrap(false);
+        return;
+    }
+    double fitted = size;
+    for (; fitted > smallest; fitted -= 0.25) {
+        font.setPointSizeF(fitted);
+        if (QFontMetrics(font).size(0, text).width() <= room)
+            break;
+    }
+    font.setPointSizeF(std::max(fitted, smallest));
+    if (label->font().pointSizeF() != font.pointSizeF())
+        label->setFont(font);
+    label->setWordWrap(QFontMetrics(font).size(0, text).width() > room);
+}
 
 QString shownFolder(const QString &path)
 {

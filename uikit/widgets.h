@@ -45,6 +45,11 @@ std::future<DecodedPicture> decodePicture(const QString &path);
 // ("~/.local/share/numbelle"), elsewhere in full, in the system's separators.
 QString shownFolder(const QString &path);
 
+// Shows a label's one-line text in the largest font size up to `size`, in
+// quarter points down to `smallest`, at which it takes at most `room`
+// pixels; a text too long even then wraps onto more lines.
+void fitText(QLabel *label, double size, double smallest, int room);
+
 // Twips per pixel on the screen the program runs on (15 at 96 dpi).
 double twipsPerPixel();
 

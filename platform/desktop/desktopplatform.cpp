@@ -166,6 +166,14 @@ void DesktopPlatform::show(const QString &title, const QString &text)
     box.exec();
 }
 
+bool DesktopPlatform::ask(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QString> DesktopPlatform::openFile(const QString &title, const QString &filter)
 {
     // The dialog may change the current directory (the program folder every

@@ -51,6 +51,7 @@ public:
 
 private:
     void show(const QString &title, const QString &text) override;
+    bool ask(const QString &title, const QString &text) override;
     std::optional<QString> openFile(const QString &title, const QString &filter) override;
     std::optional<QString> saveFile(const QString &title, const QString &filter, const QString &suggestedName) override;
     bool setText(const QString &text) override;

@@ -64,6 +64,12 @@ void RecordingPlatform::close()
 
 void RecordingPlatform::show(const QString &title, const QString &text) { m_messages.append(title + u'|' + text); }
 
+bool RecordingPlatform::ask(const QString &title, const QString &text)
+{
+    m_messages.append(title + u'|' + text);
+    return std::exchange(m_askAnswer, true);
+}
+
 std::optional<QString> RecordingPlatform::openFile(const QString &, const QString &)
 {
     return std::exchange(m_openAnswer, std::nullopt);

@@ -49,6 +49,9 @@ public:
     // A dialog without an answer set is cancelled.
     void setOpenAnswer(std::optional<QString> answer) { m_openAnswer = std::move(answer); }
     void setSaveAnswer(std::optional<QString> answer) { m_saveAnswer = std::move(answer); }
+    // How the next question answers: 是 (true) or 否. A question without an
+    // answer set is answered 是, as a message box is closed with OK.
+    void setAskAnswer(bool yes) { m_askAnswer = yes; }
 
     // A fixed time for the clock; without one the real time is read.
     void setClock(const QDateTime &time) { m_clock = time; }
@@ -74,6 +77,7 @@ private:
     bool play(const Clip &clip) override;
     void close() override;
     void show(const QString &title, const QString &text) override;
+    bool ask(const QString &title, const QString &text) override;
     std::optional<QString> openFile(const QString &title, const QString &filter) override;
     std::optional<QString> saveFile(const QString &title, const QString &filter, const QString &suggestedName) override;
     bool setText(const QString &text) override;
@@ -97,6 +101,7 @@ private:
     std::optional<QDateTime> m_clock;
     std::optional<QString> m_openAnswer;
     std::optional<QString> m_saveAnswer;
+    bool m_askAnswer = true;
     QStringList m_spoken;
     QStringList m_messages;
     QStringList m_events;

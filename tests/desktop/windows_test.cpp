@@ -487,6 +487,26 @@ TEST_F(Windows, NoTextIsCutOff)
                                   << faults.join(u'\n').toStdString();
 }
 
+// The record viewer's status line with every part it can have (records left
+// out, check characters wrong, a difference from the paper's total) fits.
+TEST_F(Windows, TheRecordViewersLongestStatusLineFits)
+{
+    QFile records(QDir(m_folder.path()).filePath(QStringLiteral("datafile.txt")));
+    ASSERT_TRUE(records.open(QIODevice::WriteOnly));
+    for (int i = 1; i <= 1200; ++i)
+        records.write(QByteArray::number(i) + (i % 97 ? " 86413079.25\r\n" : " 110105194912310021\r\n"));
+    records.write(" 1201 abc\r\n");
+    records.close();
+    m_program->perform(CalculatorHost::Action::ViewRecords);
+    QWidget *viewer = m_program->windows().window(ui::WindowId::Records);
+    ASSERT_NE(viewer, nullptr);
+    auto *control = viewer->findChild<QLineEdit *>(QStringLiteral("Text1"));
+    ASSERT_NE(control, nullptr);
+    control->setText(QStringLiteral("12345678901234.5678"));
+    EXPECT_TRUE(viewer->findChild<QLabel *>(QStringLiteral("Label3"))->text().contains(u"相差"));
+    EXPECT_EQ(cutTexts(viewer), QStringList());
+}
+
 // What the loan, tax and shutdown paths write into the main window's display
 // and message line fits there, in each of its three sizes.
 TEST_F(Windows, TextsThePathsWriteFitTheMainWindow)

@@ -92,6 +92,43 @@ INSTANTIATE_TEST_SUITE_P(
                     // Records that are no numbers add nothing, identity numbers included.
                     SumRow{{"1", "x", "2", "110105491231002"}, "3"}));
 
+// The paper's total against the batch: the batch total minus the figure,
+// exactly, and the status line that tells it.
+struct ControlRow {
+    const char *name;
+    std::vector<const char16_t *> records;
+    const char16_t *control;
+    const char16_t *status; // the status line with the control figure
+};
+
+void PrintTo(const ControlRow &row, std::ostream *os) { *os << row.name; }
+
+class ControlTotal : public testing::TestWithParam<ControlRow> {};
+
+TEST_P(ControlTotal, StatusLineTellsTheDifference)
+{
+    QList<Record> list;
+    for (const char16_t *t : GetParam().records)
+        list.append(Record{qint64(list.size() + 1), QString::fromUtf16(t), 0, 0});
+    const BatchSummary summary = summarizeBatch(list);
+    EXPECT_EQ(batchStatusText(summary, batchDifference(summary, QString::fromUtf16(GetParam().control))),
+              QString::fromUtf16(GetParam().status));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, ControlTotal,
+    testing::Values(
+        ControlRow{"Matches", {u"8810.35", u"-72.6", u"13.05"}, u"8750.8", u"共3条  合计8750.8  相符"},
+        ControlRow{"TrailingZerosMatch", {u"8810.35", u"-72.6", u"13.05"}, u" 8750.800 ", u"共3条  合计8750.8  相符"},
+        ControlRow{"BatchIsShort", {u"8810.35", u"-72.6", u"13.05"}, u"8751", u"共3条  合计8750.8  相差 -0.2"},
+        ControlRow{"BatchIsOver", {u"406", u"2.5", u"壹元"}, u"399.75", u"共3条  合计408.5  1条未计入合计  相差 8.75"},
+        ControlRow{"ANegativeFigure", {u"-3"}, u"-.5", u"共1条  合计-3  相差 -2.5"},
+        // Every digit of a long figure counts, beyond the 15 shown.
+        ControlRow{"ALongFigure", {u"0.01"}, u"12345678901234567.89", u"共1条  合计0.01  相差 -12345678901234567.88"},
+        // No figure, or no number: the status line as without one.
+        ControlRow{"NoFigure", {u"5"}, u"", u"共1条  合计5"}, ControlRow{"NoNumber", {u"5"}, u"5,00", u"共1条  合计5"}),
+    [](const testing::TestParamInfo<ControlRow> &row) { return std::string(row.param.name); });
+
 TEST(ExactSum, ManyAmountsAddUpToTheCent)
 {
     // A double adds these with an error in the cents; the total is exact.

@@ -2,6 +2,7 @@
 // spoken for which record, the pauses, starting at a record, stopping, and the
 // pace the clips' lengths give.
 
+#include "records/corrections.h"
 #include "records/proofreading.h"
 #include "speech/speaker.h"
 #include "tests/support/qtprinting.h"
@@ -124,6 +125,69 @@ TEST(Proofreading, AnEmptyBatchReadsItsTotal)
     Proofreading reading({}, QStringLiteral("0"));
     reading.start(0);
     EXPECT_EQ(readAll(reading), QStringLiteral("T:102+300 T:0"));
+}
+
+// What a change of the batch is heard as, written "record:code" as above.
+QString words(const QList<Proofreading::Step> &steps)
+{
+    QStringList all;
+    for (const Proofreading::Step &step : steps)
+        all.append((step.record < 0 ? QStringLiteral("T") : QString::number(step.record + 1)) + u':' +
+                   QString::number(step.code) + (step.pauseMs ? u'+' + QString::number(step.pauseMs) : QString()));
+    return all.join(u' ');
+}
+
+struct ChangeWordsRow {
+    const char *name;
+    Correction correction;
+    bool undo;
+    const char *heard;
+};
+
+void PrintTo(const ChangeWordsRow &row, std::ostream *os) { *os << row.name; }
+
+class ChangeWords : public testing::TestWithParam<ChangeWordsRow> {};
+
+TEST_P(ChangeWords, PlaceThenTextOrDeleted)
+{
+    EXPECT_EQ(words(correctionWords(GetParam().correction, GetParam().undo)), QString::fromLatin1(GetParam().heard));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, ChangeWords,
+    testing::Values(
+        ChangeWordsRow{"Edit",
+                       {Correction::Edit, 11, QStringLiteral("-40.7"), QStringLiteral("40.7")},
+                       false,
+                       "12:100 12:1 12:2 12:101+300 12:25 12:4 12:0 12:13 12:7"},
+        ChangeWordsRow{
+            "Insert", {Correction::Insert, 0, QStringLiteral("3X"), {}}, false, "1:100 1:1 1:101+300 1:3 1:103"},
+        ChangeWordsRow{"Delete", {Correction::Delete, 4, QStringLiteral("96"), {}}, false, "5:100 5:5 5:101+300 5:115"},
+        ChangeWordsRow{"AWrongCheckCharacterIsSounded",
+                       {Correction::Edit, 1, QStringLiteral("110105194912310021"), QStringLiteral("1")},
+                       false,
+                       "2:100 2:2 2:101+300 2:1 2:1 2:0 2:1 2:0 2:5 2:1 2:9 2:4 2:9 2:1 2:2 2:3 2:1 2:0 2:0 2:2 2:1 "
+                       "2:105 2:104"},
+        // Taken back: "撤销", then what the undo did.
+        ChangeWordsRow{"UndoneDelete", Correction{Correction::Delete, 2, QStringLiteral("8"), {}}.undone(), true,
+                       "3:116+300 3:100 3:3 3:101+300 3:8"},
+        ChangeWordsRow{"UndoneInsert", Correction{Correction::Insert, 0, QStringLiteral("8"), {}}.undone(), true,
+                       "1:116+300 1:100 1:1 1:101+300 1:115"},
+        ChangeWordsRow{"UndoneEdit",
+                       Correction{Correction::Edit, 6, QStringLiteral("2"), QStringLiteral("5.5")}.undone(), true,
+                       "7:116+300 7:100 7:7 7:101+300 7:5 7:13 7:5"}),
+    [](const testing::TestParamInfo<ChangeWordsRow> &row) { return std::string(row.param.name); });
+
+// The difference is read as a result is read out; "相符" for none.
+TEST(Reconciliation, MatchesOrDiffersAndTheDifference)
+{
+    EXPECT_EQ(words(reconciliationWords(QStringLiteral("0"))), QStringLiteral("T:117"));
+    EXPECT_EQ(words(reconciliationWords(QStringLiteral("-0.05"))), QStringLiteral("T:118+300 T:25 T:0 T:13 T:0 T:5"));
+    EXPECT_EQ(words(reconciliationWords(QStringLiteral("1200"))), QStringLiteral("T:118+300 T:1 T:2 T:0 T:0"));
+    EXPECT_EQ(figureWords(u".5"), (QList<int>{0, SpeakPoint, 5}));
+    // As money, the difference is an amount.
+    EXPECT_EQ(words(reconciliationWords(QStringLiteral("-0.05"), ReadOutStyle::Money)),
+              QStringLiteral("T:118+300 T:25 T:5 T:113"));
 }
 
 // The pace: each word waits for its clip, in the voice chosen.
