@@ -1,5 +1,5 @@
 // numbelle-script: runs the whole program on the offscreen platform, driven by
-// commands from a file or standard input (see the scripting guide in the README).
+// commands from a file or standard input (see docs/numbelle-script.md).
 
 #include "app/scriptrunner.h"
 #include "common/fileio.h"
