@@ -17,6 +17,7 @@
 #include "platform/desktop/soundoutput.h"
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <pulse/pulseaudio.h>
@@ -27,11 +28,15 @@ namespace numbelle::platform {
 namespace {
 
 // The stream's buffer, which sets the latency the server runs its sink with
-// (a quarter of it) and so how often the server wakes while a word sounds. A
-// new word does not wait for the sink's buffer: the server rewinds it (where
-// the sink can be rewound) and the word starts at once. Every word is
-// written whole, so the buffer cannot run dry in the middle of a word.
+// (a quarter of it) and so how often the server wakes while a word sounds.
+// PulseAudio does not make a new word wait for the sink's buffer: it rewinds
+// the sink and the word starts at once (a sink that cannot be rewound keeps
+// a latency of its own whatever the stream asks). PipeWire's Pulse server
+// does not rewind, and a new word starts only once the buffer it runs with
+// has played: there the buffer stays short. Every word is written whole, so
+// the buffer cannot run dry in the middle of a word.
 constexpr pa_usec_t kBufferMicroseconds = 200000;
+constexpr pa_usec_t kUnrewoundBufferMicroseconds = 30000;
 // The rates the stream takes from the server's sink; anything else is taken
 // for a wrong answer.
 constexpr uint32_t kLowestRate = 8000;
@@ -75,11 +80,8 @@ public:
                        pa_context_get_state(out->m_context) == PA_CONTEXT_READY;
             }) && pa_context_get_state(out->m_context) == PA_CONTEXT_READY;
         }
-        if (ready) {
-            const uint32_t rate = out->deviceRate();
-            if (rate >= kLowestRate && rate <= kHighestRate)
-                out->m_spec.rate = rate;
-        }
+        if (ready)
+            out->learnServer();
         pa_threaded_mainloop_unlock(out->m_loop);
         return ready ? out.release() : nullptr;
     }
@@ -172,34 +174,52 @@ private:
         m_flush = nullptr;
     }
 
-    // With the loop locked: the rate of the server's default sink, 0 when it
-    // does not answer in time.
-    uint32_t deviceRate()
+    // With the loop locked: the rate of the server's default sink, which the
+    // stream takes, and the buffer the server wants (see
+    // kBufferMicroseconds). What the server does not answer in time stays as
+    // it was.
+    void learnServer()
     {
-        struct Answer {
+        struct Answers {
             pa_threaded_mainloop *loop;
             uint32_t rate = 0;
-            bool done = false;
-        } answer{m_loop};
-        pa_operation *query = pa_context_get_sink_info_by_name(
+            bool rateDone = false;
+            bool pipeWire = false;
+            bool serverDone = false;
+        } answers{m_loop};
+        pa_operation *sink = pa_context_get_sink_info_by_name(
             m_context, "@DEFAULT_SINK@",
             [](pa_context *, const pa_sink_info *info, int last, void *data) {
-                auto *a = static_cast<Answer *>(data);
+                auto *a = static_cast<Answers *>(data);
                 if (info && last == 0)
                     a->rate = info->sample_spec.rate;
                 else
-                    a->done = true;
+                    a->rateDone = true;
                 signalLoop(a->loop);
             },
-            &answer);
-        if (!query)
-            return 0;
-        waitFor([&] { return answer.done; });
+            &answers);
+        pa_operation *server = pa_context_get_server_info(
+            m_context,
+            [](pa_context *, const pa_server_info *info, void *data) {
+                auto *a = static_cast<Answers *>(data);
+                a->pipeWire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
+                a->serverDone = true;
+                signalLoop(a->loop);
+            },
+            &answers);
+        waitFor([&] { return (!sink || answers.rateDone) && (!server || answers.serverDone); });
         // Unanswered: the answer must not come to this frame later.
-        if (!answer.done)
-            pa_operation_cancel(query);
-        pa_operation_unref(query);
-        return answer.done ? answer.rate : 0;
+        for (pa_operation *query : {sink, server}) {
+            if (!query)
+                continue;
+            if (pa_operation_get_state(query) == PA_OPERATION_RUNNING)
+                pa_operation_cancel(query);
+            pa_operation_unref(query);
+        }
+        if (answers.rateDone && answers.rate >= kLowestRate && answers.rate <= kHighestRate)
+            m_spec.rate = answers.rate;
+        if (answers.serverDone && answers.pipeWire)
+            m_bufferMicroseconds = kUnrewoundBufferMicroseconds;
     }
 
     // With the loop locked: waits for the server until done holds, or no
@@ -235,7 +255,7 @@ private:
             m_stream, [](pa_stream *, void *loop) { signalLoop(loop); }, m_loop);
         pa_buffer_attr buffer;
         buffer.maxlength = uint32_t(-1);
-        buffer.tlength = uint32_t(pa_usec_to_bytes(kBufferMicroseconds, &m_spec));
+        buffer.tlength = uint32_t(pa_usec_to_bytes(m_bufferMicroseconds, &m_spec));
         // No prebuffer: a word plays as soon as it is written, and the
         // stream does not stop when one has ended (so nothing needs
         // starting after the next).
@@ -268,6 +288,7 @@ private:
     }
 
     pa_sample_spec m_spec{};
+    pa_usec_t m_bufferMicroseconds = kBufferMicroseconds;
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     pa_stream *m_stream = nullptr;
