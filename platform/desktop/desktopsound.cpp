@@ -13,10 +13,8 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
-#include <list>
 #include <numeric>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -25,8 +23,7 @@ namespace numbelle::platform {
 
 // The wave file as it was opened: its format and where its samples lie. The
 // samples stay in the file (and the system's file cache): each clip is read
-// when it is played, so the program holds no copy of the whole file (only of
-// the clips it converted to the device's rate, see Worker::clip).
+// when it is played, so the program holds no copy of the whole file.
 struct DesktopSound::Wave {
     int fd = -1; // the file opened, kept: the clips are read from it
     qint64 dataOffset = 0;
@@ -185,24 +182,32 @@ public:
             for (qint64 i = 0; i < inFrames; ++i)
                 in[size_t(m_reach + i)] = float(qFromLittleEndian<qint16>(from + 2 * channels * i));
             auto *dest = reinterpret_cast<uchar *>(out.data()) + 2 * c;
+            // Output sample j lies at j * from / to input samples: after
+            // input sample base, by step / steps of a sample (steps = to /
+            // gcd(from, to)), counted on from one output sample to the next.
+            const qint64 steps = m_to / std::gcd(m_from, m_to), stride = m_from / std::gcd(m_from, m_to);
+            qint64 base = 0, step = 0;
             for (qint64 j = 0; j < outFrames; ++j) {
-                const qint64 at = j * m_from;
-                const qint64 base = at / m_to;
-                const qint64 place = ((at % m_to) * m_places + m_to / 2) / m_to;
+                const qint64 place = steps == m_places ? step : (step * m_places + steps / 2) / steps;
                 const float *taps = &m_table[size_t(place) * size_t(m_taps)];
                 const float *x = &in[size_t(base + 1)]; // input sample base - (reach - 1)
-                // Four sums side by side (taps come in even numbers).
-                float sum[4] = {};
+                // Four sums side by side, so that no addition waits for the
+                // one before.
+                float sum0 = 0, sum1 = 0, sum2 = 0, sum3 = 0;
                 int i = 0;
                 for (; i + 4 <= m_taps; i += 4) {
-                    for (int k = 0; k < 4; ++k)
-                        sum[k] += taps[i + k] * x[i + k];
+                    sum0 += taps[i] * x[i];
+                    sum1 += taps[i + 1] * x[i + 1];
+                    sum2 += taps[i + 2] * x[i + 2];
+                    sum3 += taps[i + 3] * x[i + 3];
                 }
                 for (; i < m_taps; ++i)
-                    sum[i % 4] += taps[i] * x[i];
-                const float total = (sum[0] + sum[1]) + (sum[2] + sum[3]);
-                const auto value = qint16(std::clamp(std::lround(total), -32768L, 32767L));
+                    sum0 += taps[i] * x[i];
+                const float total = std::clamp((sum0 + sum1) + (sum2 + sum3), -32768.0f, 32767.0f);
+                const auto value = qint16(total < 0 ? total - 0.5f : total + 0.5f);
                 qToLittleEndian(value, dest + 2 * channels * j);
+                for (step += stride; step >= steps; step -= steps)
+                    ++base;
             }
         }
         return out;
@@ -314,69 +319,49 @@ public:
 private:
     // How long the stream stays open after a word has ended.
     static constexpr int kKeepMs = 200;
-    // The converted clips kept, at most this many bytes (the digits and
-    // operators of one voice at 48 kHz); the one played longest ago goes
-    // first.
-    static constexpr qint64 kKeptBytes = 1024 * 1024;
-
-    using ClipKey = std::tuple<const Wave *, qint64, qint64>;
-    struct Converted {
-        std::shared_ptr<const Wave> wave; // keeps ClipKey's pointer valid
-        QByteArray pcm;
-    };
-
-    // The samples of a clip at the output's rate: read from the file, and
-    // where the file has another rate converted once and kept. Nothing when
-    // the file no longer has them.
+    // The samples of a clip at the output's rate: read from the file and,
+    // where the file has another rate, converted (about 0.2 ms for a word on
+    // this thread). Only the clip played last is kept converted, for a key
+    // held or struck again: converted copies of every word kept would add
+    // their megabyte or so to the program's memory for good. Nothing when
+    // the file no longer has the samples.
     const QByteArray *clip(const std::shared_ptr<const Wave> &wave, qint64 from, qint64 to)
     {
         const int rate = m_output->sampleRate();
         const bool convert = rate != wave->sampleRate && rate > 0;
-        const ClipKey key{wave.get(), from, to};
         if (convert) {
             convertsTo(wave->sampleRate, rate);
-            for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
-                if (it->first == key) {
-                    m_kept.splice(m_kept.begin(), m_kept, it);
-                    return &m_kept.front().second.pcm;
-                }
-            }
+            if (m_convertedWave == wave && m_convertedFrom == from && m_convertedTo == to)
+                return &m_converted;
         }
         if (!wave->read(from, to - from, m_clip))
             return nullptr;
         if (!convert)
             return &m_clip;
-        QByteArray pcm = m_converter->convert(m_clip, wave->channels);
-        if (pcm.size() > kKeptBytes) {
-            m_clip = std::move(pcm);
-            return &m_clip;
-        }
-        m_keptBytes += pcm.size();
-        m_kept.emplace_front(key, Converted{wave, std::move(pcm)});
-        while (m_keptBytes > kKeptBytes) {
-            m_keptBytes -= m_kept.back().second.pcm.size();
-            m_kept.pop_back();
-        }
-        return &m_kept.front().second.pcm;
+        m_converted = m_converter->convert(m_clip, wave->channels);
+        m_convertedWave = wave;
+        m_convertedFrom = from;
+        m_convertedTo = to;
+        return &m_converted;
     }
 
-    // A converter between the two rates (none where they are the same); the
-    // clips converted for another pair are dropped.
+    // A converter between the two rates (none where they are the same).
     void convertsTo(int from, int to)
     {
         if (from == to || to <= 0 || (m_converter && m_converter->from() == from && m_converter->to() == to))
             return;
         m_converter = std::make_unique<RateConverter>(from, to);
-        m_kept.clear();
-        m_keptBytes = 0;
+        m_convertedWave.reset();
     }
 
     std::unique_ptr<SoundOutput> m_output;
     QByteArray m_clip; // the clip being handed over, as the file has it
     int m_channels = 0;
     std::unique_ptr<RateConverter> m_converter;
-    std::list<std::pair<ClipKey, Converted>> m_kept; // the clip played last first
-    qint64 m_keptBytes = 0;
+    QByteArray m_converted; // the clip played last, at the output's rate
+    std::shared_ptr<const Wave> m_convertedWave;
+    qint64 m_convertedFrom = 0;
+    qint64 m_convertedTo = 0;
     QTimer *m_idle = nullptr;
 };
 

@@ -3,14 +3,14 @@
 // when it is played and played on the default audio device; a new clip cuts
 // the one sounding, and a clip replaced before the sound thread took it is
 // never played. Where the device plays at another rate than the file's, each
-// clip is converted to the device's rate when first played and kept (up to a
-// megabyte of them), so the sound server converts nothing. Several files can
-// be played from (the sound file and the second one of the extra words); only
-// their headers are read at open. The device lives on a thread of its own,
-// the sound thread, which also loads the sound module (see soundoutput.h) and
-// reads each clip: a key hands its word over and goes on to paint the display
-// without waiting for the sound server, and prepare() gets the device ready
-// right after start-up without holding the window up.
+// clip is converted to the device's rate as it is played, so the sound
+// server converts nothing. Several files can be played from (the sound file
+// and the second one of the extra words); only their headers are read at
+// open. The device lives on a thread of its own, the sound thread, which
+// also loads the sound module (see soundoutput.h) and reads each clip: a key
+// hands its word over and goes on to paint the display without waiting for
+// the sound server, and prepare() gets the device ready right after start-up
+// without holding the window up.
 
 #include "platform/platform.h"
 

@@ -8,8 +8,8 @@
 // new one.
 //
 // The stream runs at the rate of the server's default sink (the sound thread
-// converts each clip to it once), so the server has no resampling to do for
-// any word. Until the server has answered the flush that came with a word,
+// converts each clip to it), so the server has no resampling to do for any
+// word. Until the server has answered the flush that came with a word,
 // the next word waits here instead of being sent: under a flood of keys the
 // server is handed one word for each answer, the latest, and nothing piles
 // up in the client library's memory or the server's queue.

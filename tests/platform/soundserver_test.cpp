@@ -259,12 +259,13 @@ TEST_F(SoundServer, EveryWordPlayedIsWholeAtTheServersRate)
 {
     DesktopSound sound;
     ASSERT_TRUE(sound.open(kSoundFile));
-    // Words short and long, of both voices, one of them twice (the second
-    // time from what was converted the first time).
+    // Words short and long, of both voices, one of them again later and one
+    // twice in a row (a key struck again plays the clip kept converted).
     const Clip words[] = {wordOf(7),
                           wordOf(SpeakPoint),
                           Clip{SpeakClearEntry, 'm', true, 28043, 28535, {}},
                           wordOf(SpeakMemoryAdd),
+                          wordOf(7),
                           wordOf(7),
                           Clip{4, 'm', true, 16656, 16924, {}}};
     for (const Clip &word : words) {
