@@ -12,7 +12,7 @@
 //       medians, minimums, maximums and the ratios against the bare window and
 //       galculator. --profile adds the largest resident mappings of each
 //       program's last start; --speech-off switches the calculator's speech
-//       off (its "v" key) before its keys are timed.
+//       off (see switchSpeechOff) before its keys are timed.
 //
 //   numbelle_bench_desktop startup --flood [--runs N] [--keys K] [--speech-off]
 //       Starts numbelle (N times, default once) and types a flood of keys as
@@ -561,6 +561,18 @@ Options parse(int argc, char **argv)
 // Digits the calculator and the bare window both show as typed.
 const KeySym kDigits[] = {XK_1, XK_2, XK_3, XK_4, XK_5, XK_6, XK_7, XK_8, XK_9};
 
+// Switches the calculator's speech off by keys: its "v" key is the speech
+// switch in the entry and calculating modes only (the expression mode it
+// starts in types the letter), so F2 goes to the entry mode first and twice
+// more back to the expression mode.
+void switchSpeechOff(XWatch &x)
+{
+    for (KeySym key : {XK_F2, XK_v, XK_F2, XK_F2}) {
+        x.press(x.keycode(key));
+        x.pumpFor(100);
+    }
+}
+
 struct RunFigures {
     double mapped = -1, drawn = -1, cpu = -1, wait = -1, idleDraws = -1;
     Memory memory;
@@ -600,11 +612,8 @@ RunFigures runOnce(XWatch &x, const Program &program, const Options &o, bool las
     if (o.keys > 0) {
         x.focus();
         x.pumpFor(200);
-        if (program.calculator && o.speechOff) {
-            // The speech switch ("v"): the same keys, painted without a word.
-            x.press(x.keycode(XK_v));
-            x.pumpFor(200);
-        }
+        if (program.calculator && o.speechOff) // the same keys, painted without a word
+            switchSpeechOff(x);
         const KeyCode clear = x.keycode(XK_z);
         for (int k = 0; k < o.keys; ++k) {
             if (program.calculator && k > 0 && k % 9 == 0) {
@@ -776,10 +785,9 @@ int floodMode(const Options &o)
             die("numbelle showed no window");
         x.pumpFor(o.settle);
         x.focus();
-        if (o.speechOff) {
-            x.press(x.keycode(XK_v));
-            x.pumpFor(200);
-        }
+        x.pumpFor(200);
+        if (o.speechOff)
+            switchSpeechOff(x);
         waitUntilIdle(x, s.pid, 1000, 5000);
         before.push_back(readMemory(s.pid));
         for (int flood = 0; flood < 2; ++flood) {
