@@ -73,6 +73,12 @@ NUMBELLE_VERSION=$NUMBELLE_VERSION bash "$source/tests/desktop/metadata.sh" "$ro
   "$(ls "$root"/usr/share/metainfo/*.metainfo.xml)" "$root/usr/share/man/zh_CN/man1/numbelle.1.gz" >/dev/null
 zcat "$root/usr/share/doc/numbelle/changelog.gz" | head -1 | grep -q "^numbelle ($NUMBELLE_VERSION) " ||
   fail "the changelog does not start with version $NUMBELLE_VERSION"
+# Who answers for the package is named wherever the package names them (a
+# fresh build directory once left the changelog's trailer without a name).
+zcat "$root/usr/share/doc/numbelle/changelog.gz" | tail -1 | grep -Eq '^ -- [^<]+ <[^>]+@[^>]+>  [A-Z][a-z]{2}, ' ||
+  fail "the changelog's trailer names no maintainer: $(zcat "$root/usr/share/doc/numbelle/changelog.gz" | tail -1)"
+grep -Eq '^Upstream-Contact: .+<.+@.+>' "$root/usr/share/doc/numbelle/copyright" ||
+  fail "the copyright file names no contact"
 
 # Debian's package checker: no error and no warning; the one override is
 # documented in packaging/numbelle.lintian-overrides, informational tags are
