@@ -29,10 +29,10 @@ enum class SettingsKey {
     Deductions, // salary and labour deductions
     Opacity,
     Voice,
-    Colours,  // text and display colours
-    LoanRate, // the loan window's saved rate
-    SkinPath, // the face picture's path
-    ReadOut,  // the read-out style and the read-back of stored records
+    Colours,   // text and display colours
+    LoanRate,  // the loan window's saved rate
+    SkinPath,  // the face picture's path
+    ReadOut,   // the read-out style and the read-back of stored records
     VoicePack, // the recorded voice chosen
 };
 

@@ -152,8 +152,8 @@ private:
     platform::Sound &m_sound;
     std::function<void()> m_onFailure;
     const VoiceLibrary *m_voices = nullptr;
-    mutable VoicePack m_pack;               // the chosen recorded voice as read last
-    mutable int m_packGeneration = -1;      // the voices' generation it was read at
+    mutable VoicePack m_pack;          // the chosen recorded voice as read last
+    mutable int m_packGeneration = -1; // the voices' generation it was read at
 };
 
 } // namespace numbelle

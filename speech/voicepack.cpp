@@ -95,8 +95,9 @@ std::optional<Index> parseIndex(const QByteArray &bytes, bool strict)
 
 QByteArray indexBytes(const QString &name, const std::set<int> &words)
 {
-    QByteArray bytes = "; Numbelle: a recorded voice, one wave file per word\r\n[voice]\r\nformat=1\r\nname=" +
-                       name.toUtf8() + "\r\n[words]\r\n";
+    QByteArray bytes =
+        "; Numbelle: a recorded voice, one wave file per word\r\n[voice]\r\nformat=1\r\nname=" + name.toUtf8() +
+        "\r\n[words]\r\n";
     for (int code : words)
         bytes += QByteArray::number(code) + '=' + wordText(code).toUtf8() + "\r\n";
     return bytes;
@@ -257,7 +258,8 @@ QStringList VoiceLibrary::names() const
     if (!isOwnFolder(voices))
         return {};
     QStringList names;
-    for (const QString &name : QDir(voices).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name)) {
+    for (const QString &name :
+         QDir(voices).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name)) {
         if (exists(name))
             names.append(name);
     }
@@ -267,8 +269,8 @@ QStringList VoiceLibrary::names() const
 bool VoiceLibrary::exists(const QString &name) const
 {
     const QString folder = path(QLatin1StringView(kVoicesFolderName) + u'/' + name);
-    return isVoicePackName(name) && isOwnFolder(path(QString::fromLatin1(kVoicesFolderName))) &&
-           isOwnFolder(folder) && fileio::isRegularFile(folder + u'/' + QLatin1StringView(kVoiceIndexName));
+    return isVoicePackName(name) && isOwnFolder(path(QString::fromLatin1(kVoicesFolderName))) && isOwnFolder(folder) &&
+           fileio::isRegularFile(folder + u'/' + QLatin1StringView(kVoiceIndexName));
 }
 
 VoicePack VoiceLibrary::pack(const QString &name) const
@@ -362,7 +364,8 @@ PackCheck VoiceLibrary::import(const QList<platform::ArchiveEntry> &files, bool 
         return check;
     const QString voices = path(QString::fromLatin1(kVoicesFolderName));
     // What an import cut off before left beside the voices goes first.
-    for (const QString &left : QDir(voices).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+    for (const QString &left :
+         QDir(voices).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
         if (left.startsWith(QLatin1StringView(kStagingPrefix)) || left.startsWith(QLatin1StringView(kAsidePrefix)))
             QDir(voices + u'/' + left).removeRecursively();
     }

@@ -51,20 +51,20 @@ struct VoicePack {
 struct PackCheck {
     enum Fault {
         None,
-        NoIndex,     // the archive holds no index: no pack of this program
-        BadIndex,    // the index does not read
-        BadName,     // the name is none a recorded voice can have
-        UnknownFile, // a file that is none of the pack's (a folder, another name)
-        MissingWord, // a word the index lists has no file
+        NoIndex,      // the archive holds no index: no pack of this program
+        BadIndex,     // the index does not read
+        BadName,      // the name is none a recorded voice can have
+        UnknownFile,  // a file that is none of the pack's (a folder, another name)
+        MissingWord,  // a word the index lists has no file
         UnlistedWord, // a word's file the index does not list
-        BadWord,     // a word's file breaks the rules (wordFault says which)
-        Empty,       // no word at all
+        BadWord,      // a word's file breaks the rules (wordFault says which)
+        Empty,        // no word at all
     };
     Fault fault = None;
-    QString name;      // the pack's name, from its index
-    QString file;      // the file at fault
+    QString name; // the pack's name, from its index
+    QString file; // the file at fault
     TakeFault wordFault = TakeFault::None;
-    int words = 0;     // how many words it holds
+    int words = 0; // how many words it holds
 };
 
 // What the user is told about a pack that is refused.

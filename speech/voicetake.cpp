@@ -12,25 +12,25 @@ namespace numbelle {
 
 namespace {
 
-constexpr int kWindow = kVoiceRate / 100;              // 10 ms, as the level is measured
-constexpr double kFullScale = 32768;                   // what 0 dBFS is
-constexpr int kClipLevel = 32604;                      // 99.5 % of full scale ...
-constexpr int kClipRun = 3;                            // ... this many samples in a row: cut flat
-constexpr double kQuietestSpeechDb = -50;              // the loudest window of a take at least this
-constexpr double kSpeechOverRoom = 8;                  // the loudest window this many times the room's power
-constexpr double kSpeechRange = 1000;                  // speech windows: within 30 dB of the loudest ...
-constexpr double kSpeechOverNoise = 4;                 // ... and 6 dB above the room,
-constexpr double kSurelySpeech = 30;                   // or within 15 dB of the loudest
-constexpr int kLongestPauseWindows = 30;               // a pause within a word: up to 0.3 s
-constexpr int kLeadSamples = kVoiceRate * 20 / 1000;   // kept before the speech
-constexpr int kTrailSamples = kVoiceRate * 40 / 1000;  // and after it
-constexpr int kFadeInSamples = kVoiceRate * 3 / 1000;  // tools/make-sound.sh's FADE_IN_S
+constexpr int kWindow = kVoiceRate / 100;               // 10 ms, as the level is measured
+constexpr double kFullScale = 32768;                    // what 0 dBFS is
+constexpr int kClipLevel = 32604;                       // 99.5 % of full scale ...
+constexpr int kClipRun = 3;                             // ... this many samples in a row: cut flat
+constexpr double kQuietestSpeechDb = -50;               // the loudest window of a take at least this
+constexpr double kSpeechOverRoom = 8;                   // the loudest window this many times the room's power
+constexpr double kSpeechRange = 1000;                   // speech windows: within 30 dB of the loudest ...
+constexpr double kSpeechOverNoise = 4;                  // ... and 6 dB above the room,
+constexpr double kSurelySpeech = 30;                    // or within 15 dB of the loudest
+constexpr int kLongestPauseWindows = 30;                // a pause within a word: up to 0.3 s
+constexpr int kLeadSamples = kVoiceRate * 20 / 1000;    // kept before the speech
+constexpr int kTrailSamples = kVoiceRate * 40 / 1000;   // and after it
+constexpr int kFadeInSamples = kVoiceRate * 3 / 1000;   // tools/make-sound.sh's FADE_IN_S
 constexpr int kReleaseSamples = kVoiceRate * 50 / 1000; // its RELEASE_S
-constexpr double kCeilingDb = -1.5;                    // where the limiter holds the peaks
+constexpr double kCeilingDb = -1.5;                     // where the limiter holds the peaks
 constexpr int kLimiterHalf = kVoiceRate * 5 / 1000 / 2; // the limiter's gain moves over 5 ms
-constexpr int kPeakLimit = 29204;                      // -1 dBFS, as the sound file test has it
-constexpr int kEdgeLevel = 328;                        // 1 % of full scale: a word's first and last sample
-constexpr double kLevelTolerance = 2;                  // dB, for a word from elsewhere
+constexpr int kPeakLimit = 29204;                       // -1 dBFS, as the sound file test has it
+constexpr int kEdgeLevel = 328;                         // 1 % of full scale: a word's first and last sample
+constexpr double kLevelTolerance = 2;                   // dB, for a word from elsewhere
 constexpr int kShortestWordSamples = kVoiceRate / 10;
 constexpr int kLongestWordSamples =
     (kLongestSpeechMs + 10) * kVoiceRate / 1000 + kLeadSamples + kTrailSamples; // its margins and a window
@@ -88,7 +88,8 @@ bool clipped(std::span<const qint16> x)
 // never jumps.
 void limit(std::vector<double> &x, double ceiling)
 {
-    const auto loudest = std::max_element(x.begin(), x.end(), [](double a, double b) { return std::abs(a) < std::abs(b); });
+    const auto loudest =
+        std::max_element(x.begin(), x.end(), [](double a, double b) { return std::abs(a) < std::abs(b); });
     if (loudest == x.end() || std::abs(*loudest) <= ceiling)
         return;
     const int n = int(x.size());
@@ -193,7 +194,8 @@ CleanTake cleanUpTake(std::span<const qint16> take)
     // is longer than kLongestPauseWindows.
     // (A take that is speech throughout has no room to measure: its quietest
     // windows are speech too.)
-    const double threshold = std::max(loudest / kSpeechRange, std::min(room * kSpeechOverNoise, loudest / kSurelySpeech));
+    const double threshold =
+        std::max(loudest / kSpeechRange, std::min(room * kSpeechOverNoise, loudest / kSurelySpeech));
     const int loudestWindow = int(loudestAt - powers.begin());
     auto reach = [&](int step) {
         int last = loudestWindow;
@@ -267,9 +269,9 @@ TakeFault checkWord(std::span<const qint16> word)
 // ---------------------------------------------------------------------------
 
 namespace {
-constexpr int kQuietAfterSpeechWindows = 70; // 0.7 s
-constexpr int kLongestTakeWindows = 800;     // 8 s
-constexpr double kSpeechOverQuietest = 16;   // 12 dB above the quietest so far
+constexpr int kQuietAfterSpeechWindows = 70;                                    // 0.7 s
+constexpr int kLongestTakeWindows = 800;                                        // 8 s
+constexpr double kSpeechOverQuietest = 16;                                      // 12 dB above the quietest so far
 const double kSpeechFloor = std::pow(10, -45.0 / 10) * kFullScale * kFullScale; // -45 dBFS, as power
 } // namespace
 

@@ -646,10 +646,10 @@ namespace {
 struct TakeRow {
     const char *name;
     int speechMs;
-    double levelDb;    // the tone's peak level; above 0 dBFS it is cut flat, as an overdriven input is
-    double noiseDb;    // the room
-    bool peaky;        // with short bursts far louder than the rest
-    bool abrupt;       // started and stopped in the middle of the word, no room around it
+    double levelDb; // the tone's peak level; above 0 dBFS it is cut flat, as an overdriven input is
+    double noiseDb; // the room
+    bool peaky;     // with short bursts far louder than the rest
+    bool abrupt;    // started and stopped in the middle of the word, no room around it
     numbelle::TakeFault fault;
 };
 
@@ -710,7 +710,8 @@ TEST_P(RecordedWord, MeetsTheShippedWordsRulesOrIsRefused)
     EXPECT_LE(std::abs(word.samples.back()), kEdgeLevel);
     const double level = speechLevel(word, 0, n);
     EXPECT_LT(rms(span(word, n - sampleAt(kDecayMs), n)), kDecayShare * level) << "the word stops, not dies away";
-    EXPECT_EQ(numbelle::checkWord(clean.samples), numbelle::TakeFault::None) << "the importer refuses what recording made";
+    EXPECT_EQ(numbelle::checkWord(clean.samples), numbelle::TakeFault::None)
+        << "the importer refuses what recording made";
 }
 
 const TakeRow kTakes[] = {
