@@ -9,6 +9,7 @@
 #include "shell/folders.h"
 #include "shell/program.h"
 #include "speech/speaker.h"
+#include "uikit/widgets.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -107,7 +108,8 @@ int main(int argc, char **argv)
             }
             QIcon icon;
             for (const char *size : {"-48", "-128", ""})
-                icon.addFile(QStringLiteral(":/numbelle/numbelle%1.png").arg(QLatin1String(size)));
+                icon.addPixmap(
+                    numbelle::ui::builtInPicture(QStringLiteral(":/numbelle/numbelle%1.png").arg(QLatin1String(size))));
             QApplication::setWindowIcon(icon);
             // What the start-up freed (image decoding, font loading, the
             // widgets' first layout, the icon's sizes) goes back to the system

@@ -2,8 +2,9 @@
 # no window manager) and, where PulseAudio is installed, a private sound
 # server whose default sink is a null sink, both ended with the script.
 #
-# Sets DISPLAY and PULSE_SERVER; BENCH_BIN is the folder of the built
-# programs (NUMBELLE_BUILD/bin, default build/bin of this source tree).
+# Sets DISPLAY, PULSE_SERVER and BENCH_PULSE_PID (the sound server's
+# process); BENCH_BIN is the folder of the built programs (NUMBELLE_BUILD/bin,
+# default build/bin of this source tree).
 #
 # Run as root, everything the benchmark starts (the servers and every program
 # measured) runs at nice -10, the same for all, so that other work on a shared
@@ -67,6 +68,8 @@ PA
     "${bench_nice[@]}" pulseaudio -n -F "$dir/default.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
     --disallow-exit=yes --log-target="file:$dir/log" 2>/dev/null &
   bench_pids+=($!)
+  # The benchmarks read the server's processor time from /proc.
+  export BENCH_PULSE_PID=$!
   export PULSE_SERVER=unix:$dir/native
   for _ in $(seq 100); do
     pactl info >/dev/null 2>&1 && return 0

@@ -12,7 +12,16 @@
 //       medians, minimums, maximums and the ratios against the bare window and
 //       galculator. --profile adds the largest resident mappings of each
 //       program's last start; --speech-off switches the calculator's speech
-//       off (its "v" key) before its keys are timed.
+//       off (see switchSpeechOff) before its keys are timed.
+//
+//   numbelle_bench_desktop startup --flood [--runs N] [--keys K] [--speech-off]
+//       Starts numbelle (N times, default once) and types a flood of keys as
+//       fast as the X server takes them: K presses of one held key (default
+//       2,000), then K keys of pasted text (figures and operators); twice,
+//       each time until the program is idle again. Prints its resident memory
+//       before, after the first and after the second flood, and the sound
+//       server's processor time for a flood (BENCH_PULSE_PID, set by
+//       bench/desktop-env.sh).
 //
 //   numbelle_bench_desktop voice [--keys K] [--cuts C]
 //       Starts numbelle once and records the null sink's monitor the whole time
@@ -413,6 +422,9 @@ public:
         return at;
     }
 
+    // Returns when the X server has handled every request sent.
+    void sync() { XSync(m_dpy, False); }
+
     void forgetWindows()
     {
         for (const auto &[w, d] : m_damages)
@@ -484,12 +496,13 @@ private:
 
 struct Options {
     std::string mode;
-    int runs = 7;
+    int runs = -1; // 7 starts for startup, 1 for --flood
     int keys = -1;
     int cuts = 20;
     double settle = 1500;
     bool profile = false;
     bool speechOff = false;
+    bool flood = false;
     std::string numbelle, bare, galculator, defaults;
 };
 
@@ -523,6 +536,8 @@ Options parse(int argc, char **argv)
             o.profile = true;
         else if (a == "--speech-off")
             o.speechOff = true;
+        else if (a == "--flood")
+            o.flood = true;
         else if (a == "--numbelle")
             o.numbelle = value();
         else if (a == "--bare")
@@ -538,11 +553,25 @@ Options parse(int argc, char **argv)
     }
     if (!fs::exists(o.defaults + "/dansheng109.wav"))
         die("no default program files in " + o.defaults + " (give --defaults DIR)");
+    if (o.runs < 0)
+        o.runs = o.flood ? 1 : 7;
     return o;
 }
 
 // Digits the calculator and the bare window both show as typed.
 const KeySym kDigits[] = {XK_1, XK_2, XK_3, XK_4, XK_5, XK_6, XK_7, XK_8, XK_9};
+
+// Switches the calculator's speech off by keys: its "v" key is the speech
+// switch in the entry and calculating modes only (the expression mode it
+// starts in types the letter), so F2 goes to the entry mode first and twice
+// more back to the expression mode.
+void switchSpeechOff(XWatch &x)
+{
+    for (KeySym key : {XK_F2, XK_v, XK_F2, XK_F2}) {
+        x.press(x.keycode(key));
+        x.pumpFor(100);
+    }
+}
 
 struct RunFigures {
     double mapped = -1, drawn = -1, cpu = -1, wait = -1, idleDraws = -1;
@@ -583,11 +612,8 @@ RunFigures runOnce(XWatch &x, const Program &program, const Options &o, bool las
     if (o.keys > 0) {
         x.focus();
         x.pumpFor(200);
-        if (program.calculator && o.speechOff) {
-            // The speech switch ("v"): the same keys, painted without a word.
-            x.press(x.keycode(XK_v));
-            x.pumpFor(200);
-        }
+        if (program.calculator && o.speechOff) // the same keys, painted without a word
+            switchSpeechOff(x);
         const KeyCode clear = x.keycode(XK_z);
         for (int k = 0; k < o.keys; ++k) {
             if (program.calculator && k > 0 && k % 9 == 0) {
@@ -693,6 +719,129 @@ int startupMode(const Options &o)
     std::printf("  RSS after start-up, numbelle / bare:      %.2f (<= 1.3)\n", ratio(rss[n], rss[b]));
     if (key[n].count && key[b].count)
         std::printf("  key -> repaint, numbelle / bare:          %.2f (<= 1.2)\n", ratio(key[n], key[b]));
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// startup --flood: keys as fast as they come, and the memory they leave.
+
+// The sound server's process, when the benchmark script started one
+// (BENCH_PULSE_PID); -1 otherwise.
+pid_t soundServerPid()
+{
+    const char *pid = std::getenv("BENCH_PULSE_PID");
+    return pid && *pid ? pid_t(std::atoi(pid)) : -1;
+}
+
+// Handles the X events until the process has used next to no processor time
+// (less than 2 ms in each tenth of a second) for quietMs; at most maxMs.
+void waitUntilIdle(XWatch &x, pid_t pid, double quietMs, double maxMs)
+{
+    const double from = nowMs();
+    double used = cpuMs(pid).first, busyAt = from;
+    while (nowMs() - from < maxMs && nowMs() - busyAt < quietMs) {
+        x.pumpFor(100);
+        const double now = cpuMs(pid).first;
+        if (now - used > 2)
+            busyAt = nowMs();
+        used = now;
+    }
+}
+
+// The keys of a flood: one key held down (the window system repeats it) and
+// then pasted text, figures with operators and a clear ("z") now and then, as
+// a text tool types them, each key pressed and released without a pause.
+std::vector<KeyCode> floodKeys(XWatch &x, int count, unsigned seed)
+{
+    std::vector<KeyCode> keys(size_t(count), x.keycode(XK_7));
+    // Keys that type the same without Shift on any usual layout.
+    const KeySym others[] = {XK_KP_Add, XK_minus, XK_KP_Multiply, XK_slash, XK_period, XK_z};
+    std::srand(seed);
+    for (int k = 0; k < count; ++k) {
+        // About one key in five is not a digit.
+        const int pick = std::rand() % 30;
+        if (pick < 24)
+            keys.push_back(x.keycode(pick % 10 == 0 ? XK_0 : kDigits[pick % 10 - 1]));
+        else
+            keys.push_back(x.keycode(others[pick - 24]));
+    }
+    return keys;
+}
+
+int floodMode(const Options &o)
+{
+    const pid_t server = soundServerPid();
+    if (server < 0)
+        std::fprintf(stderr, "note: no private sound server (BENCH_PULSE_PID); the words go nowhere\n");
+    const int count = o.keys < 0 ? 2000 : o.keys;
+    const Program calculator{"numbelle", o.numbelle, true};
+    XWatch x;
+    std::vector<Memory> before, first, second;
+    std::vector<double> handled, serverMs;
+    for (int run = 0; run < o.runs; ++run) {
+        Started s = start(calculator, o.defaults);
+        x.follow(s.pid);
+        if (!x.pumpUntil(nowMs() + 15000, [&] { return x.window() != 0 && x.drawnAt() >= 0; }))
+            die("numbelle showed no window");
+        x.pumpFor(o.settle);
+        x.focus();
+        x.pumpFor(200);
+        if (o.speechOff)
+            switchSpeechOff(x);
+        waitUntilIdle(x, s.pid, 1000, 5000);
+        before.push_back(readMemory(s.pid));
+        for (int flood = 0; flood < 2; ++flood) {
+            const std::vector<KeyCode> keys = floodKeys(x, count, unsigned(run * 2 + flood + 1));
+            const double serverFrom = server > 0 ? cpuMs(server).first : 0;
+            const double at = nowMs();
+            for (size_t k = 0; k < keys.size(); ++k) {
+                x.press(keys[k]);
+                // In slices the X server's input queue takes without dropping.
+                if (k % 64 == 63)
+                    x.sync();
+            }
+            // Until the program is idle again: every word ended and the
+            // sound device let go.
+            constexpr double kQuiet = 2000;
+            waitUntilIdle(x, s.pid, kQuiet, 60000);
+            handled.push_back(nowMs() - at - kQuiet);
+            if (server > 0)
+                serverMs.push_back(cpuMs(server).first - serverFrom);
+            (flood == 0 ? first : second).push_back(readMemory(s.pid));
+        }
+        if (run == o.runs - 1 && o.profile)
+            printProfile(s.pid, calculator.name);
+        stop(s);
+        x.forgetWindows();
+    }
+
+    auto median = [](const std::vector<Memory> &v, double Memory::*field) {
+        std::vector<double> values;
+        for (const Memory &m : v)
+            values.push_back(m.*field);
+        return summarize(values).median;
+    };
+    std::printf("\nflood of keys, %d start%s: %d presses of one held key, then %d keys of pasted text, no pause; "
+                "twice, each time until the program is idle again:\n",
+                o.runs, o.runs == 1 ? "" : "s", count, count);
+    const Summary h = summarize(handled);
+    std::printf("  keys handled and the program idle again after %s\n", figure(h, "ms", 0).c_str());
+    if (!serverMs.empty())
+        std::printf("  the sound server's processor time for a flood: %s (%.3f ms a key)\n",
+                    figure(summarize(serverMs), "ms", 0).c_str(), summarize(serverMs).median / (2.0 * count));
+    const char *names[] = {"before", "after the first flood", "after the second flood"};
+    const std::vector<Memory> *stages[] = {&before, &first, &second};
+    const double rss0 = median(before, &Memory::rss);
+    for (int i = 0; i < 3; ++i) {
+        const double rss = median(*stages[i], &Memory::rss);
+        std::printf("  RSS %-23s %6.1f MB (anon %.1f, file %.1f, shmem %.1f)", names[i], rss,
+                    median(*stages[i], &Memory::anon), median(*stages[i], &Memory::file),
+                    median(*stages[i], &Memory::shmem));
+        if (i > 0)
+            std::printf("  %+.1f MB", rss - rss0);
+        std::printf("\n");
+    }
+    std::printf("  goal: after any flood within 2 MB of before\n");
     return 0;
 }
 
@@ -1040,7 +1189,7 @@ int main(int argc, char **argv)
     const Options o = parse(argc, argv);
     setvbuf(stdout, nullptr, _IOLBF, 0);
     if (o.mode == "startup")
-        return startupMode(o);
+        return o.flood ? floodMode(o) : startupMode(o);
     if (o.mode == "voice")
         return voiceMode(o);
     die("unknown mode " + o.mode);

@@ -5,6 +5,7 @@
 #
 #   bench/startup.sh [--runs N] [--keys K] [--settle MS] [--profile]
 #                    [--numbelle PATH] [--galculator PATH|none]
+#   bench/startup.sh --flood [--runs N] [--keys K]   (memory under a flood of keys)
 #
 # The figures come from build/bin/numbelle_bench_desktop (see its source for
 # every option); NUMBELLE_BUILD names another build folder. --numbelle

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Key to voice: in process (key event -> first buffer at the sound server) and
 # end to end (XTEST key press -> first sample of the word on a null sink's
-# monitor), on a private Xvfb with a private PulseAudio server:
+# monitor), on a private Xvfb with a private PulseAudio server, and the
+# server's processor time a key:
 #
 #   bench/voice.sh [KEYS]      (default 300 in process, KEYS / 5 end to end)
 #

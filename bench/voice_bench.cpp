@@ -14,7 +14,10 @@
 //     within the bound);
 //   - KEYS keys typed 100 ms apart, each cutting the word of the key before
 //     while it still sounds, and when the older word was stopped;
-//   - KEYS / 10 keys pressed in silence.
+//   - KEYS / 10 keys pressed in silence;
+// and for both series the sound server's processor time and wake-ups a key
+// beyond its idle pace, read from /proc for the server bench/voice.sh starts
+// (BENCH_PULSE_PID).
 // Needs a sound server (e.g. a private PulseAudio with a null sink, as
 // bench/voice.sh starts one).
 
@@ -118,6 +121,57 @@ public:
     bool powerOff() override { return false; }
 };
 
+// What the sound server's threads have used so far, when the benchmark
+// script started it (BENCH_PULSE_PID): processor time (ms) and how many
+// times a thread of it was woken to run (the kernel's count of its turns on
+// a processor; each costs a switch, also where the work itself is small).
+struct ServerUse {
+    double cpuMs = -1, turns = 0;
+};
+
+ServerUse serverUse()
+{
+    static const QString pid = qEnvironmentVariable("BENCH_PULSE_PID");
+    ServerUse use;
+    if (pid.isEmpty())
+        return use;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "time run (ns), time waited (ns), turns"
+        const QList<QByteArray> fields = stat.readAll().trimmed().split(' ');
+        use.cpuMs = std::max(0.0, use.cpuMs) + fields.value(0).toDouble() / 1e6;
+        use.turns += fields.value(2).toDouble();
+    }
+    return use;
+}
+
+// The sound server's use over a stretch of the run, for each key of the
+// stretch, beyond what it uses when idle.
+struct ServerStretch {
+    ServerUse from = serverUse();
+    double at = nowMs();
+    // Per millisecond of the stretch (the idle pace, measured on a stretch
+    // without keys).
+    ServerUse rate() const
+    {
+        const ServerUse now = serverUse();
+        const double took = nowMs() - at;
+        return {(now.cpuMs - from.cpuMs) / took, (now.turns - from.turns) / took};
+    }
+    ServerUse perKey(const ServerUse &idle, int keys) const
+    {
+        const ServerUse now = serverUse();
+        const double took = nowMs() - at;
+        if (from.cpuMs < 0 || keys <= 0)
+            return {};
+        return {(now.cpuMs - from.cpuMs - idle.cpuMs * took) / keys,
+                (now.turns - from.turns - idle.turns * took) / keys};
+    }
+};
+
 void print(const char *what, const Summary &s)
 {
     std::printf("  %-34s median %6.2f ms, p95 %6.2f ms (min %.2f, max %.2f, %zu keys)\n", what, s.median, s.p95, s.min,
@@ -214,17 +268,28 @@ int main(int argc, char **argv)
     const double first = keyToBuffer(target(), '5');
 
     // Keys typed 100 ms apart: each cuts the word before it.
-    runFor(500);
+    // The sound server's own pace with no word sounding and no stream open
+    // (the sink keeps rendering silence): the first word has ended and the
+    // device is let go half a second later.
+    runFor(1500);
+    const ServerStretch idleStretch;
+    runFor(2000);
+    const ServerUse idle = idleStretch.rate();
+
     std::vector<double> cutting, stopped;
     int silent = 0; // keys whose word never reached the server
+    int spoken = 0; // keys of the stretch, the clear keys with them
+    const ServerStretch cuttingStretch;
     for (int k = 0; k < keys; ++k) {
         if (k % 9 == 0) {
+            ++spoken;
             // The display starts again ("C"); its word is not measured.
             QCoreApplication::postEvent(
                 target(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z")));
             runFor(100);
         }
         double stopAfter = -1;
+        ++spoken;
         const double t = keyToBuffer(target(), char('1' + k % 9), &stopAfter);
         if (t >= 0)
             cutting.push_back(t);
@@ -235,7 +300,12 @@ int main(int argc, char **argv)
         runFor(std::max(0.0, 100 - std::max(0.0, t)));
     }
 
+    // Until the last word has ended and the device is let go.
+    runFor(1500);
+    const ServerUse serverCutting = cuttingStretch.perKey(idle, spoken);
+
     // Keys in silence: the word before has ended.
+    const ServerStretch silenceStretch;
     std::vector<double> inSilence;
     for (int k = 0; k < keys / 10; ++k) {
         runFor(600);
@@ -245,6 +315,8 @@ int main(int argc, char **argv)
         else
             ++silent;
     }
+    runFor(1500);
+    const ServerUse serverSilence = silenceStretch.perKey(idle, keys / 10);
 
     std::printf("\nkey event -> first buffer of its word handed to the sound server (in process, %s):\n",
                 qPrintable(QGuiApplication::platformName()));
@@ -259,6 +331,18 @@ int main(int argc, char **argv)
     std::printf("  keys whose word never reached the server: %d of %d\n", silent + (first < 0 ? 1 : 0),
                 keys + keys / 10 + 1);
     std::printf("  goal: median <= 10 ms, p95 <= 20 ms\n");
+    if (idle.cpuMs >= 0) {
+        std::printf("\nthe sound server's processor time and wake-ups a key, beyond its idle pace (%.3f ms and %.1f "
+                    "wake-ups a second):\n",
+                    idle.cpuMs * 1000, idle.turns * 1000);
+        std::printf("  %-34s %6.3f ms, %5.1f wake-ups (%d keys, the clear keys with them)\n",
+                    "keys 100 ms apart (cutting a word)", serverCutting.cpuMs, serverCutting.turns, spoken);
+        std::printf("  %-34s %6.3f ms, %5.1f wake-ups (%d keys)\n", "keys in silence", serverSilence.cpuMs,
+                    serverSilence.turns, keys / 10);
+        std::printf("  goal: <= 0.5 ms\n");
+    } else {
+        std::printf("\nthe sound server's processor time: not measured (no BENCH_PULSE_PID)\n");
+    }
     std::fflush(stdout);
     std::_Exit(0);
 }

@@ -499,13 +499,13 @@ void countform::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const double ratio = devicePixelRatioF();
     if (m_skin.isNull() && skinSource() == QLatin1StringView(kBuiltInSkin)) {
-        m_skin = QPixmap(QStringLiteral(":/numbelle/countface107.jpg"));
+        m_skin = builtInPicture(QStringLiteral(":/numbelle/countface107.jpg"));
         m_skinLargerPath = QStringLiteral(":/numbelle/countface107@2x.jpg");
     }
     // The larger rendition is decoded the first time a screen with more
     // device pixels to a pixel shows the face.
     if (ratio > 1.0 && m_skinLarger.isNull() && !m_skinLargerPath.isEmpty()) {
-        m_skinLarger = QPixmap(m_skinLargerPath);
+        m_skinLarger = builtInPicture(m_skinLargerPath);
         m_skinLarger.setDevicePixelRatio(2);
         m_skinLargerPath.clear();
     }

@@ -19,9 +19,13 @@ for line in "numbelle        mapped" "bare Qt window  mapped" "RSS after start-u
 done
 echo "startup.sh ran"
 
+out=$("$source/bench/startup.sh" --flood --keys 40 --settle 300 2>&1) || fail "startup.sh --flood: $out"
+grep -qF "RSS after the second flood" <<<"$out" || fail "startup.sh --flood printed no memory:"$'\n'"$out"
+echo "startup.sh --flood ran"
+
 if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
   out=$("$source/bench/voice.sh" 10 2>&1) || fail "voice.sh: $out"
-  for line in "first key, right after the paint" "in silence:" "cutting a word:"; do
+  for line in "first key, right after the paint" "in silence:" "cutting a word:" "wake-ups a key"; do
     grep -qF "$line" <<<"$out" || fail "voice.sh printed no '$line':"$'\n'"$out"
   done
   echo "voice.sh ran"

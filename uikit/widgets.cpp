@@ -2,10 +2,12 @@
 
 #include "common/fileio.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -18,14 +20,42 @@ namespace {
 bool s_manualTimers = false;
 // No face or button picture is this large; a bigger file is not read.
 constexpr qint64 kPictureReadLimit = 64 * 1024 * 1024;
+// Decodes a picture. Its kind is told from its first bytes where they name
+// one (a picture saved under another name's extension is still read), and
+// only the decoder of that kind is loaded: asked without a kind, Qt loads
+// every installed decoder to ask each in turn. A picture its kind's decoder
+// refuses is still offered to all of them.
+bool decode(QImage &picture, const QByteArray &bytes)
+{
+    const char *kind = nullptr;
+    if (bytes.startsWith("BM"))
+        kind = "bmp";
+    else if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        kind = "png";
+    else if (bytes.startsWith("\xff\xd8\xff"))
+        kind = "jpeg";
+    else if (bytes.startsWith("GIF8"))
+        kind = "gif";
+    if (kind) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, kind);
+        reader.setAutoDetectImageFormat(false);
+        if (reader.read(&picture))
+            return true;
+    }
+    return picture.loadFromData(bytes);
+}
 } // namespace
 
 QPixmap loadPicture(const QString &path, QPixmap *larger)
 {
     const auto bytes = fileio::readFile(path, kPictureReadLimit);
-    QPixmap picture;
+    QImage image;
     if (bytes && bytes->size() < kPictureReadLimit)
-        picture.loadFromData(*bytes);
+        decode(image, *bytes);
+    const QPixmap picture = QPixmap::fromImage(std::move(image));
     if (larger)
         *larger = picture.isNull() ? QPixmap() : largerRendition(*bytes);
     return picture;
@@ -60,9 +90,18 @@ QPixmap largerRendition(const QByteArray &pictureBytes)
     const QString path = largerRenditionPath(pictureBytes);
     if (path.isEmpty())
         return QPixmap();
-    QPixmap larger(path);
+    QPixmap larger = builtInPicture(path);
     larger.setDevicePixelRatio(2);
     return larger;
+}
+
+QPixmap builtInPicture(const QString &path)
+{
+    QFile file(path);
+    QImage image;
+    if (file.open(QIODevice::ReadOnly))
+        decode(image, file.readAll());
+    return QPixmap::fromImage(std::move(image));
 }
 
 std::future<DecodedPicture> decodePicture(const QString &path)
@@ -70,7 +109,7 @@ std::future<DecodedPicture> decodePicture(const QString &path)
     return std::async(std::launch::async, [path] {
         const auto bytes = fileio::readFile(path, kPictureReadLimit);
         DecodedPicture picture;
-        if (bytes && bytes->size() < kPictureReadLimit && picture.image.loadFromData(*bytes))
+        if (bytes && bytes->size() < kPictureReadLimit && decode(picture.image, *bytes))
             picture.largerPath = largerRenditionPath(*bytes);
         return picture;
     });

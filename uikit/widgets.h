@@ -25,6 +25,9 @@ QPixmap loadPicture(const QString &path, QPixmap *larger = nullptr);
 // The larger rendition of a picture the program installs, given the picture
 // file's bytes; null for any other picture.
 QPixmap largerRendition(const QByteArray &pictureBytes);
+// A picture built into the program (a resource path), decoded as
+// loadPicture decodes a file.
+QPixmap builtInPicture(const QString &path);
 // Where that larger rendition is (a resource), without decoding it; empty
 // for any other picture.
 QString largerRenditionPath(const QByteArray &pictureBytes);

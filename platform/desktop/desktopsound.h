@@ -1,13 +1,16 @@
 #pragma once
 // The desktop sound: a clip is a slice of a wave file, read from the file
 // when it is played and played on the default audio device; a new clip cuts
-// the one sounding. Several files can be played from (the sound file and the
-// second one of the extra words); only their headers are read at open. The
-// device lives on a thread of its own, the sound thread, which also loads the
-// sound module (see soundoutput.h) and reads each clip: a key hands its word
-// over and goes on to paint the display without waiting for the sound
-// server, and prepare() gets the device ready right after start-up without
-// holding the window up.
+// the one sounding, and a clip replaced before the sound thread took it is
+// never played. Where the device plays at another rate than the file's, each
+// clip is converted to the device's rate as it is played, so the sound
+// server converts nothing. Several files can be played from (the sound file
+// and the second one of the extra words); only their headers are read at
+// open. The device lives on a thread of its own, the sound thread, which
+// also loads the sound module (see soundoutput.h) and reads each clip: a key
+// hands its word over and goes on to paint the display without waiting for
+// the sound server, and prepare() gets the device ready right after start-up
+// without holding the window up.
 
 #include "platform/platform.h"
 
@@ -39,6 +42,7 @@ public:
     void prepare(const QString &wavePath);
 
     struct Wave;
+    struct Next;
     class Worker;
 
 private:
@@ -56,6 +60,7 @@ private:
     std::shared_future<bool> m_device;                      // whether the sound thread has a device
     std::unique_ptr<QObject> m_home;                        // on the thread that plays: failure reports come here
     std::shared_ptr<Report> m_report;
+    std::shared_ptr<Next> m_next; // the word handed over that the sound thread has not taken yet
 };
 
 } // namespace numbelle::platform

@@ -32,8 +32,8 @@ constexpr char16_t kFailed[] = u"无法清空数据文件datafile.txt。";
 QPixmap recycleBin(int size, double ratio)
 {
     const int devicePixels = int(std::lround(size * ratio));
-    QPixmap picture(ratio > 1.0 ? QStringLiteral(":/numbelle/recyclebin@2x.png")
-                                : QStringLiteral(":/numbelle/recyclebin.png"));
+    QPixmap picture = builtInPicture(ratio > 1.0 ? QStringLiteral(":/numbelle/recyclebin@2x.png")
+                                                 : QStringLiteral(":/numbelle/recyclebin.png"));
     if (!picture.isNull()) {
         picture = picture.scaled(devicePixels, devicePixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         picture.setDevicePixelRatio(ratio);

@@ -1,5 +1,5 @@
 // The desktop sound against a real sound server: a private PulseAudio server
-// with a null sink, started for these tests (they are skipped where
+// with a null sink at 48 kHz, started for these tests (they are skipped where
 // PulseAudio is not installed). What reaches the server is seen by taking
 // over libpulse's pa_stream_write in this program.
 
@@ -10,14 +10,19 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QMutex>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtEndian>
 #include <atomic>
+#include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace numbelle;
 using numbelle::platform::Clip;
@@ -27,6 +32,23 @@ namespace {
 
 std::atomic<long> g_writes{0};
 std::atomic<long long> g_bytes{0};
+// Every word written, while a test keeps them.
+QMutex g_wordsMutex;
+std::vector<QByteArray> g_words;
+bool g_keepWords = false;
+
+std::vector<QByteArray> wordsWritten()
+{
+    const QMutexLocker lock(&g_wordsMutex);
+    return g_words;
+}
+
+void keepWords(bool keep)
+{
+    const QMutexLocker lock(&g_wordsMutex);
+    g_words.clear();
+    g_keepWords = keep;
+}
 
 } // namespace
 
@@ -47,6 +69,11 @@ int pa_stream_write(pa_stream *s, const void *data, size_t nbytes, pa_free_cb_t 
     }();
     ++g_writes;
     g_bytes += static_cast<long long>(nbytes);
+    {
+        const QMutexLocker lock(&g_wordsMutex);
+        if (g_keepWords)
+            g_words.emplace_back(static_cast<const char *>(data), static_cast<qsizetype>(nbytes));
+    }
     return next(s, data, nbytes, freeCb, offset, seek);
 }
 }
@@ -91,7 +118,7 @@ protected:
         QFile config(dir + QStringLiteral("/default.pa"));
         if (!config.open(QIODevice::WriteOnly))
             return;
-        config.write("load-module module-null-sink sink_name=test\nset-default-sink test\n"
+        config.write("load-module module-null-sink sink_name=test rate=48000\nset-default-sink test\n"
                      "load-module module-native-protocol-unix socket=" +
                      QFile::encodeName(dir) + "/native auth-anonymous=1\n");
         config.close();
@@ -129,6 +156,10 @@ protected:
         if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
             GTEST_SKIP() << "no PulseAudio server could be started (apt-get install pulseaudio)";
     }
+
+    // Holds the sound server still (it answers nothing) until resume().
+    static void pause() { ::kill(static_cast<pid_t>(s_server->processId()), SIGSTOP); }
+    static void resume() { ::kill(static_cast<pid_t>(s_server->processId()), SIGCONT); }
 
     static QProcess *s_server;
     static QTemporaryDir *s_dir;
@@ -197,6 +228,93 @@ TEST_F(SoundServer, PlayingAfterCloseOpensTheDeviceAgain)
     ASSERT_TRUE(sound.play(wordOf(2)));
     EXPECT_TRUE(waitUntil([&] { return g_bytes > afterClose; }));
     EXPECT_EQ(failures, 0);
+}
+
+// The samples of a word of the sound file (22,050 Hz, mono), as 16-bit values.
+std::vector<double> samplesOf(const Clip &word)
+{
+    QFile file(kSoundFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray all = file.readAll();
+    const qsizetype data = all.indexOf("data") + 8;
+    std::vector<double> out;
+    for (qint64 frame = word.fromMs * 22050LL / 1000; frame < word.toMs * 22050LL / 1000; ++frame)
+        out.push_back(qFromLittleEndian<qint16>(all.constData() + data + 2 * frame));
+    return out;
+}
+
+double rms(const std::vector<double> &v)
+{
+    double sum = 0;
+    for (double x : v)
+        sum += x * x;
+    return v.empty() ? 0 : std::sqrt(sum / double(v.size()));
+}
+
+// Each word played after the one before has ended reaches the server once,
+// whole, at the server's own rate (48,000 frames a second, so that the
+// server has nothing to convert) and as loud as in the file.
+TEST_F(SoundServer, EveryWordPlayedIsWholeAtTheServersRate)
+{
+    DesktopSound sound;
+    ASSERT_TRUE(sound.open(kSoundFile));
+    // Words short and long, of both voices, one of them again later and one
+    // twice in a row (a key struck again plays the clip kept converted).
+    const Clip words[] = {wordOf(7),
+                          wordOf(SpeakPoint),
+                          Clip{SpeakClearEntry, 'm', true, 28043, 28535, {}},
+                          wordOf(SpeakMemoryAdd),
+                          wordOf(7),
+                          wordOf(7),
+                          Clip{4, 'm', true, 16656, 16924, {}}};
+    for (const Clip &word : words) {
+        keepWords(true);
+        ASSERT_TRUE(sound.play(word)) << "word " << word.code;
+        ASSERT_TRUE(waitUntil([] { return !wordsWritten().empty(); })) << "word " << word.code;
+        QThread::msleep(static_cast<unsigned long>(word.toMs - word.fromMs + 100));
+        const std::vector<QByteArray> written = wordsWritten();
+        keepWords(false);
+        ASSERT_EQ(written.size(), 1u) << "word " << word.code;
+        const std::vector<double> source = samplesOf(word);
+        const qint64 frames = (qint64(source.size()) * 48000 + 11025) / 22050;
+        ASSERT_EQ(written.front().size(), frames * 2) << "word " << word.code;
+        std::vector<double> played;
+        for (qint64 i = 0; i < frames; ++i)
+            played.push_back(qFromLittleEndian<qint16>(written.front().constData() + 2 * i));
+        EXPECT_NEAR(20 * std::log10(rms(played) / rms(source)), 0.0, 0.5) << "word " << word.code;
+    }
+}
+
+// Words keyed while the server has not yet taken the one before (here it is
+// held still, as a busy server under a flood of keys; each word reaches the
+// sound thread before the next is keyed): only the last of them is handed
+// over when the server answers, whole; the ones it replaced are never sent,
+// so nothing piles up for the server.
+TEST_F(SoundServer, AWordReplacedBeforeItStartedIsNeverPlayed)
+{
+    DesktopSound sound;
+    ASSERT_TRUE(sound.open(kSoundFile));
+    const long long before = g_bytes;
+    ASSERT_TRUE(sound.play(wordOf(8)));
+    ASSERT_TRUE(waitUntil([&] { return g_bytes > before; }));
+    keepWords(true);
+    pause();
+    const int keyed[] = {3, 9, 1, 6, 2, 0, 5, 9, 4, 1, 7, 3, 8, 2, 6};
+    for (int code : keyed) {
+        ASSERT_TRUE(sound.play(wordOf(code)));
+        QThread::msleep(10);
+    }
+    resume();
+    QThread::msleep(300);
+    const std::vector<QByteArray> written = wordsWritten();
+    keepWords(false);
+    // The first word went at once (with the flush of the one before), the
+    // last waited for the server's answer to that flush; none between them.
+    ASSERT_EQ(written.size(), 2u);
+    auto bytesOf = [](int code) { return (qint64(samplesOf(wordOf(code)).size()) * 48000 + 11025) / 22050 * 2; };
+    EXPECT_EQ(written.front().size(), bytesOf(3));
+    EXPECT_EQ(written.back().size(), bytesOf(6));
 }
 
 } // namespace
