@@ -102,8 +102,7 @@ std::optional<QByteArray> zipArchive(const QList<ArchiveEntry> &files)
             zip_source_buffer(archive.get(), file.bytes.constData(), zip_uint64_t(file.bytes.size()), 0);
         if (!bytes)
             return std::nullopt;
-        const zip_int64_t index =
-            zip_file_add(archive.get(), file.name.toUtf8().constData(), bytes, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+        const zip_int64_t index = zip_file_add(archive.get(), file.name.toUtf8().constData(), bytes, ZIP_FL_ENC_UTF_8);
         if (index < 0) {
             zip_source_free(bytes);
             return std::nullopt;

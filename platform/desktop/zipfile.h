@@ -12,7 +12,8 @@ namespace numbelle::platform {
 // every checksum checked. Folders are files whose names end in '/'.
 Archives::ReadResult unzipArchive(const QByteArray &zip, const ArchiveLimits &limits, QList<ArchiveEntry> &files);
 
-// The files as a zip archive, each compressed, their names in UTF-8.
+// The files as a zip archive, each compressed, their names in UTF-8;
+// nothing when two files have the same name.
 std::optional<QByteArray> zipArchive(const QList<ArchiveEntry> &files);
 
 // The zip module's entry points.
