@@ -175,7 +175,7 @@ Form9::Form9(platform::Platform &platform, VoiceLibrary &voices, const SettingsS
     m_grid->setAccessibleName(QStringLiteral("要录的词"));
     m_grid->setColWidth(0, 780);
     m_grid->setColWidth(1, 3600);
-    m_grid->setColWidth(2, 2400);
+    m_grid->setColWidth(2, 2580);
 
     m_status = label(this, "Label2", QString());
     m_status->setWordWrap(true);
