@@ -130,7 +130,7 @@ QString takeFaultText(TakeFault fault)
     case TakeFault::TooLong:
         return QStringLiteral("这个词说得太长，超过了1.5秒。请只说这一个词，说得干脆一点，再录一次。");
     default:
-        return wordFaultText(fault);
+        return QStringLiteral("这次录音整理不成合格的词（%1），请再录一次。").arg(wordFaultText(fault));
     }
 }
 
@@ -243,6 +243,11 @@ CleanTake cleanUpTake(std::span<const qint16> take)
     out.samples.resize(n);
     for (size_t i = 0; i < n; ++i)
         out.samples[i] = qint16(std::clamp(std::lround(word[i]), -32768L, 32767L));
+    // What is kept must pass where it is imported: a sound too short to be a
+    // word (a knock) is no speech.
+    out.fault = checkWord(out.samples);
+    if (out.fault != TakeFault::None)
+        out.samples.clear();
     return out;
 }
 

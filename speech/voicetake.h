@@ -65,7 +65,9 @@ struct CleanTake {
 //  5. a gain that brings the speech level (as tools/make-sound.sh's level()
 //     measures it) to kWordLevelDb, the few peaks that would then pass
 //     -1.5 dBFS taken down smoothly (a limiter of 5 ms) rather than the
-//     whole word made quieter.
+//     whole word made quieter;
+//  6. what comes out meets checkWord, as an import checks it (a sound too
+//     short to be a word is no speech).
 CleanTake cleanUpTake(std::span<const qint16> take);
 
 // Checks a word file's samples against the rules a cleaned take meets: at

@@ -724,6 +724,7 @@ const TakeRow kTakes[] = {
     {"FarTooQuiet", 400, -63, -80, false, false, numbelle::TakeFault::NoSpeech},
     {"Overdriven", 400, 4, -60, false, false, numbelle::TakeFault::Clipped},
     {"TooLong", 1640, -25, -65, false, false, numbelle::TakeFault::TooLong},
+    {"AKnockIsNoWord", 15, -20, -70, false, false, numbelle::TakeFault::NoSpeech},
 };
 
 INSTANTIATE_TEST_SUITE_P(Takes, RecordedWord, ::testing::ValuesIn(kTakes),
