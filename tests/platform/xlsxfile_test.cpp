@@ -1,6 +1,6 @@
 // The .xlsx writer, read back: each workbook is written to a temp file, then
 // the sheet and the shared strings are taken out of the zip with unzip and the
-// cells rebuilt from the XML.
+// cells rebuilt from the XML. Also the zip module of the recorded voices.
 
 #include "loan/schedule.h"
 #include "loan/scheduleexport.h"
