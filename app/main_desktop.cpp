@@ -113,8 +113,10 @@ int main(int argc, char **argv)
             } else {
                 prepare();
             }
+            // The window icon at the sizes window lists and switchers draw;
+            // launchers take the installed icon theme's larger ones.
             QIcon icon;
-            for (const char *size : {"-48", "-128", ""})
+            for (const char *size : {"-48", "-128"})
                 icon.addPixmap(
                     numbelle::ui::builtInPicture(QStringLiteral(":/numbelle/numbelle%1.png").arg(QLatin1String(size))));
             QApplication::setWindowIcon(icon);

@@ -23,6 +23,10 @@ out=$("$source/bench/startup.sh" --flood --keys 40 --settle 300 2>&1) || fail "s
 grep -qF "RSS after the second flood" <<<"$out" || fail "startup.sh --flood printed no memory:"$'\n'"$out"
 echo "startup.sh --flood ran"
 
+out=$("$source/bench/startup.sh" --idle --runs 1 --seconds 1 --settle 300 2>&1) || fail "startup.sh --idle: $out"
+grep -qF "numbelle        wake-ups a second" <<<"$out" || fail "startup.sh --idle printed no wake-ups:"$'\n'"$out"
+echo "startup.sh --idle ran"
+
 if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
   out=$("$source/bench/voice.sh" 10 2>&1) || fail "voice.sh: $out"
   for line in "first key, right after the paint" "in silence:" "cutting a word:" "wake-ups a key"; do

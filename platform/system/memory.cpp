@@ -1,5 +1,7 @@
 #include "memory.h"
 
+// Any C library header names the C library: glibc defines __GLIBC__.
+#include <cstdlib>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
