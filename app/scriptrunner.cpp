@@ -14,6 +14,7 @@
 #include "uikit/windowregistry.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -355,6 +356,7 @@ const ScriptRunner::Command ScriptRunner::kCommands[] = {
     {"discard", &ScriptRunner::discardCommand},
     {"fail", &ScriptRunner::failCommand},
     {"answer", &ScriptRunner::answerCommand},
+    {"microphone", &ScriptRunner::microphoneCommand},
 };
 
 void ScriptRunner::run(const QString &rawLine)
@@ -550,6 +552,20 @@ void ScriptRunner::answerCommand(const QList<Word> &args)
         m_platform.setSaveAnswer(answer);
 }
 
+void ScriptRunner::microphoneCommand(const QList<Word> &args)
+{
+    // microphone "FILE": what the microphone hears at the next recording (a
+    // wave file of the program's format, relative to the program folder);
+    // microphone silence: nothing but silence.
+    needArgs(QStringLiteral("microphone"), args, 1);
+    if (args[0].quoted)
+        m_platform.setMicrophone(args[0].text);
+    else if (args[0].text == u"silence")
+        m_platform.setMicrophone(std::nullopt);
+    else
+        throw ScriptError("microphone \"FILE\" or microphone silence");
+}
+
 void ScriptRunner::shot(const QList<Word> &args)
 {
     // shot "FILE" [WIN [below]]: what the screen shows of the window (of all
@@ -677,7 +693,8 @@ void ScriptRunner::click(const QString &target)
 
 void ScriptRunner::clickLine(const QString &target, int line)
 {
-    if (auto *box = qobject_cast<ui::LineBox *>(element(target))) {
+    // A list of lines, or a grid's rows.
+    if (auto *box = qobject_cast<QAbstractItemView *>(element(target))) {
         if (!box->model() || line > box->model()->rowCount())
             throw ScriptError("click: no line " + std::to_string(line) + " in " + target.toStdString());
         if (!box->isEnabled())

@@ -65,11 +65,12 @@ private:
     void discardCommand(const QList<Word> &args);
     void failCommand(const QList<Word> &args);
     void answerCommand(const QList<Word> &args);
+    void microphoneCommand(const QList<Word> &args);
     void printLine(const QString &name, const QString &value);
     void type(const QString &text);
     void key(const QString &name);
     void click(const QString &target);
-    // A click on line LINE (from 1) of a rich text box.
+    // A click on line LINE (from 1) of a rich text box, a list or a grid.
     void clickLine(const QString &target, int line);
     void tick(const QList<Word> &args);
     void shot(const QList<Word> &args);

@@ -64,8 +64,18 @@ enum class ReadOutStyle { Digits, Number, Money };
 struct ExtraSettings {
     ReadOutStyle readOutStyle = ReadOutStyle::Digits;
     bool readBack = false; // entry mode reads each stored record back
+    // The recorded voice the words are spoken in (the name of its folder
+    // under voices/); empty for the built-in voice of the settings file's
+    // voice item, which also speaks every word the recorded voice lacks.
+    QString voicePack;
 
     bool operator==(const ExtraSettings &) const = default;
 };
+
+// Whether name can name a recorded voice: 1 to 16 characters, each a letter
+// (Chinese characters included), a digit, '-' or '_', blanks inside it. Such
+// a name is a plain folder name on every system (no separator, no dot, no
+// control character), so it never leads out of the voices folder.
+bool isVoicePackName(QStringView name);
 
 } // namespace numbelle

@@ -24,6 +24,17 @@ constexpr StyleName kStyleNames[] = {
 
 } // namespace
 
+bool isVoicePackName(QStringView name)
+{
+    if (name.isEmpty() || name.size() > 16 || name.front().isSpace() || name.back().isSpace())
+        return false;
+    for (QChar c : name) {
+        if (!(c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u' ') || c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
 QByteArray extraSettingsBytes(const ExtraSettings &extras)
 {
     QByteArray bytes = "[readout]\r\n";
@@ -32,6 +43,8 @@ QByteArray extraSettingsBytes(const ExtraSettings &extras)
             bytes += QByteArray("style=") + s.name + "\r\n";
     }
     bytes += QByteArray("readback=") + (extras.readBack ? "true" : "false") + "\r\n";
+    if (!extras.voicePack.isEmpty())
+        bytes += "[voice]\r\npack=" + extras.voicePack.toUtf8() + "\r\n";
     return bytes;
 }
 
@@ -51,8 +64,14 @@ ExtraSettings parseExtraSettings(const QByteArray &bytes)
         if (eq <= 0)
             continue;
         const QByteArray key = line.left(eq).trimmed().toLower();
-        const QByteArray value = line.mid(eq + 1).trimmed().toLower();
-        if (section == "readout" && key == "style") {
+        const QByteArray raw = line.mid(eq + 1).trimmed();
+        const QByteArray value = raw.toLower();
+        if (section == "voice" && key == "pack") {
+            // A name as it was written (UTF-8, its case kept); one that can
+            // name no recorded voice reads as none.
+            const QString name = QString::fromUtf8(raw);
+            extras.voicePack = isVoicePackName(name) && name.toUtf8() == raw ? name : QString();
+        } else if (section == "readout" && key == "style") {
             for (const StyleName &s : kStyleNames) {
                 if (value == s.name)
                     extras.readOutStyle = s.style;
@@ -146,6 +165,12 @@ void SettingsStore::setReadOut(ReadOutStyle style, bool readBack)
     m_extras.readOutStyle = style;
     m_extras.readBack = readBack;
     emit changed(SettingsKey::ReadOut);
+}
+
+void SettingsStore::setVoicePack(const QString &name)
+{
+    m_extras.voicePack = isVoicePackName(name) ? name : QString();
+    emit changed(SettingsKey::VoicePack);
 }
 
 bool SettingsStore::save()

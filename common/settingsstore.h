@@ -29,10 +29,11 @@ enum class SettingsKey {
     Deductions, // salary and labour deductions
     Opacity,
     Voice,
-    Colours,  // text and display colours
-    LoanRate, // the loan window's saved rate
-    SkinPath, // the face picture's path
-    ReadOut,  // the read-out style and the read-back of stored records
+    Colours,   // text and display colours
+    LoanRate,  // the loan window's saved rate
+    SkinPath,  // the face picture's path
+    ReadOut,   // the read-out style and the read-back of stored records
+    VoicePack, // the recorded voice chosen
 };
 
 class SettingsStore : public QObject {
@@ -82,6 +83,9 @@ public:
     void setDeductions(std::int16_t salary, std::int16_t labour);
     void setSavedLoanRate(float rate);
     void setReadOut(ReadOutStyle style, bool readBack);
+    // A recorded voice by its name, or none (empty); a name that can name
+    // no recorded voice is taken as none.
+    void setVoicePack(const QString &name);
 
     // Writes the settings file from the values, complete or not at all; a
     // damaged file is kept aside first (fileio and Program's notes). False,

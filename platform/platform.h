@@ -2,7 +2,8 @@
 // Everything the program asks of the world outside its own process goes through
 // these interfaces: sound, message boxes, the clipboard, handing a file to the
 // desktop, the tray icon, window-level effects, the clock, the system's
-// power-off, the spreadsheet application and the printer. Two implementations
+// power-off, the spreadsheet application, the printer, the microphone and zip
+// archives. Two implementations
 // exist: the desktop one (real devices) and the recording one used by
 // numbelle-script and the tests, which records each request and can be told to
 // fail. Logic code holds a Platform& and never calls a device.
@@ -10,11 +11,14 @@
 #include "common/printjob.h"
 #include "common/workbook.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace numbelle::platform {
 
@@ -47,6 +51,59 @@ public:
     // returned true; it then calls report, on the thread that called play.
     // An empty report stops the reports.
     virtual void setFailureReport(std::function<void()> report) { (void)report; }
+    // Lets go of what the device read of a file, so that the next clip from
+    // it reads it anew (a word recorded again is a new file by the same
+    // name). Harmless for a file never read.
+    virtual void forget(const QString &file) { (void)file; }
+};
+
+// The sound of the default input (the microphone), for recording words.
+class SoundInput {
+public:
+    virtual ~SoundInput() = default;
+    // Starts taking sound: 16-bit samples of one channel, 22,050 a second,
+    // whatever the input gives (the sound server converts). A start while
+    // taking starts anew. False when there is no input or it cannot be
+    // opened.
+    virtual bool start() = 0;
+    // The samples that came in since the start or the last call; never
+    // waits. Nothing when the input failed or was lost since the start.
+    virtual std::optional<std::vector<qint16>> take() = 0;
+    // Stops taking sound and lets the input go; harmless when not started.
+    virtual void stop() = 0;
+};
+
+// A file of a zip archive.
+struct ArchiveEntry {
+    QString name; // as the archive names it
+    QByteArray bytes;
+};
+
+// What an archive from elsewhere may hold at most: its files are read only
+// within these, whatever sizes it claims.
+struct ArchiveLimits {
+    int entries;
+    qint64 entryBytes;
+    qint64 totalBytes;
+};
+
+// Zip archives, made and read in memory: the caller reads and writes the
+// archive's file itself (through the file layer).
+class Archives {
+public:
+    virtual ~Archives() = default;
+    enum class ReadResult {
+        Read,
+        NotAnArchive, // no zip archive at all
+        TooLarge,     // more files, or larger ones, than the limits allow
+        Damaged,      // a zip archive that cannot be read whole (a checksum that fails, a file cut short)
+        Unavailable,  // the archive facility cannot be loaded
+    };
+    // Every file of the zip archive in bytes, in the archive's order.
+    virtual ReadResult unzip(const QByteArray &zip, const ArchiveLimits &limits, QList<ArchiveEntry> &files) = 0;
+    // The files as a zip archive (compressed); nothing when it cannot be
+    // made (the facility cannot be loaded).
+    virtual std::optional<QByteArray> zip(const QList<ArchiveEntry> &files) = 0;
 };
 
 class MessageBoxes {
@@ -192,6 +249,8 @@ struct Platform {
     Shutdown &shutdown;
     Spreadsheet &spreadsheet;
     Printer &printer;
+    SoundInput &soundInput;
+    Archives &archives;
 };
 
 } // namespace numbelle::platform

@@ -13,6 +13,7 @@
 #include "shell/manualform.h"
 #include "shell/settingsform.h"
 #include "shutdown/ui/shutdownwindow.h"
+#include "speech/ui/voicerecorder.h"
 #include "uikit/widgets.h"
 
 #include <QApplication>
@@ -42,6 +43,7 @@ void takeShippedColours(SettingsStore &settings)
 Program::Program(platform::Platform platform, QString folder)
     : m_platform(platform), m_folder(std::move(folder)), m_speaker(m_state, m_settings, platform.sound)
 {
+    m_speaker.setVoices(&m_voices);
     m_calculator = std::make_unique<Calculator>(m_state, m_settings, m_speaker, m_records, *this);
     // A word that could not be played is reported on the message line; the
     // number or formula on the display and the calculator's state stay as
@@ -278,7 +280,7 @@ void Program::perform(Action action)
         openShutdownWindow();
         break;
     case Action::OpenSettings:
-        showSettingsWindow(m_platform, m_settings, *m_main, m_records, *this, m_windows);
+        showSettingsWindow(m_platform, m_settings, m_voices, *m_main, m_records, *this, m_windows);
         break;
     case Action::IncomeTax:
         // The tax key is the calculator's own (Calculator::incomeTax).
@@ -293,6 +295,8 @@ void Program::perform(Action action)
 }
 
 void Program::openShutdownWindow() { showShutdownWindow(m_state, m_settings, m_platform, *m_main, m_windows); }
+
+void Program::openVoiceRecorder() { showVoiceRecorder(m_platform, m_voices, m_settings, m_windows); }
 
 void Program::focusEquals()
 {

@@ -14,6 +14,7 @@
 #include "records/recordstore.h"
 #include "shutdown/schedule.h"
 #include "speech/speaker.h"
+#include "speech/voicepack.h"
 #include "uikit/mainwindowlink.h"
 #include "uikit/windowregistry.h"
 
@@ -67,6 +68,7 @@ public:
 
     // WindowOpener
     void openShutdownWindow() override;
+    void openVoiceRecorder() override;
 
 signals:
     // The program ended by itself (Esc, the exit button, last window closed).
@@ -88,6 +90,7 @@ private:
     ProgramState m_state;
     SettingsStore m_settings;
     RecordStore m_records;
+    VoiceLibrary m_voices;
     Speaker m_speaker;
     std::unique_ptr<Calculator> m_calculator;
     WindowRegistry m_windows;

@@ -5,6 +5,7 @@
 #include "common/settingsstore.h"
 #include "platform/platform.h"
 #include "records/recordstore.h"
+#include "speech/voicepack.h"
 #include "uikit/mainwindowlink.h"
 #include "uikit/typedkey.h"
 #include "uikit/widgets.h"
@@ -136,6 +137,10 @@ constexpr Place kPlaces[] = {
     {"Label10", 180, 360, 1500, 300},
     {"Option6", 1740, 345, 1020, 330},
     {"Option7", 2820, 345, 1020, 330},
+    // A recorded voice beside the built-in ones (beyond the settings file's
+    // items); the built-in voice chosen speaks the words it lacks.
+    {"Combo3", 3960, 300, 2580, 420},
+    {"Command6", 6660, 300, 1500, 420},
     {"Label11", 180, 870, 1500, 300},
     {"Combo1", 1740, 810, 1920, 420},
     {"Label12", 3960, 870, 1500, 300},
@@ -199,20 +204,20 @@ std::int16_t deductionOf(const QLineEdit *box)
 
 } // namespace
 
-void showSettingsWindow(platform::Platform &platform, SettingsStore &settings, MainWindowLink &mainWindow,
-                        RecordStore &records, WindowOpener &opener, WindowRegistry &windows)
+void showSettingsWindow(platform::Platform &platform, SettingsStore &settings, const VoiceLibrary &voices,
+                        MainWindowLink &mainWindow, RecordStore &records, WindowOpener &opener, WindowRegistry &windows)
 {
     windows.open(WindowId::Settings, [&] {
-        auto *window = new Form4(platform, settings, mainWindow, records, opener, windows);
+        auto *window = new Form4(platform, settings, voices, mainWindow, records, opener, windows);
         window->Form_Load();
         return window;
     });
 }
 
-Form4::Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLink &mainWindow, RecordStore &records,
-             WindowOpener &opener, WindowRegistry &windows)
-    : QWidget(nullptr, Qt::Window), m_platform(platform), m_settings(settings), m_mainWindow(mainWindow),
-      m_records(records), m_opener(opener), m_windows(windows)
+Form4::Form4(platform::Platform &platform, SettingsStore &settings, const VoiceLibrary &voices,
+             MainWindowLink &mainWindow, RecordStore &records, WindowOpener &opener, WindowRegistry &windows)
+    : QWidget(nullptr, Qt::Window), m_platform(platform), m_settings(settings), m_voices(voices),
+      m_mainWindow(mainWindow), m_records(records), m_opener(opener), m_windows(windows)
 {
     place(this, "Form4");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -255,6 +260,10 @@ Form4::Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLi
     label(frame3, "Label10", u"声音设置：");
     m_female = place(new OptionButton(QStringLiteral("女声"), frame3), "Option6");
     m_male = place(new OptionButton(QStringLiteral("男声"), frame3), "Option7");
+    m_voicePack = place(new QComboBox(frame3), "Combo3");
+    m_voicePack->setAccessibleName(QStringLiteral("录制的语音"));
+    m_voicePack->setToolTip(QStringLiteral("用录制的语音说话；它没有录的词用左边选的女声或男声"));
+    auto *recordVoice = button(frame3, "Command6", u"录制语音");
 
     label(frame3, "Label11", u"窗口字体颜色");
     m_fontColour = place(new QComboBox(frame3), "Combo1");
@@ -314,6 +323,10 @@ Form4::Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLi
     connect(findPicture, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(m_applyPicture, &QPushButton::clicked, this, [this] { Command4_Click(); });
     connect(shutdown, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(recordVoice, &QPushButton::clicked, this, [this] { Command6_Click(); });
+    // A voice made or imported in the recorder shows here at once.
+    connect(&m_voices, &VoiceLibrary::changed, this,
+            [this] { fillVoicePacks(m_voicePack->currentIndex() > 0 ? m_voicePack->currentText() : QString()); });
     connect(ok, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { Command2_Click(); });
 }
@@ -332,8 +345,9 @@ void Form4::Form_Load()
     if (places >= 0 && places <= 4)
         m_decimalOptions[places]->setChecked(true);
 
-    // 3. Voice.
+    // 3. Voice, and the recorded voice (the program's own settings file).
     (s.voiceChoice != Voice::Female ? m_male : m_female)->setChecked(true);
+    fillVoicePacks(m_settings.extras().voicePack);
 
     // 4. Deductions.
     m_salaryDeduction->setText(QString::number(s.salaryDeduction));
@@ -433,6 +447,16 @@ void Form4::Command4_Click()
 
 void Form4::Command5_Click() { m_opener.openShutdownWindow(); }
 
+void Form4::Command6_Click() { m_opener.openVoiceRecorder(); }
+
+void Form4::fillVoicePacks(const QString &select)
+{
+    m_voicePack->clear();
+    m_voicePack->addItem(QStringLiteral("不用录制的语音"));
+    m_voicePack->addItems(m_voices.names());
+    m_voicePack->setCurrentIndex(select.isEmpty() ? 0 : std::max(0, m_voicePack->findText(select)));
+}
+
 void Form4::pictureError()
 {
     m_platform.messages.show(QString(), text(kPictureNotFound));
@@ -463,7 +487,8 @@ void Form4::Command1_Click()
     if (m_taxOptions[5]->isChecked())
         m_platform.messages.show(text(kBonusNoticeTitle), text(kBonusNotice));
 
-    // 4. Voice.
+    // 4. Voice; the recorded voice is kept in the program's own settings
+    // file (saved below).
     if (m_female->isChecked()) {
         settings.setVoice(Voice::Female);
         m_male->setChecked(false);
@@ -471,6 +496,7 @@ void Form4::Command1_Click()
         m_male->setChecked(true);
         settings.setVoice(Voice::Male);
     }
+    settings.setVoicePack(m_voicePack->currentIndex() > 0 ? m_voicePack->currentText() : QString());
 
     // 5. Decimal places; the main window's caption follows.
     for (int i = 0; i < 5; ++i) {
@@ -498,7 +524,8 @@ void Form4::Command1_Click()
 
     // 10-11.
     settings.save();
-    // How results are heard, in the program's own settings file.
+    // How results are heard, and the recorded voice, in the program's own
+    // settings file.
     for (int i = 0; i < 3; ++i) {
         if (m_readOutOptions[i]->isChecked())
             settings.setReadOut(ReadOutStyle(i), m_readBack->isChecked());

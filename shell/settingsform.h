@@ -21,13 +21,14 @@ namespace numbelle::ui {
 
 // Command34: loads the settings window, or brings the loaded one forward
 // unchanged.
-void showSettingsWindow(platform::Platform &platform, SettingsStore &settings, MainWindowLink &mainWindow,
-                        RecordStore &records, WindowOpener &opener, WindowRegistry &windows);
+void showSettingsWindow(platform::Platform &platform, SettingsStore &settings, const VoiceLibrary &voices,
+                        MainWindowLink &mainWindow, RecordStore &records, WindowOpener &opener,
+                        WindowRegistry &windows);
 
 class Form4 final : public QWidget {
 public:
-    Form4(platform::Platform &platform, SettingsStore &settings, MainWindowLink &mainWindow, RecordStore &records,
-          WindowOpener &opener, WindowRegistry &windows);
+    Form4(platform::Platform &platform, SettingsStore &settings, const VoiceLibrary &voices, MainWindowLink &mainWindow,
+          RecordStore &records, WindowOpener &opener, WindowRegistry &windows);
 
     // The load steps: every control from the settings variables.
     void Form_Load();
@@ -44,15 +45,20 @@ private:
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();
+    void Command6_Click();
     void Command1_Click();
     void Command2_Click();
 
     // A picture that cannot be loaded: say so, put the installed picture back
     // and save.
     void pictureError();
+    // The recorded voices in Combo3, after its "none"; the one named selected
+    // (none when it is not there).
+    void fillVoicePacks(const QString &select);
 
     platform::Platform &m_platform;
     SettingsStore &m_settings;
+    const VoiceLibrary &m_voices;
     MainWindowLink &m_mainWindow;
     RecordStore &m_records;
     WindowOpener &m_opener;
@@ -63,6 +69,7 @@ private:
     QCheckBox *m_readBack = nullptr;        // Check2 录入后复读
     QRadioButton *m_female = nullptr;       // Option6
     QRadioButton *m_male = nullptr;         // Option7
+    QComboBox *m_voicePack = nullptr;       // Combo3: a recorded voice, or none
     QLineEdit *m_salaryDeduction = nullptr; // Text1
     QLineEdit *m_labourDeduction = nullptr; // Text2
     QComboBox *m_fontColour = nullptr;      // Combo1

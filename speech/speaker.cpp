@@ -48,6 +48,54 @@ constexpr ClipRow kWordClips[] = {
     {SpeakDiffers, {13360, 13940}, {19640, 20220}},
 };
 
+// How each word is written (tools/make-sound.sh holds how it is said).
+constexpr SpokenWord kWordTexts[] = {
+    {0, u"零"},
+    {1, u"一"},
+    {2, u"二"},
+    {3, u"三"},
+    {4, u"四"},
+    {5, u"五"},
+    {6, u"六"},
+    {7, u"七"},
+    {8, u"八"},
+    {9, u"九"},
+    {SpeakPoint, u"点"},
+    {SpeakPlus, u"加"},
+    {SpeakMinus, u"减"},
+    {SpeakTimes, u"乘"},
+    {SpeakDivide, u"除"},
+    {SpeakMemoryClear, u"清除存储"},
+    {SpeakMemoryRecall, u"读取存储"},
+    {SpeakMemoryStore, u"存储"},
+    {SpeakMemoryAdd, u"存储累加"},
+    {SpeakClearAll, u"归零"},
+    {SpeakEquals, u"等于"},
+    {SpeakClearEntry, u"清除"},
+    {SpeakNegative, u"负"},
+    {SpeakSquareRoot, u"开方"},
+    {SpeakReciprocal, u"倒数"},
+    {SpeakTax, u"个税"},
+    {SpeakOrdinal, u"第"},
+    {SpeakItems, u"条"},
+    {SpeakTotal, u"合计"},
+    {SpeakLetterX, u"X（爱克斯）"},
+    {SpeakCheckError, u"校验码错误"},
+    {SpeakTen, u"十"},
+    {SpeakHundred, u"百"},
+    {SpeakThousand, u"千"},
+    {SpeakTenThousand, u"万"},
+    {SpeakHundredMillion, u"亿"},
+    {SpeakYuan, u"元"},
+    {SpeakJiao, u"角"},
+    {SpeakFen, u"分"},
+    {SpeakWhole, u"整"},
+    {SpeakDeleted, u"删除"},
+    {SpeakUndone, u"撤销"},
+    {SpeakMatches, u"相符"},
+    {SpeakDiffers, u"相差"},
+};
+
 std::optional<ClipRange> rangeIn(const auto &table, int code, char voice)
 {
     for (const ClipRow &row : table) {
@@ -91,7 +139,47 @@ int clipLengthMs(int code, char voice)
     return range ? range->toMs - range->fromMs : 0;
 }
 
+const QList<SpokenWord> &spokenWords()
+{
+    static const QList<SpokenWord> words(std::begin(kWordTexts), std::end(kWordTexts));
+    return words;
+}
+
+QString wordText(int code)
+{
+    for (const SpokenWord &word : kWordTexts) {
+        if (word.code == code)
+            return QString::fromUtf16(word.text);
+    }
+    return {};
+}
+
 char Speaker::voice() const { return m_settings.values().voiceChoice == Voice::Male ? 'm' : 'f'; }
+
+const VoicePack::Word *Speaker::recordedWord(int code) const
+{
+    const QString &chosen = m_settings.extras().voicePack;
+    if (!m_voices || chosen.isEmpty())
+        return nullptr;
+    if (m_pack.name != chosen || m_packGeneration != m_voices->generation()) {
+        // A word recorded again has the same file name: the device lets go
+        // of what it read of the voice before.
+        for (const auto &[wordCode, word] : m_pack.words)
+            m_sound.forget(word.file);
+        m_pack = m_voices->pack(chosen);
+        m_pack.name = chosen;
+        m_packGeneration = m_voices->generation();
+    }
+    const auto it = m_pack.words.find(code);
+    return it == m_pack.words.end() ? nullptr : &it->second;
+}
+
+int Speaker::clipLength(int code) const
+{
+    if (const VoicePack::Word *word = recordedWord(code))
+        return word->lengthMs;
+    return clipLengthMs(code, voice());
+}
 
 void Speaker::speak(int code)
 {
@@ -103,6 +191,14 @@ void Speaker::speak(int code)
     m_sound.open(QString::fromLatin1(kSoundFileName));
     platform::Clip clip;
     clip.code = code;
+    if (const VoicePack::Word *word = recordedWord(code)) {
+        // The whole file of the recorded word.
+        clip.voice = kRecordedVoice;
+        clip.file = word->file;
+        if (!m_sound.play(clip) && m_onFailure)
+            m_onFailure();
+        return;
+    }
     clip.voice = column;
     auto range = clipRange(code, column);
     if (const auto word = wordClipRange(code, column)) {

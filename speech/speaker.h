@@ -9,6 +9,7 @@
 #include "common/programstate.h"
 #include "common/settingsstore.h"
 #include "platform/platform.h"
+#include "speech/voicepack.h"
 
 #include <QByteArray>
 #include <QList>
@@ -92,6 +93,18 @@ std::optional<ClipRange> wordClipRange(int code, char voice);
 // in either file; 0 for a code without one.
 int clipLengthMs(int code, char voice);
 
+// A word the program speaks: its code and how it is written.
+struct SpokenWord {
+    int code;
+    const char16_t *text;
+};
+// Every word the program speaks, each once, in the order of their codes: the
+// keys' words (0-9, 13-27 and 29; 12 and 28 play no word of their own) and
+// the extra words (100-118) but the warning tone, which is no word.
+const QList<SpokenWord> &spokenWords();
+// The text of a spoken word; empty for any other code.
+QString wordText(int code);
+
 class Speaker {
 public:
     Speaker(ProgramState &state, const SettingsStore &settings, platform::Sound &sound)
@@ -110,22 +123,37 @@ public:
         m_sound.setFailureReport(m_onFailure);
     }
 
-    // Speaks one word. Does nothing while speech is off.
+    // The recorded voices; without them (or with none chosen) every word is
+    // spoken in the built-in voice.
+    void setVoices(const VoiceLibrary *voices) { m_voices = voices; }
+
+    // Speaks one word. Does nothing while speech is off. A word the chosen
+    // recorded voice has is played from its file (the voice letter 'r'),
+    // any other in the built-in voice of the settings.
     void speak(int code);
 
-    // The voice column the settings choose now: 'm' or 'f'.
+    // The built-in voice column the settings choose now: 'm' or 'f'.
     char voice() const;
-    // How long the clip of a code plays in that voice (see clipLengthMs).
-    int clipLength(int code) const { return clipLengthMs(code, voice()); }
+    // How long the clip of a code plays: the recorded word's length where
+    // the chosen recorded voice has it, else its range's in the built-in
+    // voice (see clipLengthMs).
+    int clipLength(int code) const;
 
     // Closes the sound device at exit when speech is on.
     void closeDevice();
 
 private:
+    // The word of the chosen recorded voice, if it has one. The voice is
+    // read from its folder again whenever the choice or the voices change.
+    const VoicePack::Word *recordedWord(int code) const;
+
     ProgramState &m_state;
     const SettingsStore &m_settings;
     platform::Sound &m_sound;
     std::function<void()> m_onFailure;
+    const VoiceLibrary *m_voices = nullptr;
+    mutable VoicePack m_pack;          // the chosen recorded voice as read last
+    mutable int m_packGeneration = -1; // the voices' generation it was read at
 };
 
 } // namespace numbelle

@@ -12,6 +12,8 @@ packages=(
   g++ cmake ninja-build pkg-config ccache clang-format
   qt6-base-dev qt6-qpa-plugins libpulse-dev
   libxlsxwriter-dev libgtest-dev libgmock-dev
+  # zip archives of the recorded voices
+  libzip-dev
   fonts-noto-cjk unzip
   # Qt's own dialogs and buttons in Chinese (qtbase_zh_CN.qm)
   qt6-translations-l10n

@@ -44,7 +44,7 @@ public:
 };
 
 // Windows that one window opens from another (the settings window's "自动关机"
-// opens the auto-shutdown window). Only the program's wiring knows how every
+// opens the auto-shutdown window, its "录制语音" the voice recorder). Only the program's wiring knows how every
 // window is made, so a window asks through this.
 class WindowOpener {
 public:
@@ -52,6 +52,9 @@ public:
     // Shows the auto-shutdown window Form8 without blocking the caller: loads
     // it, or brings the loaded one forward as it stands.
     virtual void openShutdownWindow() = 0;
+    // Shows the voice recorder Form9 (the settings window's "录制语音") the
+    // same way.
+    virtual void openVoiceRecorder() = 0;
 };
 
 } // namespace numbelle::ui

@@ -7,6 +7,7 @@ struct ProgramState;
 class RecordStore;
 class SettingsStore;
 class Speaker;
+class VoiceLibrary;
 namespace platform {
 struct Platform;
 class MessageBoxes;

@@ -7,10 +7,11 @@ namespace numbelle::ui {
 namespace {
 
 constexpr WindowKind kKinds[] = {
-    {WindowId::Main, "countform", false},     {WindowId::Records, "Form1", true},
-    {WindowId::ClearRecords, "Form2", false}, {WindowId::Manual, "Form3", true},
-    {WindowId::Settings, "Form4", false},     {WindowId::Loan, "Form5", true},
-    {WindowId::Securities, "Form6", true},    {WindowId::Shutdown, "Form8", false},
+    {WindowId::Main, "countform", false},      {WindowId::Records, "Form1", true},
+    {WindowId::ClearRecords, "Form2", false},  {WindowId::Manual, "Form3", true},
+    {WindowId::Settings, "Form4", false},      {WindowId::Loan, "Form5", true},
+    {WindowId::Securities, "Form6", true},     {WindowId::Shutdown, "Form8", false},
+    {WindowId::VoiceRecorder, "Form9", false},
 };
 
 } // namespace

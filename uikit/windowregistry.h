@@ -14,7 +14,7 @@
 namespace numbelle::ui {
 
 // The program's windows.
-enum class WindowId { Main, Records, ClearRecords, Manual, Settings, Loan, Securities, Shutdown };
+enum class WindowId { Main, Records, ClearRecords, Manual, Settings, Loan, Securities, Shutdown, VoiceRecorder };
 
 // What a window is, by its handle: its element name (the window's object
 // name, as scripts name it) and whether it takes the main window's opacity

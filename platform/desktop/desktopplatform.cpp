@@ -5,6 +5,7 @@
 #include "platform/desktop/mimeapps.h"
 #include "platform/desktop/modules.h"
 #include "platform/desktop/xlsxfile.h"
+#include "platform/desktop/zipfile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -83,6 +84,24 @@ bool DesktopSpreadsheet::save(const Workbook &workbook, const QString &path)
 
 // ---------------------------------------------------------------------------
 
+Archives::ReadResult DesktopArchives::unzip(const QByteArray &zip, const ArchiveLimits &limits,
+                                            QList<ArchiveEntry> &files)
+{
+    const auto read = reinterpret_cast<UnzipArchive>(moduleFunction(kZipModule, kUnzip));
+    return read ? read(zip, limits, files) : ReadResult::Unavailable;
+}
+
+std::optional<QByteArray> DesktopArchives::zip(const QList<ArchiveEntry> &files)
+{
+    const auto make = reinterpret_cast<ZipArchive>(moduleFunction(kZipModule, kZip));
+    QByteArray zip;
+    if (!make || !make(files, zip))
+        return std::nullopt;
+    return zip;
+}
+
+// ---------------------------------------------------------------------------
+
 DesktopPlatform::DesktopPlatform(Shutdown &shutdown) : m_shutdown(shutdown)
 {
     // Exports of earlier runs nobody touched since are cleared away.
@@ -95,7 +114,8 @@ DesktopPlatform::~DesktopPlatform() = default;
 
 Platform DesktopPlatform::platform()
 {
-    return Platform{m_sound, *this, *this, *this, *this, *this, *this, *this, m_shutdown, m_spreadsheet, m_printer};
+    return Platform{m_sound, *this,      *this,         *this,     *this,        *this,     *this,
+                    *this,   m_shutdown, m_spreadsheet, m_printer, m_soundInput, m_archives};
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "platform/desktop/desktopprinter.h"
 #include "platform/desktop/desktopsound.h"
+#include "platform/desktop/desktopsoundinput.h"
 #include "platform/platform.h"
 
 #include <QObject>
@@ -27,6 +28,13 @@ class DesktopSpreadsheet final : public Spreadsheet {
 public:
     ShowResult show(const Workbook &workbook) override;
     bool save(const Workbook &workbook, const QString &path) override;
+};
+
+// Zip archives through the zip module (zipfile.h), loaded at the first use.
+class DesktopArchives final : public Archives {
+public:
+    ReadResult unzip(const QByteArray &zip, const ArchiveLimits &limits, QList<ArchiveEntry> &files) override;
+    std::optional<QByteArray> zip(const QList<ArchiveEntry> &files) override;
 };
 
 class DesktopPlatform final : MessageBoxes, FileDialogs, Clipboard, Desktop, Tray, WindowEffects, Clock {
@@ -72,6 +80,8 @@ private:
     DesktopSound m_sound;
     DesktopSpreadsheet m_spreadsheet;
     DesktopPrinter m_printer{*this};
+    DesktopSoundInput m_soundInput;
+    DesktopArchives m_archives;
     std::unique_ptr<QSystemTrayIcon> m_tray;
 };
 

@@ -36,6 +36,8 @@ public:
     bool play(const Clip &clip) override;
     void close() override;
     void setFailureReport(std::function<void()> report) override;
+    // The next clip from the file reads it anew (a word recorded again).
+    void forget(const QString &file) override { m_waves.erase(file); }
 
     // Starts opening the device for the wave file on the sound thread and
     // returns at once; the first play waits for it when it comes first.

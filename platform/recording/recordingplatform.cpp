@@ -1,8 +1,10 @@
 #include "recordingplatform.h"
 
 #include "common/fileio.h"
+#include "common/wavefile.h"
 
 #include "platform/desktop/xlsxfile.h"
+#include "platform/desktop/zipfile.h"
 
 namespace numbelle::platform {
 
@@ -10,7 +12,7 @@ RecordingPlatform::RecordingPlatform() = default;
 
 Platform RecordingPlatform::platform()
 {
-    return Platform{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+    return Platform{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
 }
 
 bool RecordingPlatform::isFailureName(const QString &name)
@@ -18,7 +20,7 @@ bool RecordingPlatform::isFailureName(const QString &name)
     static const QStringList names = {QStringLiteral("sound"),     QStringLiteral("spreadsheet"),
                                       QStringLiteral("printer"),   QStringLiteral("shutdown"),
                                       QStringLiteral("clipboard"), QStringLiteral("opener"),
-                                      QStringLiteral("tray")};
+                                      QStringLiteral("tray"),      QStringLiteral("microphone")};
     return names.contains(name);
 }
 
@@ -190,5 +192,56 @@ Printer::Result RecordingPlatform::print(const PrintJob &job)
     m_lastPrintJob = job;
     return Printer::Result::Printed;
 }
+
+} // namespace numbelle::platform
+
+namespace numbelle::platform {
+
+bool RecordingPlatform::start()
+{
+    m_listening = false;
+    if (failing(QStringLiteral("microphone"))) {
+        m_events.append(QStringLiteral("microphone failed"));
+        return false;
+    }
+    m_heard.clear();
+    m_heardAt = 0;
+    if (m_microphone) {
+        const std::optional<QByteArray> bytes = fileio::readFile(*m_microphone, 64 * 1024 * 1024);
+        const std::optional<Samples> samples = bytes ? readWaveFile(*bytes) : std::nullopt;
+        if (samples)
+            m_heard = *samples;
+    }
+    m_listening = true;
+    m_events.append(QStringLiteral("microphone start"));
+    return true;
+}
+
+std::optional<std::vector<qint16>> RecordingPlatform::take()
+{
+    if (!m_listening || failing(QStringLiteral("microphone")))
+        return std::nullopt;
+    // 100 ms at each take, as a window timer of that interval would find.
+    const size_t chunk = kWaveRate / 10;
+    std::vector<qint16> samples(chunk, 0);
+    for (size_t i = 0; i < chunk && m_heardAt < m_heard.size(); ++i)
+        samples[i] = m_heard[m_heardAt++];
+    return samples;
+}
+
+void RecordingPlatform::stop()
+{
+    if (m_listening)
+        m_events.append(QStringLiteral("microphone stop"));
+    m_listening = false;
+}
+
+Archives::ReadResult RecordingPlatform::unzip(const QByteArray &zip, const ArchiveLimits &limits,
+                                              QList<ArchiveEntry> &files)
+{
+    return unzipArchive(zip, limits, files);
+}
+
+std::optional<QByteArray> RecordingPlatform::zip(const QList<ArchiveEntry> &files) { return zipArchive(files); }
 
 } // namespace numbelle::platform

@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace numbelle::platform {
 
@@ -30,14 +31,18 @@ class RecordingPlatform final : Sound,
                                 Clock,
                                 Shutdown,
                                 Spreadsheet,
-                                Printer {
+                                Printer,
+                                SoundInput,
+                                Archives {
 public:
     RecordingPlatform();
 
     Platform platform();
 
     // Facilities that can be made to fail: "sound", "spreadsheet", "printer",
-    // "shutdown", "clipboard", "opener": the desktop knows no application
+    // "shutdown", "clipboard", "microphone" (there is no input: a recording
+    // cannot start, and one under way loses its input), "opener": the
+    // desktop knows no application
     // for any kind of file (as a bare desktop with nothing installed), and
     // "tray": the desktop has no notification area (an icon added before
     // stays added, out of sight).
@@ -52,6 +57,11 @@ public:
     // How the next question answers: 是 (true) or 否. A question without an
     // answer set is answered 是, as a message box is closed with OK.
     void setAskAnswer(bool yes) { m_askAnswer = yes; }
+
+    // What the microphone hears at the next start: the samples of a wave
+    // file of the program's format (read then), 100 ms of it at each take,
+    // and silence after its end; silence throughout without one.
+    void setMicrophone(std::optional<QString> waveFile) { m_microphone = std::move(waveFile); }
 
     // A fixed time for the clock; without one the real time is read.
     void setClock(const QDateTime &time) { m_clock = time; }
@@ -96,6 +106,11 @@ private:
     double textWidth(const QString &text, double pointSize) override;
     double lineHeight(double pointSize) override;
     Printer::Result print(const PrintJob &job) override;
+    bool start() override;
+    std::optional<std::vector<qint16>> take() override;
+    void stop() override;
+    ReadResult unzip(const QByteArray &zip, const ArchiveLimits &limits, QList<ArchiveEntry> &files) override;
+    std::optional<QByteArray> zip(const QList<ArchiveEntry> &files) override;
 
     QSet<QString> m_failing;
     std::optional<QDateTime> m_clock;
@@ -111,6 +126,10 @@ private:
     int m_workbooksShown = 0;
     std::optional<Workbook> m_lastWorkbook;
     std::optional<PrintJob> m_lastPrintJob;
+    std::optional<QString> m_microphone;
+    std::vector<qint16> m_heard; // what the microphone hears, while it is on
+    size_t m_heardAt = 0;
+    bool m_listening = false;
 };
 
 } // namespace numbelle::platform

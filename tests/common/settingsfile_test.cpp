@@ -223,8 +223,9 @@ TEST(SettingsStore, TypedValuesRoundTripAndEachChangeIsHeard)
     store.setColours(3, 12);
     store.change(SettingsKey::Shutdown)->shutdownMode = ShutdownMode::None;
     store.setReadOut(ReadOutStyle::Money, true);
+    store.setVoicePack(QStringLiteral("王会计 2"));
     EXPECT_EQ(heard, (QList<SettingsKey>{SettingsKey::DecimalPlaces, SettingsKey::Memory, SettingsKey::Colours,
-                                         SettingsKey::Shutdown, SettingsKey::ReadOut}));
+                                         SettingsKey::Shutdown, SettingsKey::ReadOut, SettingsKey::VoicePack}));
     ASSERT_TRUE(store.save());
     ASSERT_TRUE(store.saveExtras());
     EXPECT_EQ(readAll(path),
@@ -240,6 +241,10 @@ TEST(SettingsStore, TypedValuesRoundTripAndEachChangeIsHeard)
     EXPECT_EQ(parseExtraSettings("[readout]\r\nstyle=loud\r\nreadback=yes\r\n"), ExtraSettings{});
     EXPECT_EQ(parseExtraSettings("\xff\xfe[ReadOut]\nStyle = Number\n").readOutStyle, ReadOutStyle::Digits);
     EXPECT_EQ(parseExtraSettings("[ReadOut]\nStyle = Number\nreadback=1").readOutStyle, ReadOutStyle::Number);
+    // A recorded voice's name leads nowhere but into the voices folder.
+    EXPECT_EQ(parseExtraSettings("[voice]\r\npack=../../home\r\n").voicePack, QString());
+    EXPECT_EQ(parseExtraSettings("[voice]\r\npack=\xcd\xf5\r\n").voicePack, QString());
+    EXPECT_EQ(parseExtraSettings("[Voice]\nPack = Lao Zhang \n").voicePack, QStringLiteral("Lao Zhang"));
 }
 
 } // namespace

@@ -36,7 +36,7 @@ field() { sed -n "s/^ $1: //p" "$work/info"; }
 depends=$(field Depends)
 # Computed from the linked libraries (the modules' among them), and the font
 # and Qt's Chinese translations besides.
-for lib in libqt6widgets6 libpulse0 libqt6printsupport6 libxlsxwriter4 libc6 fonts-noto-cjk qt6-translations-l10n; do
+for lib in libqt6widgets6 libpulse0 libqt6printsupport6 libxlsxwriter4 libzip4 libc6 fonts-noto-cjk qt6-translations-l10n; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 [ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] || fail "no maintainer or description"
@@ -55,7 +55,7 @@ for f in "${expect[@]}"; do
 done
 grep -q '^/usr/share/metainfo/.*\.metainfo\.xml$' "$work/contents" || fail "the package lacks its AppStream data"
 # The modules loaded when first needed, in the folder the program finds them.
-for m in numbelle-sound numbelle-xlsx numbelle-print; do
+for m in numbelle-sound numbelle-xlsx numbelle-print numbelle-zip; do
   grep -q "^/usr/lib/.*numbelle/lib$m\.so$" "$work/contents" || fail "the package lacks the module $m"
 done
 # Everything is under /usr, nothing of the tests, the scripted runner or the build.

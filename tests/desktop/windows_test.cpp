@@ -215,6 +215,7 @@ protected:
         for (A action : {A::ViewRecords, A::ClearRecords, A::OpenManual, A::OpenSettings, A::OpenLoan, A::Securities,
                          A::OpenShutdown})
             m_program->perform(action);
+        m_program->openVoiceRecorder();
         QApplication::processEvents();
     }
 
@@ -306,7 +307,7 @@ TEST_F(Windows, EveryWindowOpens)
     for (QWidget *w : windows())
         names << w->objectName();
     // Every window is walked whichever opened; these must be among them.
-    for (const char *expected : {"countform", "Form1", "Form2", "Form3", "Form4", "Form5", "Form6", "Form8"})
+    for (const char *expected : {"countform", "Form1", "Form2", "Form3", "Form4", "Form5", "Form6", "Form8", "Form9"})
         EXPECT_TRUE(names.contains(QLatin1String(expected)))
             << expected << " did not open: " << names.join(u' ').toStdString();
 }

@@ -115,8 +115,8 @@ TEST_F(DesktopShutdownTest, TheScheduleTellsTheUserAndClearsItselfWhenThePowerOf
         platform::RecordingPlatform recording;
         const platform::Platform r = recording.platform();
         DesktopShutdown desktop(command);
-        platform::Platform mixed{r.sound,   r.messages, r.dialogs, r.clipboard,   r.desktop, r.tray,
-                                 r.windows, r.clock,    desktop,   r.spreadsheet, r.printer};
+        platform::Platform mixed{r.sound, r.messages, r.dialogs,     r.clipboard, r.desktop,    r.tray,    r.windows,
+                                 r.clock, desktop,    r.spreadsheet, r.printer,   r.soundInput, r.archives};
         ProgramState state;
         QTemporaryDir folder;
         SettingsStore settings(folder.path());

@@ -3,8 +3,11 @@
 // PulseAudio is not installed). What reaches the server is seen by taking
 // over libpulse's pa_stream_write in this program.
 
+#include "common/wavefile.h"
 #include "platform/desktop/desktopsound.h"
+#include "platform/desktop/desktopsoundinput.h"
 #include "speech/speaker.h"
+#include "speech/voicepack.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -21,7 +24,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace numbelle;
@@ -315,6 +321,124 @@ TEST_F(SoundServer, AWordReplacedBeforeItStartedIsNeverPlayed)
     auto bytesOf = [](int code) { return (qint64(samplesOf(wordOf(code)).size()) * 48000 + 11025) / 22050 * 2; };
     EXPECT_EQ(written.front().size(), bytesOf(3));
     EXPECT_EQ(written.back().size(), bytesOf(6));
+}
+
+// A word recorded through the sound server: its default source is a pipe
+// that plays a known take (silence, the female 等于 of the sound file,
+// silence), as a microphone would hear a clerk say it. The take stops by
+// itself after the speech, is cleaned up and kept; the word kept is that
+// word, at the shipped level, and is what plays. Recorded again, the new
+// take plays, not the one the device read before.
+TEST_F(SoundServer, AWordRecordedFromTheDefaultInputIsKeptAndPlayed)
+{
+    const QString fifo = s_dir->path() + QStringLiteral("/microphone");
+    auto pactl = [](const QStringList &args) {
+        QProcess process;
+        process.start(QStringLiteral("pactl"), args);
+        return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+    if (!pactl({QStringLiteral("load-module"), QStringLiteral("module-pipe-source"), QStringLiteral("source_name=mic"),
+                QStringLiteral("file=") + fifo, QStringLiteral("format=s16le"), QStringLiteral("rate=22050"),
+                QStringLiteral("channels=1")}))
+        GTEST_SKIP() << "pactl cannot load module-pipe-source (apt-get install pulseaudio-utils)";
+    ASSERT_TRUE(pactl({QStringLiteral("set-default-source"), QStringLiteral("mic")}));
+
+    QFile file(kSoundFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::optional<Samples> all = readWaveFile(file.readAll());
+    ASSERT_TRUE(all);
+    const auto range = clipRange(SpeakEquals, 'f');
+    const Samples said(all->begin() + range->fromMs * 22050 / 1000, all->begin() + range->toMs * 22050 / 1000);
+    Samples take(22050 * 3 / 10, 0);
+    take.insert(take.end(), said.begin(), said.end());
+    take.insert(take.end(), 22050, 0);
+
+    platform::DesktopSoundInput microphone;
+    ASSERT_TRUE(microphone.start());
+    std::thread speaker([&] {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+        if (fd < 0)
+            return;
+        for (size_t done = 0; done < take.size() * 2;) {
+            const ssize_t n = ::write(fd, reinterpret_cast<const char *>(take.data()) + done, take.size() * 2 - done);
+            if (n <= 0)
+                break;
+            done += size_t(n);
+        }
+        ::close(fd);
+    });
+    Samples heard;
+    TakeListener listener;
+    const QDeadlineTimer deadline(10000);
+    bool over = false;
+    while (!over && !deadline.hasExpired()) {
+        const auto samples = microphone.take();
+        ASSERT_TRUE(samples) << "the input was lost";
+        heard.insert(heard.end(), samples->begin(), samples->end());
+        over = listener.hear(*samples);
+        QThread::msleep(20);
+    }
+    microphone.stop();
+    speaker.join();
+    ASSERT_TRUE(over) << "the take did not stop by itself; heard " << heard.size() << " samples";
+
+    const CleanTake clean = cleanUpTake(heard);
+    ASSERT_EQ(clean.fault, TakeFault::None) << takeFaultText(clean.fault).toStdString();
+    QTemporaryDir folder;
+    VoiceLibrary voices(folder.path());
+    ASSERT_TRUE(voices.saveWord(QStringLiteral("测试"), SpeakEquals, clean.samples));
+    QFile saved(voices.wordFile(QStringLiteral("测试"), SpeakEquals));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const std::optional<Samples> word = readWaveFile(saved.readAll());
+    ASSERT_TRUE(word);
+    EXPECT_EQ(*word, clean.samples);
+    EXPECT_EQ(saved.permissions() & 0x0077, QFileDevice::Permissions());
+    // The word said, neither shortened nor with the silence around it: its
+    // sounding part, give or take the margins and a window.
+    const auto sounding = [](const Samples &x) {
+        const auto loud = [](qint16 v) { return std::abs(int(v)) > 200; };
+        return std::distance(std::find_if(x.begin(), x.end(), loud), std::find_if(x.rbegin(), x.rend(), loud).base());
+    };
+    EXPECT_NEAR(double(word->size()), double(sounding(said)), 22050 * 0.08);
+    EXPECT_NEAR(speechLevelDb(*word), kWordLevelDb, 0.5);
+    // The same word: its samples follow the ones said, at the best lag.
+    double best = 0;
+    for (int lag = -600; lag <= 600; ++lag) {
+        double xy = 0, xx = 0, yy = 0;
+        for (size_t i = 0; i < word->size(); ++i) {
+            const qint64 j = qint64(i) + lag;
+            if (j < 0 || j >= qint64(said.size()))
+                continue;
+            xy += double((*word)[i]) * said[size_t(j)];
+            xx += double((*word)[i]) * (*word)[i];
+            yy += double(said[size_t(j)]) * said[size_t(j)];
+        }
+        if (xx > 0 && yy > 0)
+            best = std::max(best, xy / std::sqrt(xx * yy));
+    }
+    EXPECT_GT(best, 0.95);
+
+    // Played, and played again after a new take of it was kept.
+    DesktopSound sound;
+    auto played = [&]() -> qint64 {
+        Clip clip;
+        clip.code = SpeakEquals;
+        clip.voice = kRecordedVoice;
+        clip.file = voices.wordFile(QStringLiteral("测试"), SpeakEquals);
+        keepWords(true);
+        if (!sound.play(clip) || !waitUntil([] { return !wordsWritten().empty(); }))
+            return -1;
+        const qint64 bytes = wordsWritten().front().size();
+        keepWords(false);
+        QThread::msleep(800);
+        return bytes;
+    };
+    auto at48k = [](size_t samples) { return (qint64(samples) * 48000 + 11025) / 22050 * 2; };
+    EXPECT_EQ(played(), at48k(word->size()));
+    const Samples shorter(word->begin(), word->begin() + qsizetype(word->size() * 2 / 3));
+    ASSERT_TRUE(voices.saveWord(QStringLiteral("测试"), SpeakEquals, shorter));
+    sound.forget(voices.wordFile(QStringLiteral("测试"), SpeakEquals));
+    EXPECT_EQ(played(), at48k(shorter.size())) << "the take recorded before was played";
 }
 
 } // namespace

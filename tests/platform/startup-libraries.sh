@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What the start-up does not need stays out of the desktop program: the sound
-# server's libraries, Qt Print Support and the spreadsheet writer come from
+# server's libraries, Qt Print Support, the spreadsheet writer and libzip come from
 # modules loaded when first needed, and nothing needs Qt Network or Qt
 # Multimedia. This check reads the libraries the built program and its
 # modules name, and finds the modules where the program looks for them.
@@ -18,7 +18,7 @@ needed() { # the shared libraries a file names; readelf failing stops the check
 
 program=$(needed "$exe")
 grep -q '^libQt6Widgets' <<<"$program" || { echo "readelf shows no Qt Widgets in $exe: cannot check"; exit 2; }
-for lib in libQt6Multimedia libQt6PrintSupport libQt6Network libxlsxwriter libpulse; do
+for lib in libQt6Multimedia libQt6PrintSupport libQt6Network libxlsxwriter libpulse libzip; do
   if grep -q "^$lib" <<<"$program"; then
     echo "$exe loads $lib at start-up"
     exit 1
@@ -32,4 +32,5 @@ check_module() { # module, a library it must bring
 check_module numbelle-sound libpulse
 check_module numbelle-xlsx libxlsxwriter
 check_module numbelle-print libQt6PrintSupport
-echo "numbelle starts with Qt Widgets only; sound, spreadsheet and printing are modules in $modules"
+check_module numbelle-zip libzip
+echo "numbelle starts with Qt Widgets only; sound, spreadsheet, printing and zip archives are modules in $modules"

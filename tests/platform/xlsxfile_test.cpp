@@ -1,10 +1,11 @@
 // The .xlsx writer, read back: each workbook is written to a temp file, then
 // the sheet and the shared strings are taken out of the zip with unzip and the
-// cells rebuilt from the XML.
+// cells rebuilt from the XML. Also the zip module of the recorded voices.
 
 #include "loan/schedule.h"
 #include "loan/scheduleexport.h"
 #include "loan/schedulegrid.h"
+#include "platform/desktop/desktopplatform.h"
 #include "platform/desktop/xlsxfile.h"
 #include "records/batch.h"
 
@@ -459,4 +460,20 @@ TEST_F(XlsxFile, TheSpreadsheetModuleWritesTheSameWorkbook)
     EXPECT_EQ(b.cells, a.cells);
     EXPECT_EQ(b.formats, a.formats);
     EXPECT_EQ(b.sheetXml, a.sheetXml);
+}
+
+// The recorded voices' zip files go through the zip module, loaded at the
+// first export or import: what it writes it reads back, names in UTF-8.
+TEST(ZipModule, ReadsBackWhatItWrites)
+{
+    numbelle::platform::DesktopArchives archives;
+    const QList<numbelle::platform::ArchiveEntry> files = {{QStringLiteral("index.txt"), "name=老张\r\n"},
+                                                           {QStringLiteral("23.wav"), QByteArray(5000, 'x')}};
+    const std::optional<QByteArray> zip = archives.zip(files);
+    ASSERT_TRUE(zip) << "the zip module cannot be loaded";
+    QList<numbelle::platform::ArchiveEntry> read;
+    ASSERT_EQ(archives.unzip(*zip, {8, 8192, 65536}, read), numbelle::platform::Archives::ReadResult::Read);
+    ASSERT_EQ(read.size(), 2);
+    EXPECT_EQ(read[0].name, files[0].name);
+    EXPECT_EQ(read[1].bytes, files[1].bytes);
 }

@@ -12,6 +12,7 @@
 
 #include "common/shippedfile.h"
 #include "speech/speaker.h"
+#include "speech/voicetake.h"
 
 #include <gtest/gtest.h>
 
@@ -635,3 +636,98 @@ TEST(ShippedSoundFile, TheCurrentWordsFileIsListedAsShipped)
     EXPECT_TRUE(numbelle::shippedWordsFileHashes().contains(hash))
         << "add " << hash.toStdString() << " to shippedWordsFileHashes() in speech/speaker.cpp";
 }
+
+// --- a recorded word, cleaned up ---------------------------------------------
+
+namespace {
+
+// A take as a microphone gives it: a voice-like tone (150 Hz with its
+// overtones) of `speechMs` at `levelDb`, between stretches of room noise.
+struct TakeRow {
+    const char *name;
+    int speechMs;
+    double levelDb; // the tone's peak level; above 0 dBFS it is cut flat, as an overdriven input is
+    double noiseDb; // the room
+    bool peaky;     // with short bursts far louder than the rest
+    bool abrupt;    // started and stopped in the middle of the word, no room around it
+    numbelle::TakeFault fault;
+};
+
+std::vector<std::int16_t> takeOf(const TakeRow &row)
+{
+    std::vector<std::int16_t> take;
+    std::uint32_t seed = 12345;
+    auto noise = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return (double(seed >> 8) / double(1u << 24) - 0.5) * 2 * 32768 * std::pow(10, row.noiseDb / 20);
+    };
+    auto push = [&](double v) { take.push_back(std::int16_t(std::clamp(std::lround(v), -32768L, 32767L))); };
+    const std::size_t room = row.abrupt ? 0 : sampleAt(430);
+    for (std::size_t i = 0; i < room; ++i)
+        push(noise());
+    const double amplitude = 32768 * std::pow(10, row.levelDb / 20);
+    for (std::size_t i = 0; i < sampleAt(row.speechMs); ++i) {
+        const double t = double(i) / kRate;
+        double v = 0;
+        for (int h = 1; h <= 4; ++h)
+            v += std::sin(2 * M_PI * 150 * h * t + 1.0) / (h * 1.6);
+        v *= 0.8;
+        // A plosive now and then, far louder than the vowel for 3 ms.
+        if (row.peaky && std::fmod(t, 0.12) < 0.003)
+            v *= 6;
+        // Syllables swell and fade; a word does not start at full voice.
+        const double end = double(row.speechMs) / 1000;
+        const double envelope = row.abrupt ? 0.25 + 0.75 * std::pow(std::sin(M_PI * t / 0.32), 2)
+                                           : std::min({1.0, t / 0.04, (end - t) / 0.06});
+        push(amplitude * envelope * v + noise());
+    }
+    for (std::size_t i = 0; i < room * 2; ++i)
+        push(noise());
+    return take;
+}
+
+class RecordedWord : public ::testing::TestWithParam<TakeRow> {};
+
+// Each take comes out as the shipped words are, measured as this file
+// measures them, or is refused for what is wrong with it.
+TEST_P(RecordedWord, MeetsTheShippedWordsRulesOrIsRefused)
+{
+    const TakeRow &row = GetParam();
+    const numbelle::CleanTake clean = numbelle::cleanUpTake(takeOf(row));
+    ASSERT_EQ(clean.fault, row.fault) << numbelle::takeFaultText(clean.fault).toStdString();
+    if (row.fault != numbelle::TakeFault::None)
+        return;
+    Wav word;
+    word.samples.assign(clean.samples.begin(), clean.samples.end());
+    const std::size_t n = word.samples.size();
+    // The speech whole, the room's silence before and after it cut off.
+    EXPECT_NEAR(msAt(n), row.speechMs + (row.abrupt ? 0 : 60), 25);
+    EXPECT_NEAR(dbfs(speechLevel(word, 0, n)), -19.0, 0.5);
+    EXPECT_LE(*std::max_element(word.samples.begin(), word.samples.end(),
+                                [](std::int16_t a, std::int16_t b) { return std::abs(a) < std::abs(b); }),
+              kPeakLimit);
+    EXPECT_LE(std::abs(word.samples.front()), kEdgeLevel);
+    EXPECT_LE(std::abs(word.samples.back()), kEdgeLevel);
+    const double level = speechLevel(word, 0, n);
+    EXPECT_LT(rms(span(word, n - sampleAt(kDecayMs), n)), kDecayShare * level) << "the word stops, not dies away";
+    EXPECT_EQ(numbelle::checkWord(clean.samples), numbelle::TakeFault::None)
+        << "the importer refuses what recording made";
+}
+
+const TakeRow kTakes[] = {
+    {"ToneBurstInRoomNoise", 480, -28, -62, false, false, numbelle::TakeFault::None},
+    {"QuietButClearWord", 350, -42, -75, false, false, numbelle::TakeFault::None},
+    {"LoudPeaksHeldDownNotTheWholeWord", 520, -16, -70, true, false, numbelle::TakeFault::None},
+    {"StartedAndStoppedMidWord", 610, -22, -66, false, true, numbelle::TakeFault::None},
+    {"Silence", 0, -90, -120, false, false, numbelle::TakeFault::NoSpeech},
+    {"RoomNoiseOnly", 0, -90, -48, false, false, numbelle::TakeFault::NoSpeech},
+    {"FarTooQuiet", 400, -63, -80, false, false, numbelle::TakeFault::NoSpeech},
+    {"Overdriven", 400, 4, -60, false, false, numbelle::TakeFault::Clipped},
+    {"TooLong", 1640, -25, -65, false, false, numbelle::TakeFault::TooLong},
+    {"AKnockIsNoWord", 15, -20, -70, false, false, numbelle::TakeFault::NoSpeech},
+};
+
+INSTANTIATE_TEST_SUITE_P(Takes, RecordedWord, ::testing::ValuesIn(kTakes),
+                         [](const ::testing::TestParamInfo<TakeRow> &row) { return std::string(row.param.name); });
+
+} // namespace

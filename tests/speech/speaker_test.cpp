@@ -2,10 +2,28 @@
 
 #include "platform/recording/recordingplatform.h"
 #include "speech/speaker.h"
+#include "speech/voicepack.h"
 
+#include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace numbelle;
+
+namespace {
+
+// A word of `ms` milliseconds as recording keeps it: a voice-like tone,
+// cleaned up.
+Samples tone(int ms)
+{
+    Samples take(size_t(kVoiceRate) / 2, 0);
+    for (int i = 0; i < ms * kVoiceRate / 1000; ++i)
+        take.push_back(qint16(6000 * std::sin(2 * M_PI * 180 * i / kVoiceRate) * std::min(1.0, i / 400.0)));
+    take.insert(take.end(), size_t(kVoiceRate), 0);
+    return cleanUpTake(take).samples;
+}
+
+} // namespace
 
 TEST(Speaker, PicksTheVoiceColumnOnEveryCallAndIsSilentWhenOff)
 {
@@ -78,4 +96,39 @@ TEST(Speaker, WordsFromCode100UpComeFromTheSecondFile)
     EXPECT_FALSE(wordClipRange(23, 'f'));
     EXPECT_FALSE(wordClipRange(kLastWordCode + 1, 'f'));
     EXPECT_EQ(speaker.clipLength(SpeakEquals), clipLengthMs(SpeakEquals, 'm'));
+}
+
+// A recorded voice speaks the words it has, from their files; every other
+// word comes in the built-in voice the settings file names, and a word
+// recorded later is heard at once. The read-out and proofreading timers wait
+// for the recorded word's own length.
+TEST(Speaker, ARecordedVoiceSpeaksItsWordsAndTheBuiltInVoiceTheRest)
+{
+    QTemporaryDir folder;
+    VoiceLibrary voices(folder.path());
+    const Samples word = tone(430);
+    ASSERT_TRUE(voices.saveWord(QStringLiteral("小王"), SpeakEquals, word));
+    ASSERT_TRUE(voices.saveWord(QStringLiteral("小王"), SpeakOrdinal, tone(270)));
+    ProgramState state;
+    state.voiceOn = true;
+    SettingsStore settings(folder.path());
+    settings.setVoice(Voice::Male);
+    settings.setVoicePack(QStringLiteral("小王"));
+    platform::RecordingPlatform recording;
+    Speaker speaker(state, settings, recording.platform().sound);
+    speaker.setVoices(&voices);
+    for (int code : {7, int(SpeakEquals), int(SpeakOrdinal), int(SpeakItems)})
+        speaker.speak(code);
+    EXPECT_EQ(recording.takeSpoken().join(u' '), QStringLiteral("m7 r23 r100 m101"));
+    EXPECT_EQ(speaker.clipLength(SpeakEquals), int(word.size() * 1000 / kVoiceRate));
+    EXPECT_EQ(speaker.clipLength(7), clipLengthMs(7, 'm'));
+
+    ASSERT_TRUE(voices.saveWord(QStringLiteral("小王"), 7, tone(380)));
+    settings.setVoice(Voice::Female);
+    speaker.speak(7);
+    speaker.speak(8);
+    // A voice no longer there, or none chosen: the built-in voice throughout.
+    settings.setVoicePack(QStringLiteral("小李"));
+    speaker.speak(SpeakEquals);
+    EXPECT_EQ(recording.takeSpoken().join(u' '), QStringLiteral("r7 f8 f23"));
 }
