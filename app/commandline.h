@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop program's command line. Starting without options opens the
 // calculator as always; --help and --version answer and end before anything

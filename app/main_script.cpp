@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // numbelle-script: runs the whole program on the offscreen platform, driven by
 // commands from a file or standard input (see docs/numbelle-script.md).
 

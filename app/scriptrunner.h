@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // numbelle-script's command language: reads commands one per line, drives the
 // program's windows as a person would (keystrokes, clicks, timer ticks) and

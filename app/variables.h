@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Variables by name for `print var`: the program-wide variables and the
 // calculator's state under the names the program gives them, and the variables

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick of the desktop benchmarks: a bare Qt 6 widget window, one
 // label that shows the digits typed, with nothing of the calculator in it. It
 // costs what any Qt Widgets program costs to start, to hold in memory and to

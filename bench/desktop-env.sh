@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by bench/startup.sh and bench/voice.sh: a private X server (Xvfb,
 # no window manager) and, where PulseAudio is installed, a private sound
 # server whose default sink is a null sink, both ended with the script.

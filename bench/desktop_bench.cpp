@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures of the desktop program as its user meets it, taken from outside the
 // program through the X server (no window manager, e.g. a private Xvfb) and,
 // for the voice, through a PulseAudio server whose default sink is a null sink:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the desktop benchmarks share: the monotonic clock in milliseconds and
 // the summary of a series of measurements.

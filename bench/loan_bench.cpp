@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for the loan window's longest schedule, 32,765 periods: the
 // computation alone, and what a user waits for after pressing "等额本金" or
 // "等额本息" in the real window (computed, the grid's model filled and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for the record file: the start-up count of a 1,000,000-record file
 // (it must stay well under 0.5 s), opening the record viewer on it (under 1 s
 // and 100 MB), reading it back whole and adding it up as the export does, and the cost of storing one record

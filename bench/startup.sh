@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up, memory and key-to-repaint of numbelle against a bare Qt 6 window
 # and galculator (when installed), on a private Xvfb with a private PulseAudio
 # server (where installed), N starts each:

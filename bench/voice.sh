@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Key to voice: in process (key event -> first buffer at the sound server) and
 # end to end (XTEST key press -> first sample of the word on a null sink's
 # monitor), on a private Xvfb with a private PulseAudio server, and the

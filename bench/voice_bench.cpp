@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key to voice, inside the program: the time from a key event reaching the
 // main window's event queue to the first audio buffer of that key's word
 // handed to the sound server (PulseAudio's pa_stream_write, which this

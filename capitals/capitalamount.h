@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Money amounts in Chinese capital numerals, the form written on cheques and
 // receipts (1234.56 -> 壹仟贰佰叁拾肆元伍角陆分). Pure text to text: no window,

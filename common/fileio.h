@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file layer under the program's own files (settings, records, the code
 // list, pictures): only regular files are opened, reads are bounded, a file is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The check character of the 18-character resident identity number (ISO 7064
 // MOD 11-2): the identity key computes it for an old 15-digit number, entry

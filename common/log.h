@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's messages for a maintainer (what went wrong outside the
 // program's own texts: a file that could not be handed to the desktop, a dry

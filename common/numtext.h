@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Number text forms shared by every subsystem: the leading-number parse used for
 // the display and all numeric text boxes, the general text form of a number

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A print job as plain data: the pages of a document on A4 paper, each a list
 // of texts and straight lines placed in mapped units. The printable area of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program-wide run-time state that several windows share (calculator
 // mode, last result, the record-file counters, speech on/off, size mode). One

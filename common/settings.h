@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The user's settings as typed values: the sixteen items of the settings file
 // "savedata.txt", in its order, and the choices beyond them kept in the

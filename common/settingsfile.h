@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings file "savedata.txt": one GBK line of the sixteen settings values,
 // numbers in print form ( 22  30  0 ...), then the skin path as raw text, CR LF.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one owner of the user's settings: the settings file "savedata.txt" with
 // exactly its sixteen items, and the program's own settings file

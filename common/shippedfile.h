@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files the program ships and copies into the program folder: a copy that is
 // still one of the versions the program shipped before is brought up to date,

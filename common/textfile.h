@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's text files (settings, records, security codes) are GBK bytes with
 // CR LF line ends, read by the list-input rules; inside the program all text is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The characters the program's key handlers take for the keys that type no
 // printable character, as the classic keyboard handlers of its windows know

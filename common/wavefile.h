@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Wave files of the program's format: PCM, 16 bits, one channel, 22,050
 // samples a second, as the shipped sound files and the recorded words are.

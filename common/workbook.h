@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A workbook as plain data: one sheet of cells addressed by row and column
 // (both counted from 1), each cell a text, a number (a number may carry a

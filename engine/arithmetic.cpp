@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number entry, clearing, operators, equals (calculate, entry and expression
 // mode) and the result read-out.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The keypad calculator of the main window as plain logic: its state, the
 // central key handler numsound, number entry, chained arithmetic, the unary

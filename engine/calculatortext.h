@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts and small helpers shared by the calculator's source files; not part of
 // the engine's interface.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The income tax key: the tax on the income on the display, for the category
 // chosen in the settings, shown and read out like any other result.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The key vocabulary of the main window. Every button and keystroke becomes a
 // key index that the central key handler dispatches on (or, for a few keys, a

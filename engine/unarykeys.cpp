@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory keys, the unary keys, the capitals key and identity numbers.
 
 #include "calculator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The printed repayment table: the pages of the schedule grid on A4 paper as a
 // print job, laid out with the text measurements of the printer that prints

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The housing-loan library: the repayment schedule of a personal housing loan
 // by equal principal or equal instalment (this header), the grid that shows it

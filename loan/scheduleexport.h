@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The repayment table as a spreadsheet: a heading row, one row per period with
 // the grid's texts, and a totals row. Each cell holds what a spreadsheet makes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The texts of the loan window's schedule grid MSFlexGrid1: a header row, then
 // the rows of the last schedule computed (its periods and its totals row).

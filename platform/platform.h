@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything the program asks of the world outside its own process goes through
 // these interfaces: sound, message boxes, the clipboard, handing a file to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Checking a batch of records against the paper it was keyed from: which
 // records are numbers and their exact sum, identity numbers whose check

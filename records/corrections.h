@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Correcting a batch that proofreading found wrong: a record's text changed,
 // a record deleted or one inserted before another, each written to the record

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Proofreading by ear: the records read back aloud one word at a time, so the
 // clerk can follow the paper while listening. For each record: "第", the

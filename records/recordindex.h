@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The record file as the record viewer shows it, without holding it in memory:
 // one pass reads the file in large blocks, notes where each line starts and

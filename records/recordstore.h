@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The entry-mode record file "datafile.txt": one GBK line per record, the record
 // number in print form followed by the display text, CR LF. Entry mode only

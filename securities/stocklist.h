@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The security code list "stockname.prn": codes and names read once from the
 // program folder, and the lookup of a name by its six-character code.

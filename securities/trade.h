@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The securities trade calculator as plain logic: the two computations of the
 // securities window (the button's and the one Enter in the commission rate box

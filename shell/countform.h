@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: the calculator's keypad, display labels and the small buttons
 // around the display, on a borderless skinned face. It shows what the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's face as data, in twips: the window sizes of its three
 // size modes, the keypad, the small buttons above the display, the labels in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the desktop program keeps its files, and the font it shows Chinese in.
 

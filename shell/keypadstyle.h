@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's own look: the keys drawn as rounded keys with a gradient
 // by their class (the property "keyClass": digit, operator, function, small),

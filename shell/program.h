@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The running program: the program-wide state, the speech routine, the record
 // file, the calculator and the main window, wired together with the other

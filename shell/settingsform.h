@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings window (Form4, "设置"): the income tax category and
 // deductions, the decimal places of results, the voice, the colours, the skin

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's three size modes: the whole calculator, the display
 // only (the window cut off under the display) and the display's one line
 // (the panel moved up over the title, everything else hidden).

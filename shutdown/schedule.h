@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The automatic shutdown: a clock time ("预约") or a countdown ("定时") held in
 // the settings record (shutdownHour, shutdownMinute, shutdownSecond,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A result heard as a number ("一万二千三百四十五点六七") or as an amount of
 // money ("一万二千三百四十五元六角七分"), the read-out styles beyond reading it

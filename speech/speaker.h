@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The speech routine: plays the clip of one word, chosen by its speech code and
 // the voice setting, from the sound file "dansheng109.wav", and the words of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The voices the user recorded: the one owner of the folder "voices" in the
 // program folder. Each recorded voice (a pack) is a folder voices/NAME

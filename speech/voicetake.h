@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A word recorded by the user, made like the shipped words
 // (tools/make-sound.sh): a take from the microphone is cleaned up (silence

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Personal income tax of one amount for one of six income categories: salary
 // (the seven-level progressive table with quick deductions), business, labour,

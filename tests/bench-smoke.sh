@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A smoke run of the desktop benchmarks with the smallest counts: both run to
 # their end and print their figures. Nothing about the figures themselves is
 # checked: benchmarks measure, tests do not time. Skipped (77) where the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed program starts from any directory: it prepares its per-user
 # program folder from the installed defaults and runs there.  A sound file or
 # face picture left there by an earlier version is replaced by the installed

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one end-to-end script against numbelle-script in a fresh program folder.
 #
 # A .script file mixes three kinds of lines:

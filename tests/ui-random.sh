@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Random keystrokes, clicks and timer ticks through numbelle-script, the real
 # windows included: the session must run to its end without a fault.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The whole tree is formatted as .clang-format says: exits 1 and names the
 # files clang-format would change.
 #

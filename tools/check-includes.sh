@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Holds the include rules of the source tree; exits 1 and names each line that
 # breaks one.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up for a fresh Debian 12 machine: installs what the build and the tests
 # need, builds, then starts the program (run) or runs every test (test).
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A long run of every fuzz target: RUNS inputs each (10 million by default),
 # growing a working corpus in BUILD_DIR/fuzz-corpus from the committed seeds.
 # Prints each target's executions and time; stops at the first failure and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Rebuilds the pictures the calculator installs:
 #
 #   countface107.jpg      the default skin, 442 x 479 (6630 x 7185 twips)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Rebuilds resources/dansheng109.wav, the sound file the calculator plays its
 # spoken keys from, or (with --words) resources/numbelle-words.wav, the second
 # sound file with the words of checking a batch of records.

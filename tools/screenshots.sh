@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Photographs the program's windows as a person sees them, on an Xvfb display
 # of its own at a given scale (QT_SCALE_FACTOR): the main window in its three
 # sizes, the records, clearing, manual, settings, loan, securities and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What assistive technology (a screen reader) is told about the program's own
 // kinds of elements, beyond what Qt tells of its buttons, boxes and lists:

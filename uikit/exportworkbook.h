@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Showing an exported workbook in the user's spreadsheet program, and what
 // happens where the desktop has none: handing the file over would seem to

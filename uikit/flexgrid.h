@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A grid of texts with one fixed header row and one fixed header column, as the
 // program's schedule grid shows: a table view over a model that gives the text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A read-only box of text lines that shows a list model: only the lines in
 // sight are asked for, so a box may show a file of any size. Lines are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a window may ask of the main window and of the wiring, as narrow
 // interfaces: the main window's display, message line, clock and face

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one place that turns a key press into what the program's key handlers
 // expect: Enter (either key) as typed::Enter, Backspace as typed::Backspace,

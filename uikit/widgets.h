@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small widget pieces shared by the program's windows: geometry set in twips
 // (the unit the window layouts are written in), clickable labels and pictures,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The parts of the program a window's constructor may ask for, declared: each
 // window takes exactly those it uses, by reference, from the wiring.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The loaded windows of the program, in load order, each known by its typed
 // handle (WindowId). A window joins when it is loaded and leaves when it is

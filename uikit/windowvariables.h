@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Variables a window owns (the loan window's period count, say), readable by
 // name for scripted sessions and tests. A window that owns variables derives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The housing-loan window (Form5): the loan's amount, term, rate and floating
 // percentage, the switch to an annual rate and a term in years, the two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop platform: real sound (desktopsound.h), real message boxes,
 // the system clipboard, the desktop's file opener, the tray icon and window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop printer: a print job goes through the print dialog to a real
 // printer; with no printer installed (or no print module) the user may save

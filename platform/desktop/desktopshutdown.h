@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop power-off: runs the command line its owner hands it. Only the
 // desktop program's main() names the real power-off command; this facility

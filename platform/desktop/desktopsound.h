@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop sound: a clip is a slice of a wave file, read from the file
 // when it is played and played on the default audio device; a new clip cuts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop microphone: the default input of the sound server, through the
 // sound module (soundinput.h), loaded at the first recording.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where spreadsheet exports are written, and how they are cleared away. Each
 // export is a new workbook in a folder of the program's own under the user's

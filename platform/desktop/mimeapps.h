@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether the desktop has an application for a kind of file, found the way
 // the freedesktop.org rules for default applications find one: the

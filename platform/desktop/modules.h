@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's modules: parts built as shared modules of their own and
 // loaded only when first needed, so that the libraries they bring cost the

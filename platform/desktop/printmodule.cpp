@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print module: the print dialog and the printers (Qt Print Support),
 // loaded at the first print only. The pages are painted by the program's own
 // paintPrintJob, handed in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound input behind the desktop microphone (desktopsoundinput.h), in
 // the sound module (numbelle-sound, soundinputmodule.cpp): the sound

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound input of the sound module, on the PulseAudio client library
 // (PulseAudio or PipeWire's Pulse server): a record stream from the default
 // source, in the format asked for (the server converts from the source's

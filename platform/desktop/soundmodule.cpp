@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound module, on the PulseAudio client library (PulseAudio itself or
 // PipeWire's Pulse server; Qt Multimedia plays through the same server on
 // Linux, at several times the cost to load and with a new stream for every

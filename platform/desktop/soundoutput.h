@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The audio output behind the desktop sound, in the sound module
 // (numbelle-sound, soundmodule.cpp): the sound server's client library is

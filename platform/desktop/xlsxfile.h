@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes a Workbook as an .xlsx file (Office Open XML) through libxlsxwriter:
 // text cells become string cells, so "00123" or a 20-digit number typed as

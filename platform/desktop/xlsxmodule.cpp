@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The spreadsheet module: the .xlsx writer with libxlsxwriter and the zip and
 // crypto libraries it brings, loaded at the first export only.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Zip archives in memory, on libzip: what the recording platform uses
 // directly and the desktop program through its zip module (zipmodule.cpp),

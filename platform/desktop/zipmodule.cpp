@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zip module: zip archives on libzip, loaded at the first export or
 // import of a recorded voice only.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The recording platform: every request to the outside world is written down
 // instead of carried out, so scripted sessions and tests can print what the

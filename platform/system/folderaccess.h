@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Who may write a folder of the program's, as the operating system sees it.
 // The program keeps its records and settings in its folder and writes them by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "memory.h"
 
 // Any C library header names the C library: glibc defines __GLIBC__.

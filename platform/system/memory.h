@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How the desktop program uses the C library's heap: one arena for all
 // threads (the sound threads allocate little), and the memory start-up freed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One desktop program per program folder: two would append to the same record
 // file with counters of their own. The first start holds a lock file in the

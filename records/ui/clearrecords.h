@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The clearing window (Form2): asks before the record file "datafile.txt" is
 // emptied. "确定" empties it and starts numbering again from 1; "取消" only

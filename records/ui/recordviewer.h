@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The record viewer (Form1): shows the record file "datafile.txt" as it is on
 // disk, selects and copies it, and exports the records to a spreadsheet.

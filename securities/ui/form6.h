@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The securities window (Form6, "证券交易计算"): the boxes of one purchase and
 // sale, the two computations, clearing, and the security names looked up in

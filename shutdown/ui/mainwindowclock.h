@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's shutdown clock as the schedule drives it, over the
 // window context's link to the main window: the display Label1, the tool tip

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The auto-shutdown window Form8 ("设置自动关机"): choose a clock time ("预约")
 // or a countdown ("定时"), type hours, minutes and seconds, confirm ("确定") or

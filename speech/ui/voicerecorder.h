@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The voice recorder (Form9, "录制语音", opened from the settings window):
 // every word the program speaks, whether the chosen recorded voice has it,

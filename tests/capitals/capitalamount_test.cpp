@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capital-numeral amounts as written on cheques.
 
 #include "capitals/capitalamount.h"

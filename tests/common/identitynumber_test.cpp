@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check character of 18-character identity numbers (ISO 7064 MOD 11-2),
 // checked against numbers whose check character is known.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number text forms: every file and every display depends on these being exact.
 
 #include "common/numtext.h"

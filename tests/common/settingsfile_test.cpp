@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: exact bytes, read-back, and start-up with a damaged file.
 
 #include "common/settingsfile.h"

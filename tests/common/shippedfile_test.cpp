@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file the program ships, in the program folder: seeded when missing,
 // replaced when it is a version the program shipped before, otherwise left
 // alone.

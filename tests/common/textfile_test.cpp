@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GBK at the file boundary and the list-input reader of the program's files.
 
 #include "common/textfile.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Listens on the accessibility bus (AT-SPI) as a screen reader does and
 writes the name changes and text changes it hears, one per line:
 APPLICATION|EVENT|NAME. Prints "ready" once listening and ends when it has

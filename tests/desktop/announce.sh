@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The display Label1 tells assistive technology of its changes: on an Xvfb
 # display, with a session and an accessibility bus of its own, a listener on
 # the accessibility bus (as a screen reader) hears the display's name change

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop program's command line: --help and --version answer and end
 # before a display, a program folder or a window is touched (no display is
 # there and the program folder named is never created); a wrong option or

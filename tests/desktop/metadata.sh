@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop entry and the AppStream data pass their validators, with
 # nothing reported beyond pedantic hints; the manual page is well formed.
 #   metadata.sh DESKTOP-FILE METAINFO-FILE MANUAL-PAGE

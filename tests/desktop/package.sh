@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: built by CPack from the build folder, it holds the
 # program in /usr/bin, its defaults in /usr/share/numbelle, the desktop entry,
 # the icons, the AppStream data, the manual pages (English and Chinese), its

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The tray button of the desktop program on a real X display (Xvfb of its
 # own, no window manager), clicked as a person clicks it:
 #  - the display has no notification area, as stock GNOME and many window

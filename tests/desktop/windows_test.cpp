@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every window of the program as assistive technology and a high-dpi screen
 // meet it. The program runs whole (offscreen, the recording platform), every
 // window that can be opened is opened, and every loaded window is walked:

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What a person and a desktop panel do on an X display, for the desktop tests
 (standard library only: Xlib and its XTEST extension through ctypes).
 

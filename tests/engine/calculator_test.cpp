@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keypad calculator without windows: rows of keys, then what the main
 // window would show (Label1, Label6), the words spoken and the state left.
 //

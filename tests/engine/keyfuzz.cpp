@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Random keystrokes, clicks and timer ticks against the calculator, for a
 // sanitizer build: no key sequence may crash it or put a non-number text such as
 // "Infinity" or "NaN" on the display, or keep a value that is not finite.

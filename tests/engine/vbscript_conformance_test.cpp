@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Expression mode against real VBScript: every row of tests/data/vbscript-conformance.tsv
 // (expression, kind, expected value, check expression) goes through evaluateExpression.
 #include "engine/expression.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A real full disk: the program folder on a small tmpfs, filled up. A record
 # that does not fit is taken back whole and reported; the settings file is
 # left as it was and the failure reported; once there is room again, the same

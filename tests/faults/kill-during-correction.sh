@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # SIGKILL while the record viewer corrects records: the record file is always
 # the old one or the new one, whole, never a part of either.
 #

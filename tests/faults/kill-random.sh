@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # SIGKILL at random moments: nothing acknowledged is ever lost or torn.
 #
 # Entry: numbelle-script stores records in entry mode, printing the record

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One desktop program per program folder. A second start on the same folder
 # brings the running window to the front and ends at once; after the first is
 # killed (its lock left behind), the next start runs normally.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for amounts in capital numerals. Properties:
 //   - any text converts without fault, to a non-empty text unless no digit
 //     that is written (the integer digits and two decimals) is 1 to 9, as for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the expression evaluator. Beyond running under AddressSanitizer and
 // UBSan, it checks properties every evaluation must have:
 //   - a result is a finite number (never -0) or no value at all;

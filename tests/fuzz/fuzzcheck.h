@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every fuzz target of the program does when a property breaks: it says
 // which one, with the input in hex, and aborts so libFuzzer keeps the input.

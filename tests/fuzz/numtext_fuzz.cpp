@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the number text forms. Properties:
 //   - the leading-number parse agrees with the C library's strtod (in the C
 //     locale, D taken as E) on every text whose number strtod reads in plain

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the record file reader and counter. Properties:
 //   - counting (at start-up), reading (export) and the viewer's index of the
 //     file agree on the number of records of any file, and the index's lines

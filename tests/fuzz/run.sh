@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target of BUILD_DIR for RUNS inputs, starting from its
 # committed seed corpus (read only: new inputs go to a scratch folder). Fails
 # on the first broken property or sanitizer report.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the settings file reader. Properties:
 //   - whatever the bytes, every value read is one the program can hold: the
 //     doubles finite, the loan rate a finite single;

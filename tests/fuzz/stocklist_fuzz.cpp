@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the security code list reader. Beyond running under AddressSanitizer
 // and UBSan, it checks properties every list read from any bytes must have:
 //   - every record has a code, and no code or name holds a line break;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for GBK files and the list-input reader. Properties:
 //   - decoding never fails, and encoding what was decoded and decoding again
 //     gives the same text (nothing read is changed by writing it back);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the import of a recorded voice: the zip reader and the
 // check and installation of the pack it holds. Properties:
 //   - whatever the bytes, the files read stay within the pack's limits;

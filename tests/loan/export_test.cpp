@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The repayment table as a workbook: the headings and widths, one row per
 // period holding what a spreadsheet makes of the grid's texts, and the totals.
 

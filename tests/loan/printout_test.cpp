@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The printed table, page by page, measured with the recording printer's
 // fixed metrics: the title and headings centred, every grid row once and in
 // order, rules and column lines, page breaks with page numbers, the totals

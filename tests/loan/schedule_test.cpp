@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The repayment schedules, row by row: what the grid shows for both methods,
 // the single-precision rate and totals, the period count, the refusals, and
 // the grid before and after a computation.

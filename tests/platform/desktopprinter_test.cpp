@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop printer's own parts that need no printer: measuring text in
 // the program's font and writing a job as a PDF file of A4 pages (what it
 // offers when no printer is installed). Runs on the offscreen platform.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop power-off with harmless commands: a command that fails or
 // cannot start is a failure, one that succeeds or is still running after the
 // wait is under way, and the dry run runs nothing. The schedule shows a failure

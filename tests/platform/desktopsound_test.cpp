@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop sound device with a damaged sound file: it never holds the
 // program up and plays nothing, reporting each play request as failed so the
 // message line says so.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spreadsheet exports of earlier runs: removed when untouched and old, kept
 // whenever the user changed them.
 

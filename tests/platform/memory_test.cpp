@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program's heap: after useOneHeapArena every thread allocates
 // from the one heap, not from an arena of its own.
 

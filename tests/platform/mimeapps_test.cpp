@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether the desktop has a program for workbooks: found in the desktop's
 // file-type defaults and installed applications the way the desktop finds
 // them, so an export never hands a file to nothing.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Only the desktop program can switch the computer off. Its power-off command
 # line is written once, in app/main_desktop.cpp, and the facility that runs it
 # (DesktopShutdown) takes the command from its caller. This check reads what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One program per folder: the socket lives in the user's private runtime
 // folder, never in one another user owns, and goes when the program ends.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop sound against a real sound server: a private PulseAudio server
 // with a null sink at 48 kHz, started for these tests (they are skipped where
 // PulseAudio is not installed). What reaches the server is seen by taking

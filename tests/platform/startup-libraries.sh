@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the start-up does not need stays out of the desktop program: the sound
 # server's libraries, Qt Print Support, the spreadsheet writer and libzip come from
 # modules loaded when first needed, and nothing needs Qt Network or Qt

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The .xlsx writer, read back: each workbook is written to a temp file, then
 // the sheet and the shared strings are taken out of the zip with unzip and the
 // cells rebuilt from the XML. Also the zip module of the recorded voices.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checking a batch: which records are numbers, their exact total, the status
 // line of the viewer and the spreadsheet with its totals row.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Records survive the program being killed. numbelle-script is driven through a
 # pipe in entry mode; once a print confirms that the Nth record has been
 # stored, the process is killed with SIGKILL, with one more number typed but

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Proofreading by ear as a sequence of words, without windows: which word is
 // spoken for which record, the pauses, starting at a record, stopping, and the
 // pace the clips' lengths give.

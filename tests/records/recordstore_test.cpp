@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record file of entry mode, checked byte for byte on disk.
 
 #include "common/fileio.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The security code list "stockname.prn": reading the file's items into
 // records, and looking a name up by its code.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The securities trade computations, the key rules of the input boxes and the
 // words their keys speak, through the logic the window forwards to.
 

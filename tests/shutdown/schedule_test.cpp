@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shutdown schedule through its public surface: the texts it shows, the
 // remaining time, the hand, start-up, ticks, confirm, reset and unload, with
 // the recording platform and a clock that writes down what it was told.

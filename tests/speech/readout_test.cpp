@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Results heard as a number or as an amount of money: the words for a table
 // of amounts, and the money reading against the capital numerals.
 

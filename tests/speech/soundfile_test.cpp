@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks resources/dansheng109.wav, the file every spoken key is played from,
 // and resources/numbelle-words.wav, the second file with the words of checking
 // a batch of records, alike.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The speech routine against the recording platform.
 
 #include "platform/recording/recordingplatform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recorded voices shared as zip files: an export imports back whole, and an
 // archive from elsewhere that is damaged or hostile is refused before
 // anything is written, never installed in part, never written outside the

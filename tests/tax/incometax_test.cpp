@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The income tax of every category at each bracket bound and one cent above
 // it, the worked examples of the tax tables, incomes below the deduction and
 // the category names.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A very small deterministic rasteriser for Numbelle's pictures.
 
 Shapes are signed distance functions in pixel units (negative inside); a

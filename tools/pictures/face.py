@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The default skin, countface107.jpg: 442 x 479 pixels (6630 x 7185 twips).
 
 The window draws its own buttons, labels and lines over this picture; the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The application icon: a slate-blue calculator with a light display and
 keys, and an orange badge carrying a speaker with sound waves.  Drawn in a
 256-unit square and rendered at any size on a transparent background."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The application icon as a scalable SVG: the same drawing as icon.py, in
 the same 256-unit square, with its shapes written as SVG elements instead of
 rasterised.  Soft edges come from the renderer; the drop shadow is a blur."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A decorative recycle bin for the clearing window: 64 x 64 pixels on a
 transparent background.  A light grey-blue bin with a lid and ribs, and
 three green chasing arrows on its front."""

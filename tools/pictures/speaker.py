@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The voice button's pictures, 28 x 26 pixels on the light button face:
 a speaker with sound waves (speech on) and a speaker crossed out (off)."""
 
