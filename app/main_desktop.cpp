@@ -13,7 +13,6 @@
 #include "uikit/widgets.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QIcon>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
@@ -40,12 +39,6 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("numbelle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Numbelle"));
     numbelle::ui::applyChineseFont(app);
-    // The installed fonts are looked up on a thread of their own while the
-    // window is built: reading the font configuration is the largest part of
-    // the way to the first drawing, which needs it only once the window is
-    // mapped. (Qt's font database serves every thread; the first text drawn
-    // waits for what is left of the lookup.)
-    std::jthread fontLookup([] { QFontDatabase::families(); });
     if (!numbelle::ui::loadQtTranslations(app))
         qCWarning(numbelle::lcNumbelle, "Qt's Chinese translations (qtbase_zh_CN.qm) are not installed: "
                                         "Qt's dialogs and buttons show in English");
