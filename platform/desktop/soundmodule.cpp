@@ -15,11 +15,11 @@
 // server is handed one word for each answer, the latest, and nothing piles
 // up in the client library's memory or the server's queue.
 
+#include "platform/desktop/pulseclient.h"
 #include "platform/desktop/soundoutput.h"
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <pulse/pulseaudio.h>
 #include <vector>
@@ -42,10 +42,6 @@ constexpr pa_usec_t kUnrewoundBufferMicroseconds = 30000;
 // for a wrong answer.
 constexpr uint32_t kLowestRate = 8000;
 constexpr uint32_t kHighestRate = 384000;
-// A sound server that does not answer within this time counts as none.
-constexpr pa_usec_t kAnswerMicroseconds = 2000000;
-
-void signalLoop(void *loop) { pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0); }
 
 class PulseOutput final : public SoundOutput {
 public:
@@ -57,57 +53,28 @@ public:
         out->m_spec.channels = uint8_t(channels);
         if (sampleRate <= 0 || channels <= 0 || channels > int(PA_CHANNELS_MAX) || !pa_sample_spec_valid(&out->m_spec))
             return nullptr;
-        out->m_loop = pa_threaded_mainloop_new();
-        if (!out->m_loop)
+        if (!out->m_client.connect())
             return nullptr;
-        pa_proplist *properties = pa_proplist_new();
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Numbelle");
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "numbelle");
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "numbelle");
-        out->m_context =
-            pa_context_new_with_proplist(pa_threaded_mainloop_get_api(out->m_loop), "Numbelle", properties);
-        pa_proplist_free(properties);
-        if (!out->m_context)
-            return nullptr;
-        pa_context_set_state_callback(
-            out->m_context, [](pa_context *, void *loop) { signalLoop(loop); }, out->m_loop);
-        if (pa_context_connect(out->m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
-            return nullptr;
-        pa_threaded_mainloop_lock(out->m_loop);
-        bool ready = pa_threaded_mainloop_start(out->m_loop) == 0;
-        if (ready) {
-            ready = out->waitFor([&] {
-                return !PA_CONTEXT_IS_GOOD(pa_context_get_state(out->m_context)) ||
-                       pa_context_get_state(out->m_context) == PA_CONTEXT_READY;
-            }) && pa_context_get_state(out->m_context) == PA_CONTEXT_READY;
-        }
-        if (ready)
-            out->learnServer();
-        pa_threaded_mainloop_unlock(out->m_loop);
-        return ready ? out.release() : nullptr;
+        out->m_client.lock();
+        out->learnServer();
+        out->m_client.unlock();
+        return out.release();
     }
 
     ~PulseOutput() override
     {
-        if (m_loop) {
-            pa_threaded_mainloop_lock(m_loop);
-            closeStream();
-            if (m_context)
-                pa_context_disconnect(m_context);
-            pa_threaded_mainloop_unlock(m_loop);
-            pa_threaded_mainloop_stop(m_loop);
-        }
-        if (m_context)
-            pa_context_unref(m_context);
-        if (m_loop)
-            pa_threaded_mainloop_free(m_loop);
+        if (!m_client.loop())
+            return;
+        m_client.lock();
+        closeStream();
+        m_client.unlock();
     }
 
     int sampleRate() const override { return int(m_spec.rate); }
 
     bool play(const char *pcm, qint64 bytes) override
     {
-        pa_threaded_mainloop_lock(m_loop);
+        m_client.lock();
         bool ok = true;
         if (m_stream && m_flush && pa_operation_get_state(m_flush) == PA_OPERATION_RUNNING &&
             pa_stream_get_state(m_stream) == PA_STREAM_READY) {
@@ -118,15 +85,15 @@ public:
         } else {
             ok = send(pcm, bytes);
         }
-        pa_threaded_mainloop_unlock(m_loop);
+        m_client.unlock();
         return ok;
     }
 
     void stop() override
     {
-        pa_threaded_mainloop_lock(m_loop);
+        m_client.lock();
         closeStream();
-        pa_threaded_mainloop_unlock(m_loop);
+        m_client.unlock();
     }
 
 private:
@@ -141,7 +108,7 @@ private:
         if (m_stream && pa_stream_get_state(m_stream) != PA_STREAM_READY)
             closeStream();
         if (!m_stream) {
-            if (pa_context_get_state(m_context) != PA_CONTEXT_READY || !openStream())
+            if (pa_context_get_state(m_client.context()) != PA_CONTEXT_READY || !openStream())
                 return false;
         } else {
             // What still sounds of the last word goes at once; the answer
@@ -187,28 +154,28 @@ private:
             bool rateDone = false;
             bool pipeWire = false;
             bool serverDone = false;
-        } answers{m_loop};
+        } answers{m_client.loop()};
         pa_operation *sink = pa_context_get_sink_info_by_name(
-            m_context, "@DEFAULT_SINK@",
+            m_client.context(), "@DEFAULT_SINK@",
             [](pa_context *, const pa_sink_info *info, int last, void *data) {
                 auto *a = static_cast<Answers *>(data);
                 if (info && last == 0)
                     a->rate = info->sample_spec.rate;
                 else
                     a->rateDone = true;
-                signalLoop(a->loop);
+                PulseClient::signal(a->loop);
             },
             &answers);
         pa_operation *server = pa_context_get_server_info(
-            m_context,
+            m_client.context(),
             [](pa_context *, const pa_server_info *info, void *data) {
                 auto *a = static_cast<Answers *>(data);
                 a->pipeWire = info && info->server_name && std::strstr(info->server_name, "PipeWire");
                 a->serverDone = true;
-                signalLoop(a->loop);
+                PulseClient::signal(a->loop);
             },
             &answers);
-        waitFor([&] { return (!sink || answers.rateDone) && (!server || answers.serverDone); });
+        m_client.waitFor([&] { return (!sink || answers.rateDone) && (!server || answers.serverDone); });
         // Unanswered: the answer must not come to this frame later.
         for (pa_operation *query : {sink, server}) {
             if (!query)
@@ -223,37 +190,14 @@ private:
             m_bufferMicroseconds = kUnrewoundBufferMicroseconds;
     }
 
-    // With the loop locked: waits for the server until done holds, or no
-    // longer than the server is given to answer.
-    bool waitFor(const std::function<bool()> &done)
-    {
-        struct Wake {
-            pa_threaded_mainloop *loop;
-            bool expired = false;
-        } wake{m_loop};
-        pa_time_event *timer = pa_context_rttime_new(
-            m_context, pa_rtclock_now() + kAnswerMicroseconds,
-            [](pa_mainloop_api *, pa_time_event *, const struct timeval *, void *data) {
-                auto *w = static_cast<Wake *>(data);
-                w->expired = true;
-                signalLoop(w->loop);
-            },
-            &wake);
-        while (!done() && !wake.expired)
-            pa_threaded_mainloop_wait(m_loop);
-        if (timer)
-            pa_threaded_mainloop_get_api(m_loop)->time_free(timer);
-        return done();
-    }
-
     // With the loop locked.
     bool openStream()
     {
-        m_stream = pa_stream_new(m_context, "Numbelle", &m_spec, nullptr);
+        m_stream = pa_stream_new(m_client.context(), "Numbelle", &m_spec, nullptr);
         if (!m_stream)
             return false;
         pa_stream_set_state_callback(
-            m_stream, [](pa_stream *, void *loop) { signalLoop(loop); }, m_loop);
+            m_stream, [](pa_stream *, void *loop) { PulseClient::signal(loop); }, m_client.loop());
         pa_buffer_attr buffer;
         buffer.maxlength = uint32_t(-1);
         buffer.tlength = uint32_t(pa_usec_to_bytes(m_bufferMicroseconds, &m_spec));
@@ -265,7 +209,7 @@ private:
         buffer.fragsize = uint32_t(-1);
         const bool ready =
             pa_stream_connect_playback(m_stream, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr) == 0 &&
-            waitFor([&] {
+            m_client.waitFor([&] {
                 const pa_stream_state_t state = pa_stream_get_state(m_stream);
                 return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
             }) &&
@@ -290,8 +234,7 @@ private:
 
     pa_sample_spec m_spec{};
     pa_usec_t m_bufferMicroseconds = kBufferMicroseconds;
-    pa_threaded_mainloop *m_loop = nullptr;
-    pa_context *m_context = nullptr;
+    PulseClient m_client;
     pa_stream *m_stream = nullptr;
     pa_operation *m_flush = nullptr; // the flush sent with the last word, until a word goes after it
     std::vector<char> m_waiting;     // the word waiting for the server's answer to m_flush
