@@ -25,7 +25,6 @@
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace numbelle::ui {
 
@@ -103,11 +102,7 @@ QString text(const char16_t *t) { return QString::fromUtf16(t); }
 
 // Where each element stands, in twips: the window, its frames, and each
 // frame's elements within the frame.
-struct Place {
-    const char *name;
-    int left, top, width, height;
-};
-constexpr Place kPlaces[] = {
+constexpr NamedPlace kPlaces[] = {
     {"Form4", 0, 0, 9000, 8460},
     // Income tax category.
     {"Frame1", 120, 120, 4080, 2760},
@@ -172,11 +167,7 @@ constexpr Place kPlaces[] = {
 template <typename W>
 W *place(W *widget, const char *name)
 {
-    widget->setObjectName(QLatin1String(name));
-    for (const Place &p : kPlaces) {
-        if (std::strcmp(p.name, name) == 0)
-            setTwipsGeometry(widget, p.left, p.top, p.width, p.height);
-    }
+    placeNamed(widget, name, kPlaces);
     return widget;
 }
 

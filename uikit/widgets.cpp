@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace numbelle::ui {
 
@@ -190,6 +191,15 @@ int twipsProperty(const QWidget *widget, const char *name)
     if (n == "width")
         return int(std::lround(g.width() * t));
     return int(std::lround(g.height() * t));
+}
+
+void placeNamed(QWidget *widget, const char *name, std::span<const NamedPlace> places)
+{
+    widget->setObjectName(QLatin1String(name));
+    for (const NamedPlace &p : places) {
+        if (std::strcmp(p.name, name) == 0)
+            setTwipsGeometry(widget, p.left, p.top, p.width, p.height);
+    }
 }
 
 void moveTwips(QWidget *widget, int dx, int dy)

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <future>
+#include <span>
 
 namespace numbelle::ui {
 
@@ -61,6 +62,15 @@ double twipsPerPixel();
 // can be read back exactly as set.
 void setTwipsGeometry(QWidget *widget, int left, int top, int width, int height);
 int twipsProperty(const QWidget *widget, const char *name); // "left", "top", "width", "height"
+
+// An element of a window by its object name, and where it stands in twips.
+struct NamedPlace {
+    const char *name;
+    int left, top, width, height;
+};
+// Names the widget and puts it where places has that name (where it is, when
+// places has not).
+void placeNamed(QWidget *widget, const char *name, std::span<const NamedPlace> places);
 void moveTwips(QWidget *widget, int dx, int dy);
 
 // A label that reports left-button clicks.

@@ -21,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <cstring>
 
 namespace numbelle::ui {
 
@@ -60,11 +59,7 @@ constexpr char16_t kCannotPlay[] = u"无法播放：声音设备不能用。";
 QString text(const char16_t *t) { return QString::fromUtf16(t); }
 
 // Where each element stands, in twips.
-struct Place {
-    const char *name;
-    int left, top, width, height;
-};
-constexpr Place kPlaces[] = {
+constexpr NamedPlace kPlaces[] = {
     {"Form9", 0, 0, 7560, 7500},           {"Label1", 120, 225, 780, 300},      {"Combo1", 900, 180, 2280, 420},
     {"Label4", 3300, 225, 1260, 300},      {"Text1", 4560, 195, 1500, 390},     {"Command5", 6180, 180, 1260, 420},
     {"MSFlexGrid1", 120, 780, 7320, 4380}, {"Label2", 120, 5280, 7320, 660},    {"Command1", 120, 6060, 1020, 450},
@@ -75,11 +70,7 @@ constexpr Place kPlaces[] = {
 template <typename W>
 W *place(W *widget, const char *name)
 {
-    widget->setObjectName(QLatin1String(name));
-    for (const Place &p : kPlaces) {
-        if (std::strcmp(p.name, name) == 0)
-            setTwipsGeometry(widget, p.left, p.top, p.width, p.height);
-    }
+    placeNamed(widget, name, kPlaces);
     return widget;
 }
 
