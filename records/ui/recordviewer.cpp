@@ -553,27 +553,29 @@ bool RecordViewer::beforeChange()
     return !m_editing || keepEdit();
 }
 
-void RecordViewer::Command5_Click()
+std::optional<qsizetype> RecordViewer::recordToChange()
 {
     if (!beforeChange())
-        return;
+        return std::nullopt;
     const std::optional<qsizetype> record = selectedRecord();
-    if (!record) {
+    if (!record)
         m_speaker.speak(SpeakWarning);
+    return record;
+}
+
+void RecordViewer::Command5_Click()
+{
+    const std::optional<qsizetype> record = recordToChange();
+    if (!record)
         return;
-    }
     openEditor(Correction::Edit, *record, m_index->recordText(*record));
 }
 
 void RecordViewer::Command6_Click()
 {
-    if (!beforeChange())
+    const std::optional<qsizetype> record = recordToChange();
+    if (!record)
         return;
-    const std::optional<qsizetype> record = selectedRecord();
-    if (!record) {
-        m_speaker.speak(SpeakWarning);
-        return;
-    }
     const QString shown = m_index->recordText(*record);
     const bool yes = m_platform.messages.ask(QString(), QString::fromUtf16(kAskDelete).arg(*record + 1).arg(shown));
     m_box->setFocus(Qt::OtherFocusReason);
@@ -583,14 +585,11 @@ void RecordViewer::Command6_Click()
 
 void RecordViewer::Command7_Click()
 {
-    if (!beforeChange())
+    // With no record selected, nothing: a new record after the last one is
+    // entry mode's.
+    const std::optional<qsizetype> record = recordToChange();
+    if (!record)
         return;
-    const std::optional<qsizetype> record = selectedRecord();
-    if (!record) {
-        // A new record after the last one is entry mode's.
-        m_speaker.speak(SpeakWarning);
-        return;
-    }
     openEditor(Correction::Insert, *record, QString());
 }
 

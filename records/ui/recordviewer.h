@@ -97,6 +97,10 @@ private:
     // A change stops a reading and ends an edit in progress (keeping its
     // text); false when the edit could not be kept.
     bool beforeChange();
+    // The selected record a change is made to, once beforeChange has let
+    // it go ahead; nothing (with the warning heard when no record is
+    // selected) when it cannot.
+    std::optional<qsizetype> recordToChange();
     // Opens the editor over the line (the record's own, or a new one shown
     // before it for an insertion).
     void openEditor(Correction::Kind kind, qsizetype record, const QString &text);
