@@ -2,6 +2,7 @@
 #include "settingsstore.h"
 
 #include "common/fileio.h"
+#include "common/inilines.h"
 #include "common/log.h"
 
 #include <QList>
@@ -52,20 +53,12 @@ QByteArray extraSettingsBytes(const ExtraSettings &extras)
 ExtraSettings parseExtraSettings(const QByteArray &bytes)
 {
     ExtraSettings extras;
-    QByteArray section;
-    for (QByteArray line : bytes.split('\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
+    for (const IniLine &line : iniLines(bytes)) {
+        if (line.key.isEmpty())
             continue;
-        if (line.startsWith('[') && line.endsWith(']')) {
-            section = line.mid(1, line.size() - 2).trimmed().toLower();
-            continue;
-        }
-        const qsizetype eq = line.indexOf('=');
-        if (eq <= 0)
-            continue;
-        const QByteArray key = line.left(eq).trimmed().toLower();
-        const QByteArray raw = line.mid(eq + 1).trimmed();
+        const QByteArray &section = line.section;
+        const QByteArray &key = line.key;
+        const QByteArray &raw = line.value;
         const QByteArray value = raw.toLower();
         if (section == "voice" && key == "pack") {
             // A name as it was written (UTF-8, its case kept); one that can

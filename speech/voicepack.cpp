@@ -2,6 +2,7 @@
 #include "voicepack.h"
 
 #include "common/fileio.h"
+#include "common/inilines.h"
 #include "common/settings.h"
 #include "speech/speaker.h"
 
@@ -56,21 +57,16 @@ struct Index {
 std::optional<Index> parseIndex(const QByteArray &bytes, bool strict)
 {
     Index index;
-    QByteArray section;
     bool format = !strict;
-    for (QByteArray line : bytes.split('\n')) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
-            continue;
-        if (line.startsWith('[') && line.endsWith(']')) {
-            section = line.mid(1, line.size() - 2).trimmed().toLower();
-            if (strict && section != "voice" && section != "words")
+    for (const IniLine &line : iniLines(bytes)) {
+        if (line.isSection) {
+            if (strict && line.section != "voice" && line.section != "words")
                 return std::nullopt;
             continue;
         }
-        const qsizetype eq = line.indexOf('=');
-        const QByteArray key = eq > 0 ? line.left(eq).trimmed().toLower() : QByteArray();
-        const QByteArray value = eq > 0 ? line.mid(eq + 1).trimmed() : QByteArray();
+        const QByteArray &section = line.section;
+        const QByteArray &key = line.key;
+        const QByteArray &value = line.value;
         bool known = false;
         if (section == "voice" && key == "format") {
             known = value == "1";
