@@ -2,16 +2,20 @@
 #include "widgets.h"
 
 #include "common/fileio.h"
+#include "platform/system/memory.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResource>
 #include <QScreen>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -22,13 +26,63 @@ namespace {
 bool s_manualTimers = false;
 // No face or button picture is this large; a bigger file is not read.
 constexpr qint64 kPictureReadLimit = 64 * 1024 * 1024;
+
+// The installed face as its file holds it, and its pixels, decoded when the
+// program was built (tools/picturepixels.cpp): "NBPX", the width and the
+// height (32-bit, little-endian), then the rows of 0xffRRGGBB pixels.
+constexpr char16_t kInstalledFace[] = u":/numbelle/countface107.jpg";
+constexpr char16_t kInstalledFaceLarger[] = u":/numbelle/countface107@2x.jpg";
+constexpr char16_t kInstalledFacePixels[] = u":/numbelle/countface107.pixels";
+constexpr qint64 kPixelsHeader = 12;
+
+// Whether bytes are the installed face's file, byte for byte.
+bool isInstalledFace(QByteArrayView bytes)
+{
+    const QResource face(QString::fromUtf16(kInstalledFace));
+    if (!face.isValid() || face.uncompressedSize() != bytes.size())
+        return false;
+    if (face.compressionAlgorithm() == QResource::NoCompression)
+        return bytes == QByteArrayView(face.data(), face.size());
+    return bytes == face.uncompressedData();
+}
+
+// The installed face's pixels; null where they are missing or not whole
+// (the face is then decoded from its file).
+QImage installedFacePixels()
+{
+    const QResource pixels(QString::fromUtf16(kInstalledFacePixels));
+    if (!pixels.isValid() || pixels.compressionAlgorithm() != QResource::NoCompression ||
+        pixels.size() < kPixelsHeader || std::memcmp(pixels.data(), "NBPX", 4) != 0)
+        return QImage();
+    const uchar *data = pixels.data();
+    const quint32 width = qFromLittleEndian<quint32>(data + 4);
+    const quint32 height = qFromLittleEndian<quint32>(data + 8);
+    if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
+        pixels.size() != kPixelsHeader + qint64(width) * height * 4)
+        return QImage();
+    QImage image(int(width), int(height), QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
+    for (quint32 y = 0; y < height; ++y)
+        qFromLittleEndian<quint32>(data + kPixelsHeader + qint64(y) * width * 4, width, image.scanLine(int(y)));
+    // Copied: the pages read need not stay in memory.
+    platform::releaseBuiltInData(data, std::size_t(pixels.size()));
+    return image;
+}
+
 // Decodes a picture. Its kind is told from its first bytes where they name
 // one (a picture saved under another name's extension is still read), and
 // only the decoder of that kind is loaded: asked without a kind, Qt loads
 // every installed decoder to ask each in turn. A picture its kind's decoder
-// refuses is still offered to all of them.
+// refuses is still offered to all of them. The installed face is not
+// decoded at all: its pixels are built in.
 bool decode(QImage &picture, const QByteArray &bytes)
 {
+    if (isInstalledFace(bytes)) {
+        picture = installedFacePixels();
+        if (!picture.isNull())
+            return true;
+    }
     const char *kind = nullptr;
     if (bytes.startsWith("BM"))
         kind = "bmp";
@@ -73,7 +127,7 @@ QString largerRenditionPath(const QByteArray &pictureBytes)
         const char16_t *larger;
     };
     static constexpr Rendition kRenditions[] = {
-        {u":/numbelle/countface107.jpg", u":/numbelle/countface107@2x.jpg"},
+        {kInstalledFace, kInstalledFaceLarger},
         {u":/numbelle/计算器sound开.bmp", u":/numbelle/计算器sound开@2x.png"},
         {u":/numbelle/计算器sound关.bmp", u":/numbelle/计算器sound关@2x.png"},
     };
@@ -108,6 +162,17 @@ QPixmap builtInPicture(const QString &path)
 
 std::future<DecodedPicture> decodePicture(const QString &path)
 {
+    // The installed face, which nearly every start shows, is there at once:
+    // no thread, no decoder.
+    if (QFileInfo(path).size() == QResource(QString::fromUtf16(kInstalledFace)).uncompressedSize()) {
+        if (const auto bytes = fileio::readFile(path, kPictureReadLimit); bytes && isInstalledFace(*bytes)) {
+            if (QImage pixels = installedFacePixels(); !pixels.isNull()) {
+                std::promise<DecodedPicture> ready;
+                ready.set_value({std::move(pixels), QString::fromUtf16(kInstalledFaceLarger)});
+                return ready.get_future();
+            }
+        }
+    }
     return std::async(std::launch::async, [path] {
         const auto bytes = fileio::readFile(path, kPictureReadLimit);
         DecodedPicture picture;
