@@ -96,8 +96,9 @@ int main(int argc, char **argv)
     // The start-up waits for neither.
     numbelle::platform::DesktopPlatform::afterFirstPaint(
         program.windows().window(numbelle::ui::WindowId::Main), [&desktop, seeding = seeding] {
-            // The sound file of a new program folder may still be on its way
-            // there: the sound is prepared once it is.
+            // The installed sound files are copied to (or checked in) the
+            // program folder now, on a thread of their own: the sound is
+            // prepared once they are there.
             const auto prepare = [&desktop] { desktop.prepareSound(QString::fromLatin1(numbelle::kSoundFileName)); };
             if (seeding.valid() && seeding.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
                 std::thread([seeding, prepare] {

@@ -14,8 +14,9 @@ struct ProgramFolder {
     QString path;
     QString refusal; // set when the folder cannot be used: the message for the user
     // The copying of the installed defaults the start-up does not read (the
-    // sound files, the code list), under way on a thread of its own; wait for
-    // it before they are used. Invalid where nothing is copied.
+    // sound files, the code list): not started yet, it runs in the thread
+    // that first waits for it, and every wait returns once it is done.
+    // Invalid where nothing is copied.
     std::shared_future<void> seeding;
 };
 
