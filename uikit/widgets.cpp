@@ -229,10 +229,9 @@ QString shownFolder(const QString &path)
 
 void setTwipsGeometry(QWidget *widget, int left, int top, int width, int height)
 {
-    widget->setProperty("twipsLeft", left);
-    widget->setProperty("twipsTop", top);
-    widget->setProperty("twipsWidth", width);
-    widget->setProperty("twipsHeight", height);
+    // One property for the four values: each dynamic property set costs an
+    // event, and the main window alone places some 50 widgets at start-up.
+    widget->setProperty("twips", QRect(left, top, width, height));
     if (widget->isWindow()) {
         widget->setFixedSize(px(width), px(height));
         return;
@@ -242,13 +241,13 @@ void setTwipsGeometry(QWidget *widget, int left, int top, int width, int height)
 
 int twipsProperty(const QWidget *widget, const char *name)
 {
-    const QByteArray key = QByteArray("twips") + char(std::toupper(name[0])) + QByteArray(name + 1);
-    const QVariant v = widget->property(key.constData());
-    if (v.isValid())
-        return v.toInt();
+    const QByteArray n(name);
+    if (const QVariant v = widget->property("twips"); v.isValid()) {
+        const QRect twips = v.toRect();
+        return n == "left" ? twips.left() : n == "top" ? twips.top() : n == "width" ? twips.width() : twips.height();
+    }
     const double t = twipsPerPixel();
     const QRect g = widget->geometry();
-    const QByteArray n(name);
     if (n == "left")
         return int(std::lround(g.x() * t));
     if (n == "top")
