@@ -299,7 +299,7 @@ public:
             connect(m_idle, &QTimer::timeout, this, [this] { stop(); });
         }
         const qint64 bytesPerSecond = qint64(wave->sampleRate) * wave->channels * wave->bytesPerSample;
-        m_idle->start(int(qMin<qint64>((to - from) * 1000 / bytesPerSecond + kKeepMs, 24 * 3600 * 1000)));
+        m_idle->start(int(qMin<qint64>((to - from) * 1000 / bytesPerSecond + m_output->keepMs(), 24 * 3600 * 1000)));
     }
 
     void stop()
@@ -318,8 +318,6 @@ public:
     }
 
 private:
-    // How long the stream stays open after a word has ended.
-    static constexpr int kKeepMs = 200;
     // The samples of a clip at the output's rate: read from the file and,
     // where the file has another rate, converted (about 0.2 ms for a word on
     // this thread). Only the clip played last is kept converted, for a key

@@ -29,15 +29,22 @@ namespace numbelle::platform {
 namespace {
 
 // The stream's buffer, which sets the latency the server runs its sink with
-// (a quarter of it) and so how often the server wakes while a word sounds.
-// PulseAudio does not make a new word wait for the sink's buffer: it rewinds
-// the sink and the word starts at once (a sink that cannot be rewound keeps
-// a latency of its own whatever the stream asks). PipeWire's Pulse server
-// does not rewind, and a new word starts only once the buffer it runs with
-// has played: there the buffer stays short. Every word is written whole, so
-// the buffer cannot run dry in the middle of a word.
-constexpr pa_usec_t kBufferMicroseconds = 200000;
+// (a quarter of it) and so how often the server wakes while a word sounds or
+// the stream runs dry. PulseAudio does not make a new word wait for the
+// sink's buffer: it rewinds the sink and the word starts at once (a sink that
+// cannot be rewound keeps a latency of its own whatever the stream asks).
+// PipeWire's Pulse server does not rewind, and a new word starts only once
+// the buffer it runs with has played: there the buffer stays short. Every
+// word is written whole, so the buffer cannot run dry in the middle of a
+// word.
+constexpr pa_usec_t kBufferMicroseconds = 1000000;
 constexpr pa_usec_t kUnrewoundBufferMicroseconds = 30000;
+// How long the stream is kept after a word. With the long buffer a stream
+// running dry costs the server four wake-ups a second, less than a new
+// stream for a key typed within the second; with the short one it costs
+// more, and the stream goes sooner.
+constexpr int kKeepMs = 1000;
+constexpr int kUnrewoundKeepMs = 200;
 // The rates the stream takes from the server's sink; anything else is taken
 // for a wrong answer.
 constexpr uint32_t kLowestRate = 8000;
@@ -71,6 +78,11 @@ public:
     }
 
     int sampleRate() const override { return int(m_spec.rate); }
+
+    int keepMs() const override
+    {
+        return m_bufferMicroseconds == kUnrewoundBufferMicroseconds ? kUnrewoundKeepMs : kKeepMs;
+    }
 
     bool play(const char *pcm, qint64 bytes) override
     {
@@ -245,8 +257,7 @@ private:
 
 } // namespace numbelle::platform
 
-extern "C" Q_DECL_EXPORT numbelle::platform::SoundOutput *numbelle_make_sound_output_at_device_rate(int sampleRate,
-                                                                                                    int channels)
+extern "C" Q_DECL_EXPORT numbelle::platform::SoundOutput *numbelle_make_sound_output_kept(int sampleRate, int channels)
 {
     return numbelle::platform::PulseOutput::make(sampleRate, channels);
 }

@@ -25,6 +25,9 @@ public:
     virtual bool play(const char *pcm, qint64 bytes) = 0;
     // Stops and lets the device go; the next play takes it again.
     virtual void stop() = 0;
+    // How long the device is kept after a word has ended, for the next word
+    // to go without taking it anew.
+    virtual int keepMs() const = 0;
 };
 
 // The module's entry point: an output for 16-bit PCM of this channel count on
@@ -35,6 +38,6 @@ using MakeSoundOutput = SoundOutput *(*)(int sampleRate, int channels);
 inline constexpr char kSoundModule[] = "numbelle-sound";
 // Named anew whenever SoundOutput changes, so that a module of another build
 // is refused rather than called wrongly.
-inline constexpr char kMakeSoundOutput[] = "numbelle_make_sound_output_at_device_rate";
+inline constexpr char kMakeSoundOutput[] = "numbelle_make_sound_output_kept";
 
 } // namespace numbelle::platform
