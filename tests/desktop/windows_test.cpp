@@ -16,6 +16,7 @@
 // Run with QT_SCALE_FACTOR=1, 1.5 and 2 (see tests/CMakeLists.txt).
 
 #include "platform/recording/recordingplatform.h"
+#include "shell/countform.h"
 #include "shell/folders.h"
 #include "shell/program.h"
 #include "tests/support/qtprinting.h"
@@ -36,6 +37,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStyle>
@@ -613,6 +615,34 @@ TEST_F(Windows, TextsThePathsWriteFitTheMainWindow)
 
     EXPECT_TRUE(faults.isEmpty()) << "at scale " << qgetenv("QT_SCALE_FACTOR").toStdString() << ":\n"
                                   << faults.join(u'\n').toStdString();
+}
+
+TEST_F(Windows, TheSpeakerKeyDrawsItsLargerPictureWhereAScreenAsksForIt)
+{
+    // The installed speaker pictures in the program folder: the key's icon
+    // gives the picture itself at its size and the larger rendition, not
+    // the picture scaled up, at twice the size.
+    for (const bool on : {true, false}) {
+        const QString name = on ? QStringLiteral("计算器sound开") : QStringLiteral("计算器sound关");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(NUMBELLE_SOURCE_DIR "/resources/") + name + QStringLiteral(".bmp"),
+                                m_folder.filePath(name + QStringLiteral(".bmp"))));
+        auto *main = static_cast<countform *>(m_program->windows().window(ui::WindowId::Main));
+        main->setSpeakerPicture(on);
+        auto *key = main->findChild<QPushButton *>(buttonName(Key::SpeechSwitch));
+        ASSERT_NE(key, nullptr);
+        QImage picture(m_folder.filePath(name + QStringLiteral(".bmp")));
+        QImage larger(QStringLiteral(":/numbelle/") + name + QStringLiteral("@2x.png"));
+        ASSERT_FALSE(picture.isNull());
+        ASSERT_EQ(larger.size(), picture.size() * 2);
+        // In device pixels, whatever ratio an image carries.
+        const auto pixels = [](QImage image) {
+            image.setDevicePixelRatio(1);
+            return image.convertToFormat(QImage::Format_ARGB32);
+        };
+        const auto shown = [&](double ratio) { return pixels(key->icon().pixmap(picture.size(), ratio).toImage()); };
+        EXPECT_EQ(shown(1), pixels(picture)) << on;
+        EXPECT_EQ(shown(2), pixels(larger)) << on;
+    }
 }
 
 TEST_F(Windows, SimpleSizeModeEndsBelowTheDisplay)
