@@ -160,26 +160,29 @@ QPixmap builtInPicture(const QString &path)
     return QPixmap::fromImage(std::move(image));
 }
 
+namespace {
+// A picture file's bytes (as fileio::readFile gives them) decoded.
+DecodedPicture decodedPicture(const std::optional<QByteArray> &bytes)
+{
+    DecodedPicture picture;
+    if (bytes && bytes->size() < kPictureReadLimit && decode(picture.image, *bytes))
+        picture.largerPath = largerRenditionPath(*bytes);
+    return picture;
+}
+} // namespace
+
 std::future<DecodedPicture> decodePicture(const QString &path)
 {
-    // The installed face, which nearly every start shows, is there at once:
-    // no thread, no decoder.
+    // The installed face, which nearly every start shows, is there at once
+    // (decode takes its built-in pixels): no thread, no decoder.
     if (QFileInfo(path).size() == QResource(QString::fromUtf16(kInstalledFace)).uncompressedSize()) {
         if (const auto bytes = fileio::readFile(path, kPictureReadLimit); bytes && isInstalledFace(*bytes)) {
-            if (QImage pixels = installedFacePixels(); !pixels.isNull()) {
-                std::promise<DecodedPicture> ready;
-                ready.set_value({std::move(pixels), QString::fromUtf16(kInstalledFaceLarger)});
-                return ready.get_future();
-            }
+            std::promise<DecodedPicture> ready;
+            ready.set_value(decodedPicture(bytes));
+            return ready.get_future();
         }
     }
-    return std::async(std::launch::async, [path] {
-        const auto bytes = fileio::readFile(path, kPictureReadLimit);
-        DecodedPicture picture;
-        if (bytes && bytes->size() < kPictureReadLimit && decode(picture.image, *bytes))
-            picture.largerPath = largerRenditionPath(*bytes);
-        return picture;
-    });
+    return std::async(std::launch::async, [path] { return decodedPicture(fileio::readFile(path, kPictureReadLimit)); });
 }
 
 double twipsPerPixel()

@@ -31,12 +31,10 @@ int main(int argc, char **argv)
         const quint32 le = qToLittleEndian(quint32(n));
         out.append(reinterpret_cast<const char *>(&le), sizeof le);
     }
+    QByteArray row(qsizetype(image.width()) * 4, Qt::Uninitialized);
     for (int y = 0; y < image.height(); ++y) {
-        const auto *row = reinterpret_cast<const quint32 *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const quint32 le = qToLittleEndian(row[x]);
-            out.append(reinterpret_cast<const char *>(&le), sizeof le);
-        }
+        qToLittleEndian<quint32>(image.constScanLine(y), image.width(), row.data());
+        out.append(row);
     }
     QFile file(QString::fromLocal8Bit(argv[2]));
     if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.flush()) {
