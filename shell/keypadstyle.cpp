@@ -5,6 +5,11 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QStyleOptionButton>
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 namespace numbelle::ui {
 
@@ -59,39 +64,86 @@ public:
     }
 
 private:
-    static void drawKey(const QByteArray &keyClass, const QStyleOptionButton &option, QPainter *painter)
+    // What a key looks like: its size, its colours by class and state, its
+    // border and its corners.
+    struct Look {
+        QSize size;
+        QRgb top = 0, bottom = 0, pen = 0;
+        int border = 1, radius = 6;
+        bool operator==(const Look &) const = default;
+    };
+
+    static Look lookOf(const QByteArray &keyClass, const QStyleOptionButton &option)
     {
         const bool focused = option.state & State_HasFocus;
         const bool pressed = option.state & (State_Sunken | State_On);
         const bool hover = option.state & State_MouseOver;
-        const QRectF outer(option.rect);
-        const double border = focused ? 2 : 1;
+        Look look;
+        look.size = option.rect.size();
+        if (keyClass == "operator")
+            look.top = 0xfff6a04d, look.bottom = 0xffd9711c;
+        else if (keyClass == "function")
+            look.top = 0xffe3eefa, look.bottom = 0xffb8cde2;
+        else if (pressed)
+            look.top = 0xffb9c6d3, look.bottom = 0xffb9c6d3;
+        else if (hover)
+            look.top = 0xffffffff, look.bottom = 0xffe4ebf2;
+        else
+            look.top = 0xfffbfdff, look.bottom = 0xffd5dde6;
+        look.pen = focused ? 0xfff08a24 : 0xff3b4a5a;
+        look.border = focused ? 2 : 1;
+        look.radius = keyClass == "small" ? 4 : 6;
+        return look;
+    }
+
+    static void paint(const Look &look, const QRectF &outer, QPainter *painter)
+    {
+        const double border = look.border;
         const QRectF rect = outer.adjusted(border / 2, border / 2, -border / 2, -border / 2);
         QLinearGradient gradient(outer.topLeft(), outer.bottomLeft());
-        if (keyClass == "operator") {
-            gradient.setColorAt(0, QColor(0xf6a04d));
-            gradient.setColorAt(1, QColor(0xd9711c));
-        } else if (keyClass == "function") {
-            gradient.setColorAt(0, QColor(0xe3eefa));
-            gradient.setColorAt(1, QColor(0xb8cde2));
-        } else if (pressed) {
-            gradient.setColorAt(0, QColor(0xb9c6d3));
-            gradient.setColorAt(1, QColor(0xb9c6d3));
-        } else if (hover) {
-            gradient.setColorAt(0, QColor(0xffffff));
-            gradient.setColorAt(1, QColor(0xe4ebf2));
-        } else {
-            gradient.setColorAt(0, QColor(0xfbfdff));
-            gradient.setColorAt(1, QColor(0xd5dde6));
-        }
-        const double radius = keyClass == "small" ? 4 : 6;
+        gradient.setColorAt(0, QColor::fromRgb(look.top));
+        gradient.setColorAt(1, QColor::fromRgb(look.bottom));
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
-        painter->setPen(QPen(focused ? QColor(0xf08a24) : QColor(0x3b4a5a), border));
+        painter->setPen(QPen(QColor::fromRgb(look.pen), border));
         painter->setBrush(gradient);
-        painter->drawRoundedRect(rect, radius, radius);
+        painter->drawRoundedRect(rect, look.radius, look.radius);
         painter->restore();
     }
+
+    // Keys of one size, class and state look alike: each look is drawn once
+    // and copied after that (the 38 keys have about ten looks; a key under
+    // the mouse is repainted from a copy). Only where the key lands on whole
+    // pixels unscaled, where a copy is the same as drawing; elsewhere (a
+    // scaled screen) the key is drawn.
+    void drawKey(const QByteArray &keyClass, const QStyleOptionButton &option, QPainter *painter) const
+    {
+        const Look look = lookOf(keyClass, option);
+        const QTransform &device = painter->deviceTransform();
+        if (device.type() > QTransform::TxTranslate || device.dx() != std::floor(device.dx()) ||
+            device.dy() != std::floor(device.dy()) || painter->opacity() != 1.0 ||
+            painter->compositionMode() != QPainter::CompositionMode_SourceOver || look.size.isEmpty()) {
+            paint(look, QRectF(option.rect), painter);
+            return;
+        }
+        auto found = std::find_if(m_looks.begin(), m_looks.end(), [&](const auto &l) { return l.first == look; });
+        if (found == m_looks.end()) {
+            QImage image(look.size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter onImage(&image);
+            paint(look, QRectF(QPointF(0, 0), QSizeF(look.size)), &onImage);
+            onImage.end();
+            // Bounded: a window resized again and again makes new sizes.
+            if (m_looks.size() >= kLooksKept)
+                m_looks.erase(m_looks.begin());
+            m_looks.emplace_back(look, std::move(image));
+            found = std::prev(m_looks.end());
+        }
+        painter->drawImage(option.rect.topLeft(), found->second);
+    }
+
+    static constexpr std::size_t kLooksKept = 64;
+    mutable std::vector<std::pair<Look, QImage>> m_looks;
 };
 
 } // namespace

@@ -37,10 +37,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTextLayout>
@@ -643,6 +645,53 @@ TEST_F(Windows, TheSpeakerKeyDrawsItsLargerPictureWhereAScreenAsksForIt)
         EXPECT_EQ(shown(1), pixels(picture)) << on;
         EXPECT_EQ(shown(2), pixels(larger)) << on;
     }
+}
+
+TEST_F(Windows, EveryKeyLooksAsDrawnInEveryState)
+{
+    // Keys of one look are drawn once and copied after that. Each key, in
+    // each state and anywhere on the window, looks as the key drawn afresh
+    // (a painter at an opacity just short of full always draws afresh):
+    // the same pixels, but for a step or two of rounding in the gradient.
+    auto *main = m_program->windows().window(ui::WindowId::Main);
+    const auto keys = main->findChildren<QPushButton *>();
+    ASSERT_GE(keys.size(), 30);
+    using S = QStyle::StateFlag;
+    const QStyle::State states[] = {S::State_None, S::State_MouseOver, S::State_Sunken, S::State_HasFocus,
+                                    S::State_MouseOver | S::State_HasFocus};
+    int compared = 0;
+    for (const bool again : {false, true}) {
+        for (QPushButton *key : keys) {
+            if (key->property("keyClass").isNull())
+                continue;
+            for (const QStyle::State state : states) {
+                QStyleOptionButton option;
+                option.initFrom(key);
+                option.state = QStyle::State_Enabled | state;
+                option.rect = key->rect().translated(again ? 7 : 2, again ? 3 : 5);
+                const auto drawn = [&](double opacity) {
+                    QImage image(key->size() + QSize(9, 9), QImage::Format_ARGB32_Premultiplied);
+                    image.fill(QColor(0xe8ecf0));
+                    QPainter painter(&image);
+                    painter.setOpacity(opacity);
+                    key->style()->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, key);
+                    return image;
+                };
+                const QImage shown = drawn(1), fresh = drawn(0.99999);
+                int most = 0;
+                for (int y = 0; y < shown.height(); ++y) {
+                    for (int x = 0; x < shown.width(); ++x) {
+                        const QRgb a = shown.pixel(x, y), b = fresh.pixel(x, y);
+                        most = std::max({most, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                         std::abs(qBlue(a) - qBlue(b))});
+                    }
+                }
+                EXPECT_LE(most, 2) << key->objectName().toStdString() << " in state " << int(state);
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GE(compared, 2 * 30 * 5);
 }
 
 TEST_F(Windows, SimpleSizeModeEndsBelowTheDisplay)
