@@ -27,40 +27,56 @@ bool s_manualTimers = false;
 // No face or button picture is this large; a bigger file is not read.
 constexpr qint64 kPictureReadLimit = 64 * 1024 * 1024;
 
-// The installed face as its file holds it, and its pixels, decoded when the
-// program was built (tools/picturepixels.cpp): "NBPX", the width and the
-// height (32-bit, little-endian), then the rows of 0xffRRGGBB pixels.
+// The installed face as its file holds it, and its rendition at twice the
+// size.
 constexpr char16_t kInstalledFace[] = u":/numbelle/countface107.jpg";
 constexpr char16_t kInstalledFaceLarger[] = u":/numbelle/countface107@2x.jpg";
-constexpr char16_t kInstalledFacePixels[] = u":/numbelle/countface107.pixels";
+
+// The installed pictures every start shows, with their pixels decoded when
+// the program was built (tools/picturepixels.cpp): "NBPX" (opaque) or "NBPA"
+// (with transparency), the width and the height (32-bit, little-endian),
+// then the rows of 0xAARRGGBB pixels.
+struct BuiltInPixels {
+    const char16_t *picture;
+    const char16_t *pixels;
+};
+constexpr BuiltInPixels kBuiltInPixels[] = {
+    {kInstalledFace, u":/numbelle/countface107.pixels"},
+    {u":/numbelle/计算器sound开.bmp", u":/numbelle/speaker-on.pixels"},
+    {u":/numbelle/计算器sound关.bmp", u":/numbelle/speaker-off.pixels"},
+    {u":/numbelle/计算器sound开@2x.png", u":/numbelle/speaker-on@2x.pixels"},
+    {u":/numbelle/计算器sound关@2x.png", u":/numbelle/speaker-off@2x.pixels"},
+};
 constexpr qint64 kPixelsHeader = 12;
 
-// Whether bytes are the installed face's file, byte for byte.
-bool isInstalledFace(QByteArrayView bytes)
+// Whether bytes are the installed picture's file, byte for byte.
+bool isInstalled(const char16_t *picture, QByteArrayView bytes)
 {
-    const QResource face(QString::fromUtf16(kInstalledFace));
-    if (!face.isValid() || face.uncompressedSize() != bytes.size())
+    const QResource installed(QString::fromUtf16(picture));
+    if (!installed.isValid() || installed.uncompressedSize() != bytes.size())
         return false;
-    if (face.compressionAlgorithm() == QResource::NoCompression)
-        return bytes == QByteArrayView(face.data(), face.size());
-    return bytes == face.uncompressedData();
+    if (installed.compressionAlgorithm() == QResource::NoCompression)
+        return bytes == QByteArrayView(installed.data(), installed.size());
+    return bytes == installed.uncompressedData();
 }
 
-// The installed face's pixels; null where they are missing or not whole
-// (the face is then decoded from its file).
-QImage installedFacePixels()
+// Built-in pixels; null where they are missing or not whole (the picture is
+// then decoded from its file).
+QImage builtInPixels(const char16_t *path)
 {
-    const QResource pixels(QString::fromUtf16(kInstalledFacePixels));
-    if (!pixels.isValid() || pixels.compressionAlgorithm() != QResource::NoCompression ||
-        pixels.size() < kPixelsHeader || std::memcmp(pixels.data(), "NBPX", 4) != 0)
+    const QResource pixels(QString::fromUtf16(path));
+    if (!pixels.isValid() || pixels.compressionAlgorithm() != QResource::NoCompression || pixels.size() < kPixelsHeader)
         return QImage();
     const uchar *data = pixels.data();
+    const bool opaque = std::memcmp(data, "NBPX", 4) == 0;
+    if (!opaque && std::memcmp(data, "NBPA", 4) != 0)
+        return QImage();
     const quint32 width = qFromLittleEndian<quint32>(data + 4);
     const quint32 height = qFromLittleEndian<quint32>(data + 8);
     if (width == 0 || height == 0 || width > 8192 || height > 8192 ||
         pixels.size() != kPixelsHeader + qint64(width) * height * 4)
         return QImage();
-    QImage image(int(width), int(height), QImage::Format_RGB32);
+    QImage image(int(width), int(height), opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32);
     if (image.isNull())
         return image;
     for (quint32 y = 0; y < height; ++y)
@@ -74,14 +90,17 @@ QImage installedFacePixels()
 // one (a picture saved under another name's extension is still read), and
 // only the decoder of that kind is loaded: asked without a kind, Qt loads
 // every installed decoder to ask each in turn. A picture its kind's decoder
-// refuses is still offered to all of them. The installed face is not
-// decoded at all: its pixels are built in.
+// refuses is still offered to all of them. The installed pictures every
+// start shows are not decoded at all: their pixels are built in.
 bool decode(QImage &picture, const QByteArray &bytes)
 {
-    if (isInstalledFace(bytes)) {
-        picture = installedFacePixels();
-        if (!picture.isNull())
-            return true;
+    for (const BuiltInPixels &builtIn : kBuiltInPixels) {
+        if (isInstalled(builtIn.picture, bytes)) {
+            picture = builtInPixels(builtIn.pixels);
+            if (!picture.isNull())
+                return true;
+            break;
+        }
     }
     const char *kind = nullptr;
     if (bytes.startsWith("BM"))
@@ -176,7 +195,8 @@ std::future<DecodedPicture> decodePicture(const QString &path)
     // The installed face, which nearly every start shows, is there at once
     // (decode takes its built-in pixels): no thread, no decoder.
     if (QFileInfo(path).size() == QResource(QString::fromUtf16(kInstalledFace)).uncompressedSize()) {
-        if (const auto bytes = fileio::readFile(path, kPictureReadLimit); bytes && isInstalledFace(*bytes)) {
+        if (const auto bytes = fileio::readFile(path, kPictureReadLimit);
+            bytes && isInstalled(kInstalledFace, *bytes)) {
             std::promise<DecodedPicture> ready;
             ready.set_value(decodedPicture(bytes));
             return ready.get_future();

@@ -741,30 +741,33 @@ TEST(Pictures, InstalledPicturesHaveALargerRendition)
     }
 }
 
-TEST(Pictures, InstalledFaceShowsWhatItsFileHolds)
+TEST(Pictures, InstalledPicturesShowWhatTheirFilesHold)
 {
-    // The installed face is drawn from pixels decoded when the program was
-    // built: they are the file's own, and a face that differs from it in one
-    // byte is decoded from its own bytes.
-    QFile file(QStringLiteral(NUMBELLE_SOURCE_DIR "/resources/countface107.jpg"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    QByteArray changed = bytes;
-    changed[changed.size() * 2 / 3] = char(changed[changed.size() * 2 / 3] ^ 0x10);
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    for (const auto &[name, content] : {std::pair{"countface107.jpg", bytes}, std::pair{"copy.jpg", changed}}) {
-        QImage expected;
-        ASSERT_TRUE(expected.loadFromData(content, "JPEG")) << name;
-        expected = expected.convertToFormat(QImage::Format_RGB32);
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        QFile out(path);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(content) == content.size()) << name;
-        out.close();
-        const DecodedPicture shown = decodePicture(path).get();
-        EXPECT_EQ(shown.image.convertToFormat(QImage::Format_RGB32), expected) << name;
-        EXPECT_EQ(loadPicture(path).toImage().convertToFormat(QImage::Format_RGB32), expected) << name;
-        EXPECT_EQ(shown.largerPath.isEmpty(), content != bytes) << name;
+    // The installed face and speaker pictures are drawn from pixels decoded
+    // when the program was built: they are the file's own, and a picture
+    // that differs from it in one byte is decoded from its own bytes.
+    for (const auto &[installed, kind] : {std::pair{"countface107.jpg", "JPEG"}, std::pair{"计算器sound开.bmp", "BMP"},
+                                          std::pair{"计算器sound关.bmp", "BMP"}}) {
+        QFile file(QStringLiteral(NUMBELLE_SOURCE_DIR "/resources/") + QString::fromUtf8(installed));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << installed;
+        const QByteArray bytes = file.readAll();
+        QByteArray changed = bytes;
+        changed[changed.size() * 2 / 3] = char(changed[changed.size() * 2 / 3] ^ 0x10);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        for (const auto &[name, content] : {std::pair{installed, bytes}, std::pair{"copy", changed}}) {
+            QImage expected;
+            ASSERT_TRUE(expected.loadFromData(content, kind)) << installed << name;
+            expected = expected.convertToFormat(QImage::Format_RGB32);
+            const QString path = dir.filePath(QString::fromUtf8(name));
+            QFile out(path);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(content) == content.size()) << name;
+            out.close();
+            const DecodedPicture shown = decodePicture(path).get();
+            EXPECT_EQ(shown.image.convertToFormat(QImage::Format_RGB32), expected) << installed << name;
+            EXPECT_EQ(loadPicture(path).toImage().convertToFormat(QImage::Format_RGB32), expected) << installed << name;
+            EXPECT_EQ(shown.largerPath.isEmpty(), content != bytes) << installed << name;
+        }
     }
 }
 

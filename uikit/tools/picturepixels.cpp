@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Build step: decodes a picture once, when the program is built, and writes
 // its pixels in the form the program reads without decoding (see
-// builtInFace in widgets.cpp):
+// builtInPixels in widgets.cpp):
 //
 //   picturepixels PICTURE OUT
 //
-// OUT holds "NBPX", the width and the height (32-bit, little-endian), then
-// the rows of 32-bit 0xffRRGGBB pixels, top row first.
+// OUT holds "NBPX" (an opaque picture) or "NBPA" (one with transparency),
+// the width and the height (32-bit, little-endian), then the rows of 32-bit
+// 0xAARRGGBB pixels (alpha 0xff in an opaque one, colours not multiplied by
+// alpha), top row first.
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -25,8 +27,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s: %s\n", argv[1], qPrintable(reader.errorString()));
         return 1;
     }
-    image = image.convertToFormat(QImage::Format_RGB32);
-    QByteArray out("NBPX");
+    const bool transparent = image.hasAlphaChannel();
+    image = image.convertToFormat(transparent ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QByteArray out(transparent ? "NBPA" : "NBPX");
     for (const int n : {image.width(), image.height()}) {
         const quint32 le = qToLittleEndian(quint32(n));
         out.append(reinterpret_cast<const char *>(&le), sizeof le);
