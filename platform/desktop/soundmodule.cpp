@@ -37,10 +37,10 @@ namespace {
 // the buffer it runs with has played: there the buffer stays short. Every
 // word is written whole, so the buffer cannot run dry in the middle of a
 // word.
-constexpr pa_usec_t kBufferMicroseconds = 1000000;
+constexpr pa_usec_t kBufferMicroseconds = 2000000;
 constexpr pa_usec_t kUnrewoundBufferMicroseconds = 30000;
 // How long the stream is kept after a word. With the long buffer a stream
-// running dry costs the server four wake-ups a second, less than a new
+// running dry costs the server two wake-ups a second, less than a new
 // stream for a key typed within the second; with the short one it costs
 // more, and the stream goes sooner.
 constexpr int kKeepMs = 1000;
