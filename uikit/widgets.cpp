@@ -27,25 +27,27 @@ bool s_manualTimers = false;
 // No face or button picture is this large; a bigger file is not read.
 constexpr qint64 kPictureReadLimit = 64 * 1024 * 1024;
 
-// The installed face as its file holds it, and its rendition at twice the
-// size.
+// The installed face as its file holds it.
 constexpr char16_t kInstalledFace[] = u":/numbelle/countface107.jpg";
-constexpr char16_t kInstalledFaceLarger[] = u":/numbelle/countface107@2x.jpg";
 
-// The installed pictures every start shows, with their pixels decoded when
-// the program was built (tools/picturepixels.cpp): "NBPX" (opaque) or "NBPA"
-// (with transparency), the width and the height (32-bit, little-endian),
-// then the rows of 0xAARRGGBB pixels.
-struct BuiltInPixels {
-    const char16_t *picture;
+// The pictures the program installs, built in as well: each with its pixels
+// decoded when the program was built (tools/picturepixels.cpp: "NBPX"
+// (opaque) or "NBPA" (with transparency), the width and the height (32-bit,
+// little-endian), then the rows of 0xAARRGGBB pixels) and, where it has one,
+// its rendition at twice the size. Only a file that is byte for byte the
+// installed one is taken for it: a picture the user put in its place is
+// decoded and shown as it is.
+struct InstalledPicture {
+    const char16_t *file;
     const char16_t *pixels;
+    const char16_t *larger; // null: none
 };
-constexpr BuiltInPixels kBuiltInPixels[] = {
-    {kInstalledFace, u":/numbelle/countface107.pixels"},
-    {u":/numbelle/计算器sound开.bmp", u":/numbelle/speaker-on.pixels"},
-    {u":/numbelle/计算器sound关.bmp", u":/numbelle/speaker-off.pixels"},
-    {u":/numbelle/计算器sound开@2x.png", u":/numbelle/speaker-on@2x.pixels"},
-    {u":/numbelle/计算器sound关@2x.png", u":/numbelle/speaker-off@2x.pixels"},
+constexpr InstalledPicture kInstalledPictures[] = {
+    {kInstalledFace, u":/numbelle/countface107.pixels", u":/numbelle/countface107@2x.jpg"},
+    {u":/numbelle/计算器sound开.bmp", u":/numbelle/speaker-on.pixels", u":/numbelle/计算器sound开@2x.png"},
+    {u":/numbelle/计算器sound关.bmp", u":/numbelle/speaker-off.pixels", u":/numbelle/计算器sound关@2x.png"},
+    {u":/numbelle/计算器sound开@2x.png", u":/numbelle/speaker-on@2x.pixels", nullptr},
+    {u":/numbelle/计算器sound关@2x.png", u":/numbelle/speaker-off@2x.pixels", nullptr},
 };
 constexpr qint64 kPixelsHeader = 12;
 
@@ -58,6 +60,16 @@ bool isInstalled(const char16_t *picture, QByteArrayView bytes)
     if (installed.compressionAlgorithm() == QResource::NoCompression)
         return bytes == QByteArrayView(installed.data(), installed.size());
     return bytes == installed.uncompressedData();
+}
+
+// The installed picture bytes are; null for any other picture.
+const InstalledPicture *installedPicture(QByteArrayView bytes)
+{
+    for (const InstalledPicture &installed : kInstalledPictures) {
+        if (isInstalled(installed.file, bytes))
+            return &installed;
+    }
+    return nullptr;
 }
 
 // Built-in pixels; null where they are missing or not whole (the picture is
@@ -94,13 +106,10 @@ QImage builtInPixels(const char16_t *path)
 // start shows are not decoded at all: their pixels are built in.
 bool decode(QImage &picture, const QByteArray &bytes)
 {
-    for (const BuiltInPixels &builtIn : kBuiltInPixels) {
-        if (isInstalled(builtIn.picture, bytes)) {
-            picture = builtInPixels(builtIn.pixels);
-            if (!picture.isNull())
-                return true;
-            break;
-        }
+    if (const InstalledPicture *installed = installedPicture(bytes)) {
+        picture = builtInPixels(installed->pixels);
+        if (!picture.isNull())
+            return true;
     }
     const char *kind = nullptr;
     if (bytes.startsWith("BM"))
@@ -138,26 +147,8 @@ QPixmap loadPicture(const QString &path, QPixmap *larger)
 
 QString largerRenditionPath(const QByteArray &pictureBytes)
 {
-    // The installed pictures, built in as well, each with its rendition at
-    // twice the size. Only a file that is byte for byte the installed one
-    // gets it: a picture the user put in its place is shown as it is.
-    struct Rendition {
-        const char16_t *installed;
-        const char16_t *larger;
-    };
-    static constexpr Rendition kRenditions[] = {
-        {kInstalledFace, kInstalledFaceLarger},
-        {u":/numbelle/计算器sound开.bmp", u":/numbelle/计算器sound开@2x.png"},
-        {u":/numbelle/计算器sound关.bmp", u":/numbelle/计算器sound关@2x.png"},
-    };
-    for (const Rendition &r : kRenditions) {
-        QFile installed(QString::fromUtf16(r.installed));
-        if (installed.size() != pictureBytes.size() || !installed.open(QIODevice::ReadOnly) ||
-            installed.readAll() != pictureBytes)
-            continue;
-        return QString::fromUtf16(r.larger);
-    }
-    return QString();
+    const InstalledPicture *installed = installedPicture(pictureBytes);
+    return installed && installed->larger ? QString::fromUtf16(installed->larger) : QString();
 }
 
 QPixmap largerRendition(const QByteArray &pictureBytes)
