@@ -495,7 +495,7 @@ bool countform::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-void countform::paintEvent(QPaintEvent *)
+void countform::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     const double ratio = devicePixelRatioF();
@@ -514,9 +514,19 @@ void countform::paintEvent(QPaintEvent *)
         // On a screen with more device pixels to a pixel the face is drawn
         // from its larger rendition when it has one; any picture is scaled
         // smoothly there rather than in blocks.
-        if (ratio != 1.0)
+        if (ratio != 1.0) {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(0, 0, ratio > 1.0 && !m_skinLarger.isNull() ? m_skinLarger : m_skin);
+            painter.drawPixmap(0, 0, ratio > 1.0 && !m_skinLarger.isNull() ? m_skinLarger : m_skin);
+            return;
+        }
+        // Unscaled, the face is copied one rectangle of the region to paint
+        // at a time: clipped to a rectangle, a picture is copied row by row,
+        // where clipped to the whole region (the window less its opaque
+        // controls) it is blended span by span on helper threads.
+        for (const QRect &part : event->region()) {
+            painter.setClipRect(part);
+            painter.drawPixmap(0, 0, m_skin);
+        }
         return;
     }
     QLinearGradient g(0, 0, 0, height());

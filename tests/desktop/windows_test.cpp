@@ -694,6 +694,31 @@ TEST_F(Windows, EveryKeyLooksAsDrawnInEveryState)
     EXPECT_GE(compared, 2 * 30 * 5);
 }
 
+TEST_F(Windows, TheFaceFillsEveryPartOfARepaintedRegion)
+{
+    // A repaint of a few scattered parts of the window (a region of several
+    // rectangles) shows the face in every part of it.
+    QWidget *main = m_program->windows().window(ui::WindowId::Main);
+    if (main->devicePixelRatioF() != 1.0)
+        GTEST_SKIP() << "the face is drawn scaled on this screen";
+    const QImage face = builtInPicture(QStringLiteral(":/numbelle/countface107.jpg")).toImage();
+    ASSERT_EQ(face.size(), main->size());
+    const QRegion parts =
+        QRegion(3, 7, 120, 41) + QRegion(200, 150, 37, 90) + QRegion(11, 300, 415, 13) + QRegion(250, 455, 60, 24);
+    QImage shown(main->size(), QImage::Format_RGB32);
+    shown.fill(QColor(255, 0, 255));
+    // (render() puts the region's top left corner at the offset given.)
+    main->render(&shown, parts.boundingRect().topLeft(), parts, QWidget::DrawWindowBackground);
+    int differing = 0;
+    for (const QRect &part : parts) {
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            for (int x = part.left(); x <= part.right(); ++x)
+                differing += shown.pixel(x, y) != face.pixel(x, y);
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 TEST_F(Windows, SimpleSizeModeEndsBelowTheDisplay)
 {
     QWidget *main = m_program->windows().window(ui::WindowId::Main);
