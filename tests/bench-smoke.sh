@@ -15,7 +15,8 @@ export NUMBELLE_BUILD=$build BENCH_NICE=0
 fail() { echo "FAIL: $*"; exit 1; }
 
 out=$("$source/bench/startup.sh" --runs 1 --keys 2 --settle 300 --galculator none 2>&1) || fail "startup.sh: $out"
-for line in "numbelle        mapped" "bare Qt window  mapped" "RSS after start-up, numbelle / bare"; do
+for line in "numbelle        mapped" "first start     mapped" "bare Qt window  mapped" "RSS after start-up, numbelle / bare" \
+  "first drawing, first start / numbelle"; do
   grep -qF "$line" <<<"$out" || fail "startup.sh printed no '$line':"$'\n'"$out"
 done
 echo "startup.sh ran"
