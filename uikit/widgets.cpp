@@ -112,10 +112,14 @@ QImage builtInPixels(const char16_t *path)
 // only the decoder of that kind is loaded: asked without a kind, Qt loads
 // every installed decoder to ask each in turn. A picture its kind's decoder
 // refuses is still offered to all of them. The installed pictures every
-// start shows are not decoded at all: their pixels are built in.
-bool decode(QImage &picture, const QByteArray &bytes)
+// start shows are not decoded at all: their pixels are built in. largerPath
+// (where given) gets the picture's rendition at twice the size, where it is
+// an installed picture that has one.
+bool decode(QImage &picture, const QByteArray &bytes, QString *largerPath = nullptr)
 {
     if (const InstalledPicture *installed = installedPicture(bytes)) {
+        if (largerPath && installed->larger)
+            *largerPath = QString::fromUtf16(installed->larger);
         picture = builtInPixels(installed->pixels);
         if (!picture.isNull())
             return true;
@@ -140,17 +144,28 @@ bool decode(QImage &picture, const QByteArray &bytes)
     }
     return picture.loadFromData(bytes);
 }
+
+// A built-in rendition at twice the size; null for no path.
+QPixmap largerRenditionAt(const QString &path)
+{
+    if (path.isEmpty())
+        return QPixmap();
+    QPixmap larger = builtInPicture(path);
+    larger.setDevicePixelRatio(2);
+    return larger;
+}
 } // namespace
 
 QPixmap loadPicture(const QString &path, QPixmap *larger)
 {
     const auto bytes = fileio::readFile(path, kPictureReadLimit);
     QImage image;
+    QString largerPath;
     if (bytes && bytes->size() < kPictureReadLimit)
-        decode(image, *bytes);
+        decode(image, *bytes, &largerPath);
     const QPixmap picture = QPixmap::fromImage(std::move(image));
     if (larger)
-        *larger = picture.isNull() ? QPixmap() : largerRendition(*bytes);
+        *larger = picture.isNull() ? QPixmap() : largerRenditionAt(largerPath);
     return picture;
 }
 
@@ -160,15 +175,7 @@ QString largerRenditionPath(const QByteArray &pictureBytes)
     return installed && installed->larger ? QString::fromUtf16(installed->larger) : QString();
 }
 
-QPixmap largerRendition(const QByteArray &pictureBytes)
-{
-    const QString path = largerRenditionPath(pictureBytes);
-    if (path.isEmpty())
-        return QPixmap();
-    QPixmap larger = builtInPicture(path);
-    larger.setDevicePixelRatio(2);
-    return larger;
-}
+QPixmap largerRendition(const QByteArray &pictureBytes) { return largerRenditionAt(largerRenditionPath(pictureBytes)); }
 
 QPixmap builtInPicture(const QString &path)
 {
@@ -184,8 +191,9 @@ namespace {
 DecodedPicture decodedPicture(const std::optional<QByteArray> &bytes)
 {
     DecodedPicture picture;
-    if (bytes && bytes->size() < kPictureReadLimit && decode(picture.image, *bytes))
-        picture.largerPath = largerRenditionPath(*bytes);
+    QString largerPath;
+    if (bytes && bytes->size() < kPictureReadLimit && decode(picture.image, *bytes, &largerPath))
+        picture.largerPath = largerPath;
     return picture;
 }
 } // namespace
