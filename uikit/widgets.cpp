@@ -169,13 +169,11 @@ QPixmap loadPicture(const QString &path, QPixmap *larger)
     return picture;
 }
 
-QString largerRenditionPath(const QByteArray &pictureBytes)
+QPixmap largerRendition(const QByteArray &pictureBytes)
 {
     const InstalledPicture *installed = installedPicture(pictureBytes);
-    return installed && installed->larger ? QString::fromUtf16(installed->larger) : QString();
+    return largerRenditionAt(installed && installed->larger ? QString::fromUtf16(installed->larger) : QString());
 }
-
-QPixmap largerRendition(const QByteArray &pictureBytes) { return largerRenditionAt(largerRenditionPath(pictureBytes)); }
 
 QPixmap builtInPicture(const QString &path)
 {

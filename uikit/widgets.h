@@ -30,9 +30,6 @@ QPixmap largerRendition(const QByteArray &pictureBytes);
 // A picture built into the program (a resource path), decoded as
 // loadPicture decodes a file.
 QPixmap builtInPicture(const QString &path);
-// Where that larger rendition is (a resource), without decoding it; empty
-// for any other picture.
-QString largerRenditionPath(const QByteArray &pictureBytes);
 
 // A picture as decodePicture gives it: the image (null when loadPicture
 // would give a null pixmap) and where its larger rendition is, if it has one
